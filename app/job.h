@@ -1,0 +1,35 @@
+#pragma once
+// A job: report type, sort field and direction, listing font and the scan
+// locations; kept in job files (.dif) and in default.dif in the application
+// folder.
+
+#include <string>
+#include <vector>
+
+#include "scan/scan_location.h"
+
+namespace tallyfold {
+
+enum class ReportType { Details = 1, Tree = 2, TreeWithSize = 3, FolderList = 4 };
+
+struct Job {
+  ReportType reportType = ReportType::Details;
+  std::string sort = "Name";  // "Name", "Size" or "Date"
+  bool ascending = true;
+  std::string fontName = "courier new";
+  std::string fontSize = "10";
+  std::vector<ScanLocation> locations;
+};
+
+// Writes the job file; replaces it atomically. False when it could not be
+// written (the earlier file is then intact).
+bool SaveJob(const std::string& path, const Job& job);
+// Clears the job's locations, then applies what the file holds; lines it cannot
+// use leave the job's values as they were. False when the file cannot be read.
+bool LoadJob(const std::string& path, Job& job);
+// The text of a job file, byte for byte.
+std::string JobFileText(const Job& job);
+// default.dif in the application folder.
+std::string defaultJobPath();
+
+}  // namespace tallyfold

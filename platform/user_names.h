@@ -1,0 +1,15 @@
+#pragma once
+// User names of owner ids (getpwuid_r), cached: a report asks for the same few
+// owners a million times. Safe to call from several threads.
+
+#include <cstdint>
+#include <string>
+
+namespace tallyfold {
+
+// Empty when the id names no user.
+std::string userNameOf(uint32_t uid);
+// The owner of a file by its path; empty when the file cannot be examined.
+std::string fileOwnerName(const std::string& path);
+
+}  // namespace tallyfold

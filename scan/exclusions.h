@@ -1,0 +1,46 @@
+#pragma once
+// The three exclusion lists that apply to every scan, their match tests and the
+// list file exclusion.lst that keeps them.
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace tallyfold {
+
+struct ExclusionLists {
+  std::vector<std::string> fileNames;   // such as name.ext
+  std::vector<std::string> folders;     // full paths without trailing "/" (but "/" itself)
+  std::vector<std::string> extensions;  // such as *.tmp
+  // "Include Sub Folders" of the folders page: when on, an excluded folder is
+  // not walked at all. Off at start and never stored.
+  bool skipExcludedFolderTrees = false;
+};
+
+// Whole-entry, case-ignoring match tests over a snapshot of the lists. Built
+// once per scan; the tests are called for every entry, so they only hash.
+class ExclusionMatcher {
+ public:
+  explicit ExclusionMatcher(const ExclusionLists& lists);
+
+  bool isFolderExcluded(std::string_view folderPath) const;
+  bool isFileNameExcluded(std::string_view fileName) const;
+  // A name without "." has no extension: no entry matches it (the walker
+  // decides separately whether such files are listed).
+  bool isExtensionExcluded(std::string_view fileName) const;
+  bool skipExcludedFolderTrees() const { return skipTrees_; }
+
+ private:
+  std::unordered_set<std::string> folders_, fileNames_, extensions_;
+  bool skipTrees_ = false;
+};
+
+// exclusion.lst in the application folder.
+std::string exclusionListPath();
+// Missing or unreadable file: empty lists. Blank lines are skipped.
+ExclusionLists loadExclusionList(const std::string& path);
+// Replaces the file atomically; false when it could not be written.
+bool saveExclusionList(const std::string& path, const ExclusionLists& lists);
+
+}  // namespace tallyfold
