@@ -1,0 +1,45 @@
+#pragma once
+// The one in-place sort of the program: quicksort that always recurses into the
+// smaller part, with insertion sort for ranges of 61 elements or fewer. It is
+// not stable, so the order of elements that compare equal is the one this
+// scheme gives; every sort of records and keys goes through it.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scan/records.h"
+
+namespace tallyfold {
+
+class Collation;
+
+// Sorts a[0..n) in place. before(x, y) must be a strict weak order that already
+// includes the direction (x sorts strictly before y).
+template <class T, class Before>
+void SortRange(std::vector<T>& a, Before before);
+
+// Strings: ascending or descending, by character code (ordinal) or by the
+// collation.
+void SortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
+                     const Collation& collation);
+
+// The whole-list order of the scan's records, ascending: folder fields compare
+// component by component (collation first, then the exact bytes, so distinct
+// folders never compare equal), then the rest of the record "name|size" by the
+// collation. A folder's records and its sub-tree stay together, and a folder
+// comes before its sub-folders.
+std::vector<RecordRef> SortRecords(const RecordStore& store, std::vector<RecordRef> records,
+                                   const Collation& collation);
+
+// The order of one folder's files in the detailed list, by the sort choice
+// "Name", "Size" or "Date" (last-modified day, local time) and direction.
+// Takes and returns file indexes of the folder.
+std::vector<uint32_t> SortFolderFiles(const RecordStore& store, uint32_t folder,
+                                      std::vector<uint32_t> files, std::string_view sortField,
+                                      bool ascending, const Collation& collation);
+
+}  // namespace tallyfold
+
+#include "report/sorting_impl.h"
