@@ -1,0 +1,208 @@
+#include "cli/cli_options.h"
+
+#include <getopt.h>
+
+#include <cstdlib>
+
+namespace tallyfold::cli {
+
+namespace {
+
+enum LongOnly {
+  kDesc = 256,
+  kFont,
+  kFontSize,
+  kNoSubFolders,
+  kLevel,
+  kFilter,
+  kSet,
+  kRecords,
+  kVersion,
+};
+
+const struct option kLongOptions[] = {
+    {"job", required_argument, nullptr, 'j'},
+    {"report", required_argument, nullptr, 'r'},
+    {"sort", required_argument, nullptr, 's'},
+    {"desc", no_argument, nullptr, kDesc},
+    {"font", required_argument, nullptr, kFont},
+    {"font-size", required_argument, nullptr, kFontSize},
+    {"no-subfolders", no_argument, nullptr, kNoSubFolders},
+    {"level", required_argument, nullptr, kLevel},
+    {"filter", required_argument, nullptr, kFilter},
+    {"set", required_argument, nullptr, kSet},
+    {"output", required_argument, nullptr, 'o'},
+    {"records", no_argument, nullptr, kRecords},
+    {"null", no_argument, nullptr, '0'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+bool isOneOf(const std::string& value, std::initializer_list<const char*> choices) {
+  for (const char* choice : choices) {
+    if (value == choice) return true;
+  }
+  return false;
+}
+
+bool isWholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 5) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return std::atoi(text.c_str()) <= 32767;
+}
+
+bool isPositiveNumber(const std::string& text) {
+  char* end = nullptr;
+  double value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end != nullptr && *end == '\0' && value > 0 && value <= 1638;
+}
+
+bool takeSetting(const std::string& argument, CliOptions& options, std::string& error) {
+  auto equals = argument.find('=');
+  auto dot = argument.find('.');
+  if (equals == std::string::npos || dot == std::string::npos || dot > equals) {
+    error = "--set wants SECTION.KEY=VALUE, not '" + argument + "'";
+    return false;
+  }
+  options.settings.emplace_back(argument.substr(0, equals), argument.substr(equals + 1));
+  return true;
+}
+
+bool takeOption(int option, const char* argument, CliOptions& options, std::string& error) {
+  std::string value = argument ? argument : "";
+  switch (option) {
+    case 'j':
+      options.jobFile = value;
+      return true;
+    case 'r':
+      if (!isOneOf(value, {"details", "tree", "tree-size", "folders"})) {
+        error = "unknown report type '" + value + "' (details, tree, tree-size or folders)";
+        return false;
+      }
+      options.reportType = value;
+      return true;
+    case 's':
+      if (!isOneOf(value, {"name", "size", "date"})) {
+        error = "unknown sort field '" + value + "' (name, size or date)";
+        return false;
+      }
+      options.sort = value;
+      return true;
+    case kDesc:
+      options.descending = true;
+      return true;
+    case kFont:
+      options.fontName = value;
+      return true;
+    case kFontSize:
+      if (!isPositiveNumber(value)) {
+        error = "font size '" + value + "' is not a positive number";
+        return false;
+      }
+      options.fontSize = value;
+      return true;
+    case kNoSubFolders:
+      options.noSubFolders = true;
+      return true;
+    case kLevel:
+      if (!isWholeNumber(value)) {
+        error = "level '" + value + "' is not a whole number from 0 to 32767";
+        return false;
+      }
+      options.level = value;
+      return true;
+    case kFilter:
+      options.filter = value;
+      return true;
+    case kSet:
+      return takeSetting(value, options, error);
+    case 'o':
+      options.output = value;
+      return true;
+    case kRecords:
+      options.records = true;
+      return true;
+    case '0':
+      options.nulTerminated = true;
+      return true;
+    case 'q':
+      options.quiet = true;
+      return true;
+    case 'h':
+      options.help = true;
+      return true;
+    case kVersion:
+      options.version = true;
+      return true;
+    default:
+      error = "";  // getopt has already named the problem
+      return false;
+  }
+}
+
+}  // namespace
+
+bool parseCliOptions(int argc, char** argv, CliOptions& options, std::string& error) {
+  optind = 1;
+  opterr = 0;
+  int option;
+  while ((option = getopt_long(argc, argv, ":j:r:s:o:0qh", kLongOptions, nullptr)) != -1) {
+    if (option == '?') {
+      error = optopt ? std::string("unknown option '-") + static_cast<char>(optopt) + "'"
+                     : std::string("unknown option '") + argv[optind - 1] + "'";
+      return false;
+    }
+    if (option == ':') {
+      error = std::string("option '") + argv[optind - 1] + "' needs a value";
+      return false;
+    }
+    if (!takeOption(option, optarg, options, error)) return false;
+  }
+  for (int i = optind; i < argc; ++i) options.folders.emplace_back(argv[i]);
+  return true;
+}
+
+std::string usageText() {
+  return R"(Usage: tallyfold-cli [OPTION]... [FOLDER]...
+List the files and folders under each FOLDER as a formatted report: a detailed
+list with columns, a tree view, a tree view with sizes, or a folder list.
+With no FOLDER and no job, the current folder is listed.
+
+Job and locations:
+  -j, --job FILE            load a job file first; its locations come before FOLDERs
+      --no-subfolders       list only the FOLDERs' own files
+      --level N             walk sub-folders of FOLDERs down to N levels (0: all)
+      --filter TYPES        list only these types in FOLDERs, such as .mp3;.jpg
+
+Report:
+  -r, --report TYPE         details, tree, tree-size or folders
+  -s, --sort FIELD          name, size or date (detailed list)
+      --desc                sort in descending order
+      --font NAME           listing font
+      --font-size N         listing font size in points
+      --set SECTION.KEY=VALUE
+                            override one report setting for this run only,
+                            such as Fields.CRC32=1 or Settings.ColSize=60
+  -o, --output FILE         write the report to FILE; its extension chooses the
+                            form: .rtf, .txt, .htm or .html (default: plain
+                            text on standard output)
+      --records             print the scan records in walk order instead
+  -0, --null                end each record with NUL instead of a newline
+
+  -q, --quiet               no progress on standard error
+  -h, --help                show this help and exit
+      --version             show the version and exit
+
+The report settings, the exclusion lists (exclusion.lst) and the application
+folder are those of the window program; this program changes none of them.
+
+Exit status: 0 done; 1 done, but some folders or files could not be read;
+2 bad usage or unreadable job file; 3 the output could not be written.
+)";
+}
+
+}  // namespace tallyfold::cli

@@ -1,0 +1,37 @@
+#pragma once
+// The command line of tallyfold-cli, parsed GNU-style.
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tallyfold::cli {
+
+struct CliOptions {
+  std::vector<std::string> folders;
+  std::string jobFile;
+  std::optional<std::string> reportType;  // details, tree, tree-size, folders
+  std::optional<std::string> sort;        // name, size, date
+  bool descending = false;
+  std::optional<std::string> fontName;
+  std::optional<std::string> fontSize;
+  bool noSubFolders = false;
+  std::optional<std::string> level;
+  std::optional<std::string> filter;
+  std::vector<std::pair<std::string, std::string>> settings;  // "Section.Key", value
+  std::string output;
+  bool records = false;
+  bool nulTerminated = false;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses argv. On bad usage returns false with a message in error.
+bool parseCliOptions(int argc, char** argv, CliOptions& options, std::string& error);
+
+// The --help text.
+std::string usageText();
+
+}  // namespace tallyfold::cli
