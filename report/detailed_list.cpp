@@ -1,0 +1,266 @@
+#include "report/detailed_list.h"
+
+#include <cstdio>
+
+#include "platform/user_names.h"
+#include "platform/utf8_text.h"
+#include "report/listing_text.h"
+#include "report/rtf_frame.h"
+#include "report/sorting.h"
+#include "scan/file_details.h"
+#include "scan/mp3_tag.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr size_t kSizeWidth = 12;
+constexpr size_t kVersionWidth = 10;
+constexpr size_t kOwnerCut = 15;
+constexpr size_t kOwnerWidth = 17;
+constexpr size_t kCrcWidth = 10;
+constexpr uint8_t kHiddenOrSystem = 2 | 4;
+constexpr uint64_t kStatusEveryFiles = 5;
+
+std::string twoDigits(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d", value);
+  return text;
+}
+
+std::string fourDigits(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d", value);
+  return text;
+}
+
+// The file-name column: names longer than the column are cut to C - 3
+// characters, trailing blanks removed, and end in "...".
+std::string nameColumn(std::string_view name, size_t columnSize) {
+  if (utf8Length(name) <= columnSize) return PadRight(name, columnSize);
+  std::string_view kept = TrimTrailingBlanks(utf8Prefix(name, columnSize - 3));
+  return PadRight(std::string(kept) + "...", columnSize);
+}
+
+// Under the "Date" sort the date shows the day with a literal "/"; otherwise
+// the locale's separators.
+std::string dateText(const LocalTime& t, const ReportOptions& options, const LocaleFormat& locale) {
+  std::string separator = options.sort == "Date" ? "/" : locale.dateSeparator;
+  return twoDigits(t.day) + separator + twoDigits(t.month) + separator + fourDigits(t.year);
+}
+
+std::string timeText(const LocalTime& t, const LocaleFormat& locale) {
+  const std::string& separator = locale.timeSeparator;
+  return twoDigits(t.hour) + separator + twoDigits(t.minute) + separator + twoDigits(t.second);
+}
+
+std::string tagColumn(std::string_view field, const ReportSettings& settings) {
+  std::string column = "   ";
+  column += settings.removeBlankSpaces ? TrimBlanks(field) : field;
+  return column;
+}
+
+void appendTagColumns(std::string& row, const std::string& fullPath,
+                      const ReportSettings& settings) {
+  Mp3Tag tag;
+  ReadMp3Tag(fullPath, tag);
+  if (settings.title) row += tagColumn(tag.title, settings);
+  if (settings.artist) row += tagColumn(tag.artist, settings);
+  if (settings.album) row += tagColumn(tag.album, settings);
+  if (settings.year) row += tagColumn(tag.year, settings);
+  if (settings.genre) row += tagColumn(tag.genreName, settings);
+  if (settings.comment) row += tagColumn(tag.comment, settings);
+}
+
+std::string percentText(uint64_t done, uint64_t total, const LocaleFormat& locale) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1f", 100.0 / static_cast<double>(total) * done);
+  std::string out = text;
+  size_t point = out.find('.');
+  if (point != std::string::npos) out.replace(point, 1, locale.decimalPoint);
+  return out;
+}
+
+void showRowProgress(DetailedListRun& run) {
+  uint64_t files = run.counters.files;
+  if (files % kStatusEveryFiles != 0) return;
+  uint64_t total = run.input.sortedRecords.size();
+  run.status.showStatus("Formatting list, please wait...(" + std::to_string(files) + "/" +
+                        std::to_string(total) + ") " + percentText(files, total, run.input.locale) +
+                        "%");
+}
+
+// The rows of a block in the order of the sort choice. Records of one folder
+// path normally share one folder entry; overlapping scan locations can give a
+// path two entries, whose files are then merged before sorting.
+std::vector<RecordRef> sortBlockFiles(const ReportInput& input,
+                                      const std::vector<RecordRef>& files) {
+  if (files.empty()) return files;
+  const ReportOptions& options = input.options;
+  bool oneEntry = true;
+  for (const RecordRef& ref : files) oneEntry = oneEntry && ref.folder == files.front().folder;
+  if (oneEntry) {
+    std::vector<uint32_t> indexes;
+    indexes.reserve(files.size());
+    for (const RecordRef& ref : files) indexes.push_back(ref.file);
+    uint32_t folder = files.front().folder;
+    indexes = SortFolderFiles(input.store, folder, std::move(indexes), options.sort,
+                              options.ascending, input.collation);
+    std::vector<RecordRef> sorted;
+    sorted.reserve(indexes.size());
+    for (uint32_t index : indexes) sorted.push_back(RecordRef{folder, index});
+    return sorted;
+  }
+  RecordStore merged;
+  uint32_t folder = merged.addFolder(std::string(input.store.folderPath(files.front())));
+  std::vector<uint32_t> indexes;
+  for (const RecordRef& ref : files) {
+    indexes.push_back(merged.addFile(folder, input.store.name(ref), input.store.file(ref)));
+  }
+  indexes = SortFolderFiles(merged, folder, std::move(indexes), options.sort, options.ascending,
+                            input.collation);
+  std::vector<RecordRef> sorted;
+  sorted.reserve(indexes.size());
+  for (uint32_t index : indexes) sorted.push_back(files[index]);
+  return sorted;
+}
+
+void writeBlockHeading(DetailedListRun& run, std::string_view folder) {
+  const ReportSettings& settings = run.input.settings;
+  std::string_view shown = settings.fullPath ? folder : LastPathComponent(folder);
+  std::string heading = settings.includeFolderTitle ? "Directory of " : "";
+  heading += shown;
+  size_t width = static_cast<size_t>(run.lineWidth);
+  if (utf8Length(heading) > width) heading = CutWithEllipsis(heading, width - 3);
+  run.sink.writeLine("\\b\\par " + EscapeListingText(heading, settings) + " \\par\\b0");
+}
+
+void writeBlockSummary(DetailedListRun& run, uint64_t files, uint64_t bytes) {
+  const ReportSettings& settings = run.input.settings;
+  if (!settings.includeFolderSum) {
+    run.sink.writeLine(" \\par");
+    return;
+  }
+  std::string separator = MakeSeparator(run.lineWidth);
+  if (settings.includeSeparator) run.sink.writeLine("\\par " + separator);
+  run.sink.writeLine("\\par " + std::to_string(files) + " file(s) found \\par ");
+  run.sink.writeLine("Total file size " +
+                     SizeTextAuto(static_cast<double>(bytes), run.input.locale) + " \\par ");
+  if (settings.includeSeparator) run.sink.writeLine(separator + " \\par\\par");
+}
+
+}  // namespace
+
+int64_t DetailedLineWidth(const ReportSettings& s) {
+  int64_t width = s.columnSize() + 2;
+  if (s.size) width += 14;
+  if (s.date) width += 12;
+  if (s.time) width += 10;
+  if (s.attribute) width += 5;
+  if (s.version) width += 11;
+  if (s.title) width += 32;
+  if (s.artist) width += 32;
+  if (s.album) width += 32;
+  if (s.year) width += 6;
+  if (s.genre) width += 15;
+  if (s.comment) width += 32;
+  if (s.owner) width += 17;
+  if (s.crc32) width += 12;
+  return width;
+}
+
+std::string DetailedRowText(const ReportInput& input, RecordRef file) {
+  const ReportSettings& settings = input.settings;
+  const FileEntry& entry = input.store.file(file);
+  std::string fullPath = std::string(input.store.folderPath(file));
+  fullPath += input.store.name(file);
+  std::string row;
+  if (settings.fileName) {
+    row += nameColumn(input.store.name(file), static_cast<size_t>(settings.columnSize()));
+  }
+  if (settings.size) {
+    row +=
+        PadLeft(SizeTextByUnit(static_cast<double>(entry.size), settings.showSizeIn, input.locale),
+                kSizeWidth);
+  }
+  if (settings.date || settings.time) {
+    LocalTime modified = toLocalTime(entry.mtime);
+    if (settings.date) row += "  " + dateText(modified, input.options, input.locale);
+    if (settings.time) row += " " + timeText(modified, input.locale);
+  }
+  if (settings.attribute) row += "  " + AttributeText(entry.attributes);
+  if (settings.version) {
+    std::string version = FileVersionText(fullPath);
+    row += "  " + PadRight(utf8Prefix(version, kVersionWidth), kVersionWidth);
+  }
+  if (settings.anyTagColumn()) appendTagColumns(row, fullPath, settings);
+  if (settings.owner) {
+    std::string owner = userNameOf(entry.uid);
+    row += "  " + PadRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
+  }
+  // Hidden and system files get no CRC column, as the file look-up that
+  // guards the CRC does not see them.
+  if (settings.crc32 && (entry.attributes & kHiddenOrSystem) == 0) {
+    row += PadRight("  " + CrcText(fullPath), kCrcWidth);
+  }
+  return row;
+}
+
+void WriteFolderBlock(DetailedListRun& run, std::string_view folder,
+                      const std::vector<RecordRef>& files) {
+  const ReportSettings& settings = run.input.settings;
+  std::string separator = MakeSeparator(run.lineWidth);
+  if (settings.includeSeparator) run.sink.writeLine(separator);
+  writeBlockHeading(run, folder);
+  run.sink.writeLine(settings.includeSeparator ? separator + "\\par\\par" : " \\par");
+
+  uint64_t filesInBlock = 0;
+  uint64_t blockBytes = 0;
+  for (const RecordRef& file : files) {
+    if (run.cancel.load()) break;
+    std::string row = DetailedRowText(run.input, file);
+    ++filesInBlock;
+    blockBytes += run.input.store.file(file).size;
+    ++run.counters.files;
+    run.sink.writeLine(EscapeListingText(row, settings) + " \\par");
+    showRowProgress(run);
+  }
+  writeBlockSummary(run, filesInBlock, blockBytes);
+}
+
+ReportCounters WriteDetailedList(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
+                                 ScanStatus& status) {
+  DetailedListRun run{input, sink, cancel, status, DetailedLineWidth(input.settings), {}};
+  sink.writeLine(
+      BuildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
+
+  const RecordStore& store = input.store;
+  std::string_view previousFolder;
+  std::vector<RecordRef> blockFiles;
+  for (const RecordRef& record : input.sortedRecords) {
+    if (cancel.load()) break;
+    // This listing shows files only; folder records carry nothing for it.
+    if (record.isFolderRecord()) continue;
+    run.counters.totalSize += static_cast<double>(store.file(record).size);
+    std::string_view folder = store.folderPath(record);
+    if (folder != previousFolder) {
+      if (!previousFolder.empty()) {
+        WriteFolderBlock(run, FolderWithoutSlash(previousFolder),
+                         sortBlockFiles(input, blockFiles));
+      }
+      previousFolder = folder;
+      blockFiles.clear();
+      ++run.counters.folders;
+    }
+    blockFiles.push_back(record);
+  }
+  // The folder in progress gets its block even after a cancel, and a list
+  // without records gets one block for the empty folder.
+  WriteFolderBlock(run, FolderWithoutSlash(previousFolder), sortBlockFiles(input, blockFiles));
+
+  if (input.settings.includeFullSum) WriteDetailedSummary(sink, run.counters, input.locale);
+  sink.writeLine(kDetailedClosingLine);
+  return run.counters;
+}
+
+}  // namespace tallyfold

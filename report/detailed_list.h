@@ -1,0 +1,38 @@
+#pragma once
+// The detailed list: one block per folder (separator, bold heading, a row per
+// file with the chosen columns, folder summary), then the total summary.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/report.h"
+
+namespace tallyfold {
+
+// The width of a row with the chosen columns; also the separator length.
+int64_t DetailedLineWidth(const ReportSettings& settings);
+
+// The run's state shared by the record pass and the block writer.
+struct DetailedListRun {
+  const ReportInput& input;
+  ReportSink& sink;
+  CancelFlag& cancel;
+  ScanStatus& status;
+  int64_t lineWidth = 0;
+  ReportCounters counters;
+};
+
+ReportCounters WriteDetailedList(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
+                                 ScanStatus& status);
+
+// Writes one folder's block. folder: the folder path without its trailing "/"
+// (but "/" itself); files: the folder's file records in row order.
+void WriteFolderBlock(DetailedListRun& run, std::string_view folder,
+                      const std::vector<RecordRef>& files);
+
+// The row text of one file before escaping: the chosen columns in their order.
+std::string DetailedRowText(const ReportInput& input, RecordRef file);
+
+}  // namespace tallyfold

@@ -1,0 +1,29 @@
+#pragma once
+// Text helpers for the fixed-width columns of the listings. Every width, cut
+// and fill counts characters (code points), never bytes, so a name in any
+// script lines up like an ASCII one.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tallyfold {
+
+// The text followed by blanks up to width characters (unchanged when longer).
+std::string PadRight(std::string_view text, size_t width);
+// Blanks up to width characters, then the text (unchanged when longer).
+std::string PadLeft(std::string_view text, size_t width);
+// The first keep characters of the text followed by "...".
+std::string CutWithEllipsis(std::string_view text, size_t keep);
+std::string RepeatText(std::string_view text, size_t times);
+
+std::string_view TrimBlanks(std::string_view text);
+std::string_view TrimTrailingBlanks(std::string_view text);
+
+// A record's folder path as the listings show it: without its trailing "/",
+// except the root "/" itself.
+std::string_view FolderWithoutSlash(std::string_view folderPath);
+// The last component of a folder ("data" of "/srv/data"); empty for "/".
+std::string_view LastPathComponent(std::string_view folder);
+
+}  // namespace tallyfold

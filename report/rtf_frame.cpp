@@ -1,0 +1,142 @@
+#include "report/rtf_frame.h"
+
+#include <charconv>
+
+#include "platform/utf8_text.h"
+#include "report/listing_text.h"
+#include "scan/file_details.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr int kDefaultHalfPoints = 20;
+constexpr double kLargestFontPoints = 1638;
+
+bool isPlainDecimal(std::string_view text) {
+  bool digits = false;
+  bool point = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
+}
+
+// The font name inside the font table, where ";" ends the name: braces and
+// backslashes are escaped, ";" is dropped.
+std::string fontTableName(std::string_view fontName) {
+  std::string name;
+  for (char c : fontName) {
+    if (c != ';') name += c;
+  }
+  return EscapeRtfText(name);
+}
+
+void appendUnicodeEscape(std::string& out, char32_t c) {
+  auto appendUnit = [&out](uint16_t unit) {
+    out += "\\u";
+    out += std::to_string(static_cast<int16_t>(unit));
+    out += '?';
+  };
+  if (c < 0x10000) {
+    appendUnit(static_cast<uint16_t>(c));
+  } else {
+    char32_t v = c - 0x10000;
+    appendUnit(static_cast<uint16_t>(0xD800 + (v >> 10)));
+    appendUnit(static_cast<uint16_t>(0xDC00 + (v & 0x3FF)));
+  }
+}
+
+bool isControlCharacter(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+}  // namespace
+
+int FontHalfPoints(std::string_view fontSize) {
+  fontSize = TrimBlanks(fontSize);
+  if (!isPlainDecimal(fontSize)) return kDefaultHalfPoints;
+  double points = 0;
+  auto [end, error] = std::from_chars(fontSize.data(), fontSize.data() + fontSize.size(), points);
+  if (error != std::errc() || end != fontSize.data() + fontSize.size()) return kDefaultHalfPoints;
+  if (points < 1 || points > kLargestFontPoints) return kDefaultHalfPoints;
+  return static_cast<int>(2 * points);
+}
+
+std::string BuildRtfHeader(std::string_view fontName, std::string_view fontSize, uint32_t colour) {
+  // A colour with its highest bit set (a system colour reference) still gives
+  // three components of 0 to 255, so the colour table stays valid RTF.
+  uint32_t red = colour & 255;
+  uint32_t green = (colour >> 8) & 255;
+  uint32_t blue = (colour >> 16) & 255;
+  std::string header = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033";
+  header += "{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 " + fontTableName(fontName) + ";}";
+  header += "{\\f1\\fswiss\\fcharset0 Arial;}}";
+  header += "{\\colortbl;\\red" + std::to_string(red) + "\\green" + std::to_string(green) +
+            "\\blue" + std::to_string(blue) + ";}";
+  header += "\\viewkind4\\uc1\\pard\\li180\\cf1\\f0\\fs" + std::to_string(FontHalfPoints(fontSize));
+  header += "\\par ";
+  return header;
+}
+
+std::string EscapeRtfText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t c = decodeUtf8(text, pos);
+    if (c == '{' || c == '}' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (isControlCharacter(c)) {
+      out += ' ';
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      appendUnicodeEscape(out, c);
+    }
+  }
+  return out;
+}
+
+std::string EscapeListingText(std::string_view text, const ReportSettings& settings) {
+  if (settings.listInLower) return EscapeRtfText(toLowerUtf8(text));
+  if (settings.listInUpper) return EscapeRtfText(toUpperUtf8(text));
+  return EscapeRtfText(text);
+}
+
+std::string MakeSeparator(int64_t count) {
+  if (count <= 0) return {};
+  return std::string(static_cast<size_t>(count), '-');
+}
+
+void WriteDetailedSummary(ReportSink& sink, const ReportCounters& counters,
+                          const LocaleFormat& locale) {
+  sink.writeLine("\\par\\b Total Summary: \\b0");
+  sink.writeLine("\\par " + std::to_string(counters.files) + " file(s) found in " +
+                 std::to_string(counters.folders) + " folder(s) \\par");
+  sink.writeLine("Total file size " + SizeTextAuto(counters.totalSize, locale) + " \\par");
+}
+
+void WriteTreeSummary(ReportSink& sink, const ReportCounters& counters,
+                      const LocaleFormat& locale) {
+  sink.writeLine("\\par\\b Total Summary: \\b0");
+  sink.writeLine("\\par " + std::to_string(counters.files) + " file(s) found in " +
+                 std::to_string(counters.folders) + " folder(s) \\par ");
+  sink.writeLine("Total file size " + SizeTextAuto(counters.totalSize, locale) + " \\par ");
+}
+
+void WriteFolderListSummary(ReportSink& sink, uint64_t folders) {
+  // The title row is followed by an empty line in the document.
+  sink.writeLine("\\par\\b Total Summary: \\b0");
+  sink.writeLine("");
+  sink.writeLine("\\par " + std::to_string(folders) + " folder(s) found \\par ");
+}
+
+}  // namespace tallyfold

@@ -1,0 +1,152 @@
+#include "report/tree_view.h"
+
+#include <algorithm>
+
+#include "platform/utf8_text.h"
+#include "report/listing_text.h"
+#include "report/rtf_frame.h"
+#include "scan/file_details.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr uint64_t kStatusEveryRecords = 50;
+constexpr size_t kSizeWidth = 12;
+
+// A folder text for depth counting: no trailing "/", and the root as the
+// empty text, so that "/" has no separators and "/usr" one.
+std::string_view depthText(std::string_view folder) {
+  while (!folder.empty() && folder.back() == '/') folder.remove_suffix(1);
+  return folder;
+}
+
+bool locationContains(std::string_view location, std::string_view folder) {
+  if (folder.substr(0, location.size()) != location) return false;
+  return folder.size() == location.size() || folder[location.size()] == '/';
+}
+
+struct TreeRun {
+  const ReportInput& input;
+  ReportSink& sink;
+  ScanStatus& status;
+  bool withSize;
+  size_t treeWidth;
+  size_t cutKeep;
+  ReportCounters counters;
+};
+
+// Lines longer than the tree width keep column size + 11 characters and end
+// in "...", so they end exactly at the tree width.
+std::string fitToTree(const TreeRun& run, std::string line) {
+  if (utf8Length(line) > run.treeWidth) return CutWithEllipsis(line, run.cutKeep);
+  return line;
+}
+
+std::string lineEnd(const TreeRun& run) {
+  return run.withSize ? " \\par " : "\\par ";
+}
+
+void writeFolderLine(TreeRun& run, std::string_view folder, int64_t depth, bool first) {
+  const ReportSettings& settings = run.input.settings;
+  // The connecting line continues the bars of the levels above.
+  if (!first) run.sink.writeLine(TreeIndent(depth) + "\\par ");
+  std::string_view shown = settings.fullPath ? folder : LastPathComponent(folder);
+  std::string line = fitToTree(run, TreeBranchPrefix(depth) + std::string(shown));
+  run.sink.writeLine(EscapeListingText(line, settings) + lineEnd(run));
+  ++run.counters.folders;
+}
+
+// The size column: the size text right-aligned so that it ends at the tree
+// width + 12, whatever the length of the line before it.
+std::string sizeColumn(const TreeRun& run, std::string_view line, RecordRef record) {
+  const ReportInput& input = run.input;
+  double bytes = static_cast<double>(input.store.file(record).size);
+  std::string size = SizeTextByUnit(bytes, input.settings.showSizeIn, input.locale);
+  size_t length = utf8Length(line);
+  size_t fill = length < run.treeWidth ? run.treeWidth - length : 0;
+  size_t trimmed = utf8Length(TrimBlanks(size));
+  size_t lead = trimmed < kSizeWidth ? kSizeWidth - trimmed : 0;
+  return std::string(lead + fill, ' ') + size;
+}
+
+void writeFileLine(TreeRun& run, RecordRef record, const std::string& filePrefix) {
+  const ReportInput& input = run.input;
+  run.counters.totalSize += static_cast<double>(input.store.file(record).size);
+  ++run.counters.files;
+  std::string line = fitToTree(run, filePrefix + std::string(input.store.name(record)));
+  if (run.withSize) line += sizeColumn(run, line, record);
+  run.sink.writeLine(EscapeListingText(line, input.settings) + lineEnd(run));
+}
+
+ReportCounters writeTree(const ReportInput& input, ReportSink& sink, ScanStatus& status,
+                         bool withSize) {
+  size_t columnSize = static_cast<size_t>(input.settings.columnSize());
+  TreeRun run{input, sink, status, withSize, columnSize + 14, columnSize + 11, {}};
+  sink.writeLine(
+      BuildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
+
+  const std::vector<RecordRef>& records = input.sortedRecords;
+  std::string previousFolder;
+  std::string filePrefix;
+  for (size_t i = 0; i < records.size(); ++i) {
+    RecordRef record = records[i];
+    std::string_view folder = FolderWithoutSlash(input.store.folderPath(record));
+    if (i == 0 || folder != previousFolder) {
+      int64_t depth = TreeDepth(folder, input.options.locationFolders);
+      writeFolderLine(run, folder, depth, i == 0);
+      previousFolder = folder;
+      filePrefix = TreeBranchPrefix(depth + 1);
+    }
+    // A file whose name sorts before its folder's record is still a file
+    // line of that folder; the folder record itself never is.
+    if (!record.isFolderRecord()) writeFileLine(run, record, filePrefix);
+    uint64_t done = i + 1;
+    if (done % kStatusEveryRecords == 0) {
+      status.showStatus("Formating list. please wait... " + std::to_string(done) + " / " +
+                        std::to_string(records.size()));
+    }
+  }
+
+  if (input.settings.includeFullSum) WriteTreeSummary(sink, run.counters, input.locale);
+  sink.writeLine(kTreeClosingLine);
+  return run.counters;
+}
+
+}  // namespace
+
+int64_t CountPathSeparators(std::string_view text) {
+  return std::count(text.begin(), text.end(), '/');
+}
+
+std::string TreeIndent(int64_t depth) {
+  if (depth <= 1) return {};
+  return RepeatText("|  ", static_cast<size_t>(depth - 1));
+}
+
+std::string TreeBranchPrefix(int64_t depth) {
+  return TreeIndent(depth) + "|-- ";
+}
+
+int64_t TreeDepth(std::string_view folder, const std::vector<std::string>& locationFolders) {
+  std::string_view path = depthText(folder);
+  std::string_view location;
+  for (const std::string& row : locationFolders) {
+    if (row.empty()) continue;
+    if (locationContains(depthText(row), path)) {
+      location = depthText(row);
+      break;
+    }
+  }
+  return CountPathSeparators(path) - CountPathSeparators(location) + 1;
+}
+
+ReportCounters WriteTreeList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
+  return writeTree(input, sink, status, false);
+}
+
+ReportCounters WriteTreeSizeList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
+  return writeTree(input, sink, status, true);
+}
+
+}  // namespace tallyfold
