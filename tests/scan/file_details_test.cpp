@@ -1,0 +1,173 @@
+#include "scan/file_details.h"
+
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <limits>
+
+#include "support/pe_builder.h"
+#include "support/temp_dir.h"
+
+namespace tallyfold {
+namespace {
+
+using test::buildPeWithoutVersion;
+using test::buildPeWithVersion;
+using test::TempDir;
+
+LocaleFormat commaGrouping() {
+  LocaleFormat format;
+  format.thousandsSeparator = ",";
+  format.grouping = "\3";
+  return format;
+}
+
+TEST(AttributeText, EveryCombinationOfReadOnlyHiddenSystemAndArchive) {
+  const std::pair<uint32_t, std::string_view> table[] = {
+      {1, "R   "},  {2, "H   "},  {3, "RH  "},  {4, "S   "},  {5, "RS  "},
+      {6, "HS  "},  {7, "RHS "},  {32, "A   "}, {33, "RA  "}, {34, "AH  "},
+      {35, "ARH "}, {36, "AS  "}, {37, "RAS "}, {38, "AHS "}, {39, "RAHS"}};
+  for (const auto& [word, text] : table) EXPECT_EQ(AttributeText(word), text) << word;
+  // Nothing set, or a further bit such as compressed (2048) or directory (16).
+  for (const uint32_t word : {0u, 8u, 16u, 31u, 40u, 48u, 32u | 2048u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(AttributeText(word), "    ") << word;
+  }
+}
+
+TEST(AttributeText, OfFilesOnDisk) {
+  TempDir dir;
+  const std::string plain = dir.writeFile("plain.txt", "x");
+  const std::string readOnly = dir.writeFile("locked.txt", "x");
+  const std::string hidden = dir.writeFile(".hidden", "x");
+  const std::string hiddenReadOnly = dir.writeFile(".locked", "x");
+  ASSERT_EQ(chmod(plain.c_str(), 0644), 0);
+  ASSERT_EQ(chmod(hidden.c_str(), 0644), 0);
+  ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+  ASSERT_EQ(chmod(hiddenReadOnly.c_str(), 0444), 0);
+
+  EXPECT_EQ(AttributeTextOfPath(plain), "    ");
+  EXPECT_EQ(AttributeTextOfPath(readOnly), "R   ");
+  EXPECT_EQ(AttributeTextOfPath(hidden), "H   ");
+  EXPECT_EQ(AttributeTextOfPath(hiddenReadOnly), "RH  ");
+  EXPECT_EQ(AttributeTextOfPath(dir / "missing.txt"), "    ");
+}
+
+TEST(PathExists, FilesAndFoldersOnly) {
+  TempDir dir;
+  EXPECT_TRUE(PathExists(dir.writeFile("a.txt")));
+  EXPECT_TRUE(PathExists(dir.makeDir("sub")));
+  EXPECT_FALSE(PathExists(dir / "b.txt"));
+  EXPECT_FALSE(PathExists(dir / "a.txt/inside"));
+  EXPECT_FALSE(PathExists(""));
+}
+
+TEST(SizeText, AutomaticUnitAtItsBoundaries) {
+  const LocaleFormat plain = LocaleFormat::plain();
+  EXPECT_EQ(SizeTextAuto(0, plain), "0 bytes");
+  EXPECT_EQ(SizeTextAuto(512, plain), "512 bytes");
+  EXPECT_EQ(SizeTextAuto(1023, plain), "1023 bytes");
+  EXPECT_EQ(SizeTextAuto(1023.99, plain), "1023 bytes");
+  EXPECT_EQ(SizeTextAuto(1024, plain), "1.00 KB");
+  EXPECT_EQ(SizeTextAuto(1152, plain), "1.13 KB");  // 1.125: half away from zero
+  EXPECT_EQ(SizeTextAuto(1048575, plain), "1024.00 KB");
+  EXPECT_EQ(SizeTextAuto(1048576, plain), "1.00 MB");
+  EXPECT_EQ(SizeTextAuto(1073741823, plain), "1024.00 MB");
+  EXPECT_EQ(SizeTextAuto(1073741824, plain), "1.00 GB");
+  EXPECT_EQ(SizeTextAuto(1610612736, plain), "1.50 GB");
+  EXPECT_EQ(SizeTextAuto(1099511627776.0 * 1024, plain), "1048576.00 GB");
+  // No grouping in "#0.00", whatever the locale, but its decimal point.
+  LocaleFormat german = commaGrouping();
+  german.decimalPoint = ",";
+  german.thousandsSeparator = ".";
+  EXPECT_EQ(SizeTextAuto(1099511627776.0 * 2, german), "2048,00 GB");
+  EXPECT_EQ(SizeTextAuto(1536, german), "1,50 KB");
+}
+
+TEST(SizeText, ValuesThatCannotBeShownGiveZeroBytes) {
+  const LocaleFormat plain = LocaleFormat::plain();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const double bad : {nan, inf, -inf}) {
+    EXPECT_EQ(SizeTextAuto(bad, plain), "0 Bytes");
+    for (const char* unit : {"Bytes", "KB", "MB", "GB"}) {
+      EXPECT_EQ(SizeTextByUnit(bad, unit, plain), "0 Bytes") << unit;
+    }
+  }
+}
+
+TEST(SizeText, ChosenUnit) {
+  const LocaleFormat plain = LocaleFormat::plain();
+  const LocaleFormat comma = commaGrouping();
+  EXPECT_EQ(SizeTextByUnit(1536, "KB", plain), "2 KB");
+  EXPECT_EQ(SizeTextByUnit(512, "KB", plain), "1 KB");
+  EXPECT_EQ(SizeTextByUnit(511, "KB", plain), "0 KB");
+  EXPECT_EQ(SizeTextByUnit(0, "KB", plain), "0 KB");
+  EXPECT_EQ(SizeTextByUnit(1073741824.0 * 4, "KB", comma), "4194304 KB");
+
+  EXPECT_EQ(SizeTextByUnit(1234567, "Bytes", comma), "1,234,567");
+  EXPECT_EQ(SizeTextByUnit(1234567.9, "Bytes", comma), "1,234,567");
+  EXPECT_EQ(SizeTextByUnit(123, "Bytes", comma), "123");
+  EXPECT_EQ(SizeTextByUnit(0, "Bytes", comma), "0");
+  EXPECT_EQ(SizeTextByUnit(1234567, "Bytes", plain), "1234567");
+  LocaleFormat indian = comma;
+  indian.grouping = "\3\2";
+  EXPECT_EQ(SizeTextByUnit(1234567, "Bytes", indian), "12,34,567");
+  LocaleFormat french;
+  french.thousandsSeparator = "\u202f";
+  french.grouping = "\3";
+  EXPECT_EQ(SizeTextByUnit(1234567, "Bytes", french), "1\u202f234\u202f567");
+
+  EXPECT_EQ(SizeTextByUnit(1572864, "MB", plain), "1.50 MB");
+  EXPECT_EQ(SizeTextByUnit(512, "MB", plain), "0.00 MB");
+  EXPECT_EQ(SizeTextByUnit(1073741824.0 * 1024, "MB", comma), "1048576.00 MB");
+  EXPECT_EQ(SizeTextByUnit(1610612736, "GB", plain), "1.50 GB");
+  EXPECT_EQ(SizeTextByUnit(1024, "kb", plain), "");
+  EXPECT_EQ(SizeTextByUnit(1024, "", plain), "");
+}
+
+TEST(FileDetails, HighAndLowWords) {
+  EXPECT_EQ(HiWordOf(0x00050001u), 5);
+  EXPECT_EQ(LoWordOf(0x00050001u), 1);
+  EXPECT_EQ(HiWordOf(0xFFFF8000u), 65535);
+  EXPECT_EQ(LoWordOf(0xFFFF8000u), 32768);
+  EXPECT_EQ(HiWordOf(0), 0);
+}
+
+TEST(FileVersionText, ReadsTheFileVersionOfProgramFiles) {
+  TempDir dir;
+  const std::string image = buildPeWithVersion({5, 1, 2600, 0}, {6, 0, 0, 1});
+  EXPECT_EQ(FileVersionText(dir.writeFile("tool.exe", image)), "5.1.2600.0");
+  EXPECT_EQ(FileVersionText(dir.writeFile("TOOL.EXE", image)), "5.1.2600.0");
+  EXPECT_EQ(FileVersionText(dir.writeFile("lib.Dll", image)), "5.1.2600.0");
+  EXPECT_EQ(FileVersionText(dir.writeFile("ctl.ocx", image)), "5.1.2600.0");
+  EXPECT_EQ(FileVersionText(dir.writeFile("big.exe", buildPeWithVersion({40000, 65535, 32768, 1}))),
+            "40000.65535.32768.1");
+
+  // Other names are not looked into, whatever they hold.
+  EXPECT_EQ(FileVersionText(dir.writeFile("readme.txt", image)), "");
+  EXPECT_EQ(FileVersionText(dir.writeFile("tool.exe.bak", image)), "");
+  // Program files without a version, or that are no program at all.
+  EXPECT_EQ(FileVersionText(dir.writeFile("bare.exe", buildPeWithoutVersion())), "");
+  EXPECT_EQ(FileVersionText(dir.writeFile("fake.dll", "not a program")), "");
+  EXPECT_EQ(FileVersionText(dir.writeFile("cut.exe", image.substr(0, 0x230))), "");
+  EXPECT_EQ(FileVersionText(dir / "missing.exe"), "");
+}
+
+TEST(FileDetails, OwnerAndCrc) {
+  TempDir dir;
+  const std::string path = dir.writeFile("check.txt", "123456789");
+  const passwd* me = getpwuid(geteuid());
+  ASSERT_NE(me, nullptr);
+  EXPECT_EQ(FileOwnerName(path), me->pw_name);
+  EXPECT_EQ(FileOwnerName(dir / "missing.txt"), "");
+
+  EXPECT_EQ(CrcText(path), "CBF43926");
+  EXPECT_EQ(CrcText(dir.writeFile("empty.txt")), "00000000");
+  EXPECT_EQ(CrcText(dir / "missing.txt"), "");
+}
+
+}  // namespace
+}  // namespace tallyfold
