@@ -1,0 +1,137 @@
+#include "app/job.h"
+
+#include <string_view>
+
+#include "platform/app_folder.h"
+#include "platform/text_file.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr size_t kRowFieldCount = 5;
+
+std::string reportTypeLine(ReportType type) {
+  return "Option" + std::to_string(static_cast<int>(type));
+}
+
+std::string rowLine(const ScanLocation& row) {
+  std::string line = row.folder;
+  for (const std::string* field : {&row.subFolder, &row.fileTypes, &row.level, &row.smallIcon}) {
+    line += ',';
+    line += *field;
+  }
+  return line;
+}
+
+std::string_view trimmedBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+void applyReportTypeLine(std::string_view line, Job& job) {
+  if (line == "Option1") job.reportType = ReportType::Details;
+  if (line == "Option2") job.reportType = ReportType::Tree;
+  if (line == "Option3") job.reportType = ReportType::TreeWithSize;
+  if (line == "Option4") job.reportType = ReportType::FolderList;
+}
+
+// The icon number as its leading whole number reads ("3", "4" of "4x"), "0"
+// when the field starts with no number.
+std::string iconNumberText(std::string_view field) {
+  field = trimmedBlanks(field);
+  bool negative = false;
+  if (!field.empty() && (field.front() == '-' || field.front() == '+')) {
+    negative = field.front() == '-';
+    field.remove_prefix(1);
+  }
+  std::string digits;
+  for (const char c : field) {
+    if (c < '0' || c > '9') break;
+    if (!(digits.empty() && c == '0')) digits += c;
+  }
+  if (digits.empty()) return "0";
+  return negative ? "-" + digits : digits;
+}
+
+// A row line holds five fields. The last four never hold ",", so they are
+// taken from the right and whatever is left is the folder, which may.
+bool parseRowLine(std::string_view line, ScanLocation& row) {
+  std::string_view fields[kRowFieldCount];
+  std::string_view rest = line;
+  for (size_t i = kRowFieldCount - 1; i > 0; --i) {
+    const size_t comma = rest.rfind(',');
+    if (comma == std::string_view::npos) return false;
+    fields[i] = rest.substr(comma + 1);
+    rest = rest.substr(0, comma);
+  }
+  fields[0] = rest;
+  row.folder = std::string(fields[0]);
+  row.subFolder = std::string(fields[1]);
+  row.fileTypes = std::string(fields[2]);
+  row.level = std::string(fields[3]);
+  row.smallIcon = iconNumberText(fields[4]);
+  return true;
+}
+
+void applyLine(size_t lineNumber, std::string_view line, Job& job) {
+  switch (lineNumber) {
+    case 1:
+      applyReportTypeLine(line, job);
+      break;
+    case 2:
+      job.sort = std::string(trimmedBlanks(line));
+      break;
+    case 3:
+      job.ascending = line == "Asc";
+      break;
+    case 4:
+      job.fontName = std::string(trimmedBlanks(line));
+      break;
+    case 5:
+      job.fontSize = std::string(trimmedBlanks(line));
+      break;
+    default: {
+      ScanLocation row;
+      if (parseRowLine(line, row)) job.locations.push_back(std::move(row));
+    }
+  }
+}
+
+}  // namespace
+
+std::string JobFileText(const Job& job) {
+  std::string text;
+  for (const std::string& line :
+       {reportTypeLine(job.reportType), job.sort, std::string(job.ascending ? "Asc" : "Desc"),
+        job.fontName, job.fontSize}) {
+    text += line;
+    text += kLineEnd;
+  }
+  for (size_t i = 0; i < job.locations.size(); ++i) {
+    if (i > 0) text += kLineEnd;
+    text += rowLine(job.locations[i]);
+  }
+  text += kLineEnd;
+  return text;
+}
+
+bool SaveJob(const std::string& path, const Job& job) {
+  return !path.empty() && replaceFileAtomically(path, JobFileText(job));
+}
+
+bool LoadJob(const std::string& path, Job& job) {
+  job.locations.clear();
+  std::vector<std::string> lines;
+  if (!readTextLines(path, lines)) return false;
+  for (size_t i = 0; i < lines.size(); ++i) applyLine(i + 1, lines[i], job);
+  return true;
+}
+
+std::string defaultJobPath() {
+  return applicationFile("default.dif");
+}
+
+}  // namespace tallyfold
