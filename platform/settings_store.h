@@ -35,13 +35,24 @@ class SettingsStore {
     std::string name;
     std::vector<std::pair<std::string, std::string>> values;
   };
-  void load();
+  // A write not yet in the file. Every write re-reads the file and replays
+  // these on top, so several stores of one application (and other processes)
+  // never undo each other's values.
+  struct Change {
+    bool deletesSection = false;
+    std::string section, key, value;
+  };
+  // False (and nothing changed) when the file exists but cannot be read.
+  bool load();
   bool save() const;
   Section* findSection(std::string_view name);
   const Section* findSection(std::string_view name) const;
+  void apply(const Change& change);
+  bool write(std::vector<Change> changes);
 
   std::string path_;
   std::vector<Section> sections_;
+  std::vector<Change> unsaved_;
 };
 
 // The application name under which the report settings and window state live.

@@ -1,0 +1,149 @@
+#include "platform/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+namespace tallyfold {
+namespace {
+
+using Values = std::vector<std::pair<std::string, std::string>>;
+using test::TempDir;
+
+TEST(SettingsStore, ValuesComeBackThroughTheFileWhateverTheLetterCase) {
+  TempDir dir;
+  SettingsStore writer(dir.path(), "Corvane - Tallyfold");
+  EXPECT_EQ(writer.filePath(), dir / "Corvane - Tallyfold.ini");
+  ASSERT_TRUE(writer.set("Fields", "CRC32", "1"));
+  ASSERT_TRUE(writer.set("Settings", "ColSize", "Auto"));
+  ASSERT_TRUE(writer.set("fields", "crc32", "0"));  // the first spelling stays
+
+  SettingsStore reader(dir.path(), "Corvane - Tallyfold");
+  EXPECT_EQ(reader.get("FIELDS", "Crc32"), "0");
+  EXPECT_EQ(reader.get("settings", "colsize"), "Auto");
+  EXPECT_EQ(reader.get("Settings", "Missing", "fallback"), "fallback");
+  EXPECT_EQ(reader.get("Nowhere", "ColSize", "x"), "x");
+  EXPECT_EQ(test::readFile(writer.filePath()),
+            "[Fields]\nCRC32=0\n"
+            "\n[Settings]\nColSize=Auto\n");
+}
+
+TEST(SettingsStore, SectionListsValuesInTheOrderTheyWereFirstWritten) {
+  TempDir dir;
+  SettingsStore store(dir.path(), "App");
+  ASSERT_TRUE(store.setMany("File Types", {{"3", ".txt;Text"}, {"1", ".mp3;Audio"}}));
+  ASSERT_TRUE(store.set("File Types", "2", ".doc;Document"));
+  ASSERT_TRUE(store.set("file types", "1", ".wav;Wave"));
+  const Values expected{{"3", ".txt;Text"}, {"1", ".wav;Wave"}, {"2", ".doc;Document"}};
+  EXPECT_EQ(store.section("File Types"), expected);
+  EXPECT_EQ(SettingsStore(dir.path(), "App").section("FILE TYPES"), expected);
+  EXPECT_TRUE(store.section("Other").empty());
+}
+
+TEST(SettingsStore, AnyByteButNewlineSurvivesInNamesAndValues) {
+  TempDir dir;
+  const std::string value = " two\r\nlines \\ with = and \\n [x] \xC3\xA9 ";
+  const std::string key = "[odd=key\\";
+  const std::string section = "Sec]tion\n";
+  SettingsStore store(dir.path(), "App");
+  ASSERT_TRUE(store.set(section, key, value));
+  ASSERT_TRUE(store.set("Plain", "Empty", ""));
+
+  SettingsStore reader(dir.path(), "App");
+  EXPECT_EQ(reader.get(section, key), value);
+  EXPECT_EQ(reader.get("Plain", "Empty", "fallback"), "");
+  EXPECT_EQ(reader.section(section), (Values{{key, value}}));
+  std::string text = test::readFile(store.filePath());
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5) << text;
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+}
+
+TEST(SettingsStore, ReadsHandWrittenFilesAndSkipsWhatItCannotParse) {
+  TempDir dir;
+  dir.writeFile("App.ini",
+                "\xEF\xBB\xBF"
+                "stray=before any section\r\n"
+                "[Margins]\r\n"
+                "Top=1440\r\n"
+                "a line without an equals sign\r\n"
+                "\r\n"
+                "  [WindowSize]  \r\n"
+                "W=9000\r\n"
+                "[margins]\r\n"
+                "Left=360\r\n"
+                "TOP=720\r\n");
+  SettingsStore store(dir.path(), "App");
+  EXPECT_EQ(store.section("Margins"), (Values{{"Top", "720"}, {"Left", "360"}}));
+  EXPECT_EQ(store.get("WindowSize", "W"), "9000");
+  EXPECT_EQ(store.get("", "stray", "none"), "none");
+}
+
+TEST(SettingsStore, NothingIsWrittenBeforeTheFirstValue) {
+  TempDir dir;
+  const std::string folder = dir / "config/tallyfold";
+  SettingsStore store(folder, "App");
+  EXPECT_EQ(store.get("Options", "Vista Message", "0"), "0");
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  ASSERT_TRUE(store.set("Options", "Vista Message", "1"));
+  EXPECT_EQ(SettingsStore(folder, "App").get("options", "vista message"), "1");
+}
+
+TEST(SettingsStore, DeleteSectionRemovesOnlyThatSection) {
+  TempDir dir;
+  SettingsStore store(dir.path(), "App");
+  ASSERT_TRUE(store.setMany("File Types", {{"1", "a"}, {"2", "b"}}));
+  ASSERT_TRUE(store.set("Margins", "Top", "720"));
+  ASSERT_TRUE(store.deleteSection("FILE TYPES"));
+  EXPECT_TRUE(store.section("File Types").empty());
+  ASSERT_TRUE(store.set("File Types", "1", "c"));
+
+  SettingsStore reader(dir.path(), "App");
+  EXPECT_EQ(reader.section("File Types"), (Values{{"1", "c"}}));
+  EXPECT_EQ(reader.get("Margins", "Top"), "720");
+  EXPECT_TRUE(reader.deleteSection("Not There"));
+}
+
+// The window, the report settings and the page margins each keep a store of
+// the same application; one writing must not undo what another wrote.
+TEST(SettingsStore, StoresOfOneApplicationKeepEachOthersValues) {
+  TempDir dir;
+  SettingsStore window(dir.path(), "App");
+  SettingsStore margins(dir.path(), "App");
+  ASSERT_TRUE(window.set("WindowSize", "W", "9000"));
+  ASSERT_TRUE(margins.set("Margins", "Top", "720"));
+  ASSERT_TRUE(window.set("WindowSize", "H", "6000"));
+  EXPECT_EQ(window.get("Margins", "Top"), "720");
+
+  SettingsStore reader(dir.path(), "App");
+  EXPECT_EQ(reader.section("WindowSize"), (Values{{"W", "9000"}, {"H", "6000"}}));
+  EXPECT_EQ(reader.get("Margins", "Top"), "720");
+}
+
+TEST(SettingsStore, FailedWriteKeepsTheValueInMemoryAndTheFileUnchanged) {
+  TempDir dir;
+  // A folder path that is a regular file: the store cannot be created.
+  const std::string notAFolder = dir.writeFile("plain-file", "x");
+  SettingsStore blocked(notAFolder, "App");
+  EXPECT_FALSE(blocked.set("Settings", "ColSize", "Auto"));
+  EXPECT_EQ(blocked.get("Settings", "ColSize"), "Auto");
+
+  // A store file whose name leaves no room for the temporary name beside it
+  // (still refused when running as root).
+  const std::string longName(246, 'n');
+  const std::string earlier = "[Settings]\nColSize=Auto\n";
+  const std::string path = dir.writeFile(longName + ".ini", earlier);
+  SettingsStore store(dir.path(), longName);
+  EXPECT_FALSE(store.set("Settings", "ShowSizeIn", "KB"));
+  EXPECT_FALSE(store.set("Settings", "FullPath", "1"));
+  EXPECT_EQ(store.get("Settings", "ShowSizeIn"), "KB");
+  EXPECT_EQ(store.get("Settings", "FullPath"), "1");
+  EXPECT_EQ(store.get("Settings", "ColSize"), "Auto");
+  EXPECT_EQ(test::readFile(path), earlier);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+}  // namespace
+}  // namespace tallyfold
