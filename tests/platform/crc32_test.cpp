@@ -1,0 +1,45 @@
+#include "platform/crc32.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace tallyfold {
+namespace {
+
+using test::TempDir;
+
+// The textbook bit-by-bit CRC-32, to check the fast one against.
+uint32_t slowCrc32(std::string_view bytes) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+TEST(Crc32, OfKnownBytesAndEmptyFiles) {
+  TempDir dir;
+  EXPECT_EQ(fileCrc32(dir.writeFile("check.txt", "123456789")), 0xCBF43926u);
+  EXPECT_EQ(fileCrc32(dir.writeFile("empty.txt")), 0u);
+  EXPECT_EQ(crc32Text(0xCBF43926u), "CBF43926");
+  EXPECT_EQ(crc32Text(0xABCu), "00000ABC");
+  EXPECT_EQ(crc32Text(0), "00000000");
+}
+
+TEST(Crc32, OfAFileLongerThanOneReadBlock) {
+  TempDir dir;
+  std::string bytes(3 * 1024 * 1024 + 7, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 3);
+  EXPECT_EQ(fileCrc32(dir.writeFile("large.bin", bytes)), slowCrc32(bytes));
+}
+
+TEST(Crc32, NothingForWhatCannotBeRead) {
+  TempDir dir;
+  EXPECT_EQ(fileCrc32(dir / "missing.bin"), std::nullopt);
+  EXPECT_EQ(fileCrc32(dir.path()), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tallyfold
