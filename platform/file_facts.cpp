@@ -1,0 +1,92 @@
+#include "platform/file_facts.h"
+
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <unordered_map>
+
+namespace tallyfold {
+
+namespace {
+
+constexpr uint8_t kReadOnly = 1;
+constexpr uint8_t kHidden = 2;
+constexpr uint8_t kSystem = 4;
+constexpr uint8_t kArchive = 32;
+
+// Whether the file system of a device keeps DOS attributes that the FAT
+// ioctl can read. Asked once per device: most devices never need the extra
+// open of each file.
+class DosAttributeDevices {
+ public:
+  bool keepsAttributes(dev_t device, const std::string& pathOnDevice) {
+    std::lock_guard lock(mutex_);
+    auto known = devices_.find(device);
+    if (known != devices_.end()) return known->second;
+    struct statfs info {};
+    bool fat = statfs(pathOnDevice.c_str(), &info) == 0 && info.f_type == MSDOS_SUPER_MAGIC;
+    devices_.emplace(device, fat);
+    return fat;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<dev_t, bool> devices_;
+};
+
+DosAttributeDevices& dosAttributeDevices() {
+  static DosAttributeDevices instance;
+  return instance;
+}
+
+bool nameIsHidden(const std::string& path) {
+  size_t end = path.find_last_not_of('/');
+  if (end == std::string::npos) return false;
+  size_t slash = path.rfind('/', end);
+  size_t start = slash == std::string::npos ? 0 : slash + 1;
+  return path[start] == '.';
+}
+
+uint8_t dosAttributes(int fd) {
+  uint32_t attributes = 0;
+  if (ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0) return 0;
+  uint8_t word = 0;
+  if (attributes & ATTR_SYS) word |= kSystem;
+  if (attributes & ATTR_ARCH) word |= kArchive;
+  return word;
+}
+
+}  // namespace
+
+uint8_t attributeWord(unsigned mode, bool nameIsHidden, int fd) {
+  uint8_t word = 0;
+  if ((mode & S_IWUSR) == 0) word |= kReadOnly;
+  if (nameIsHidden) word |= kHidden;
+  if (fd >= 0) word |= dosAttributes(fd);
+  return word;
+}
+
+std::optional<FileFacts> statPath(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  FileFacts facts;
+  facts.size = static_cast<uint64_t>(info.st_size);
+  facts.mtime = static_cast<int64_t>(info.st_mtime);
+  facts.uid = info.st_uid;
+  facts.isDirectory = S_ISDIR(info.st_mode);
+  int fd = -1;
+  if ((S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) &&
+      dosAttributeDevices().keepsAttributes(info.st_dev, path)) {
+    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  }
+  facts.attributes = attributeWord(info.st_mode, nameIsHidden(path), fd);
+  if (fd >= 0) close(fd);
+  return facts;
+}
+
+}  // namespace tallyfold

@@ -1,0 +1,100 @@
+#include "platform/locale_format.h"
+
+#include "platform/utf8_text.h"
+
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
+
+#include <cctype>
+#include <climits>
+#include <cstring>
+#include <ctime>
+
+namespace tallyfold {
+
+namespace {
+
+// The separators come in the locale's character set; the reports are UTF-8.
+std::string localeTextAsUtf8(const char* text) {
+  std::string bytes = text != nullptr ? text : "";
+  if (isValidUtf8(bytes)) return bytes;
+  iconv_t converter = iconv_open("UTF-8", nl_langinfo(CODESET));
+  if (converter == reinterpret_cast<iconv_t>(-1)) return {};
+  std::string out(bytes.size() * 4 + 4, '\0');
+  char* in = bytes.data();
+  size_t inLeft = bytes.size();
+  char* outAt = out.data();
+  size_t outLeft = out.size();
+  size_t result = iconv(converter, &in, &inLeft, &outAt, &outLeft);
+  iconv_close(converter);
+  if (result == static_cast<size_t>(-1)) return {};
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+bool isCompositeConversion(char c) {
+  return c == 'D' || c == 'F' || c == 'T' || c == 'R' || c == 'r';
+}
+
+char compositeSeparator(char c) {
+  if (c == 'D') return '/';
+  if (c == 'F') return '-';
+  return ':';
+}
+
+// The character that separates the fields of a strftime format such as
+// "%d.%m.%Y" or "%H:%M:%S": the first punctuation mark that stands between
+// two conversions. Letters and blanks do not count, so formats made of
+// words (such as "%H시 %M분") give the fallback.
+std::string fieldSeparator(const char* format, char fallback) {
+  if (format == nullptr) return std::string(1, fallback);
+  bool afterField = false;
+  for (const char* p = format; *p != '\0'; ++p) {
+    if (*p == '%') {
+      // Skip flags, width and the E and O modifiers up to the conversion.
+      ++p;
+      while (*p != '\0' && (std::strchr("_-0^#EO", *p) != nullptr ||
+                            std::isdigit(static_cast<unsigned char>(*p))))
+        ++p;
+      if (*p == '\0') break;
+      if (isCompositeConversion(*p)) return std::string(1, compositeSeparator(*p));
+      afterField = *p != '%' && *p != 'n' && *p != 't';
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (afterField && c < 0x80 && std::ispunct(c)) return std::string(1, *p);
+  }
+  return std::string(1, fallback);
+}
+
+bool groupsDigits(const char* grouping) {
+  return grouping != nullptr && grouping[0] > 0 && grouping[0] != CHAR_MAX;
+}
+
+}  // namespace
+
+LocaleFormat LocaleFormat::current() {
+  LocaleFormat format;
+  const lconv* numbers = localeconv();
+  std::string decimal = localeTextAsUtf8(numbers->decimal_point);
+  if (!decimal.empty()) format.decimalPoint = decimal;
+  std::string thousands = localeTextAsUtf8(numbers->thousands_sep);
+  if (!thousands.empty() && groupsDigits(numbers->grouping)) {
+    format.thousandsSeparator = thousands;
+    format.grouping = numbers->grouping;
+  }
+  format.dateSeparator = fieldSeparator(nl_langinfo(D_FMT), '/');
+  format.timeSeparator = fieldSeparator(nl_langinfo(T_FMT), ':');
+  return format;
+}
+
+LocalTime toLocalTime(int64_t secondsSinceEpoch) {
+  const time_t seconds = static_cast<time_t>(secondsSinceEpoch);
+  tm parts{};
+  if (localtime_r(&seconds, &parts) == nullptr) return {};
+  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+          parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+}  // namespace tallyfold

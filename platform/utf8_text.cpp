@@ -1,0 +1,156 @@
+#include "platform/utf8_text.h"
+
+#include <unicode/uchar.h>
+
+namespace tallyfold {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+struct Decoded {
+  char32_t code = kReplacement;
+  size_t length = 1;
+  bool valid = false;
+};
+
+bool isContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+// One UTF-8 sequence at pos (pos < text.size()). Overlong forms, surrogates
+// and values above U+10FFFF are invalid, as are truncated sequences; an
+// invalid sequence counts as its first byte alone.
+Decoded decodeAt(std::string_view text, size_t pos) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return {lead, 1, true};
+  size_t length = 0;
+  char32_t code = 0;
+  char32_t smallest = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, code = lead & 0x1F, smallest = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, code = lead & 0x0F, smallest = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, code = lead & 0x07, smallest = 0x10000;
+  } else {
+    return {};
+  }
+  if (text.size() - pos < length) return {};
+  for (size_t i = 1; i < length; ++i) {
+    if (!isContinuation(byte(i))) return {};
+    code = (code << 6) | (byte(i) & 0x3F);
+  }
+  if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
+  return {code, length, true};
+}
+
+bool isAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Maps each valid character through mapCode and ASCII through mapAscii;
+// bytes that are not valid UTF-8 are copied unchanged.
+template <typename AsciiMap, typename CodeMap>
+std::string mapCase(std::string_view text, AsciiMap mapAscii, CodeMap mapCode) {
+  std::string out;
+  out.reserve(text.size());
+  if (isAscii(text)) {
+    for (char c : text) out += mapAscii(c);
+    return out;
+  }
+  for (size_t pos = 0; pos < text.size();) {
+    const unsigned char lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+      out += mapAscii(text[pos++]);
+      continue;
+    }
+    Decoded decoded = decodeAt(text, pos);
+    if (decoded.valid) {
+      appendUtf8(out, static_cast<char32_t>(mapCode(static_cast<UChar32>(decoded.code))));
+    } else {
+      out += text[pos];
+    }
+    pos += decoded.length;
+  }
+  return out;
+}
+
+char asciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+char asciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+char32_t decodeUtf8(std::string_view text, size_t& pos) {
+  if (pos >= text.size()) return kReplacement;
+  Decoded decoded = decodeAt(text, pos);
+  pos += decoded.length;
+  return decoded.code;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool isValidUtf8(std::string_view text) {
+  for (size_t pos = 0; pos < text.size();) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+      ++pos;
+      continue;
+    }
+    Decoded decoded = decodeAt(text, pos);
+    if (!decoded.valid) return false;
+    pos += decoded.length;
+  }
+  return true;
+}
+
+size_t utf8Length(std::string_view text) {
+  size_t count = 0;
+  for (size_t pos = 0; pos < text.size(); ++count) {
+    pos += static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : decodeAt(text, pos).length;
+  }
+  return count;
+}
+
+std::string_view utf8Prefix(std::string_view text, size_t n) {
+  size_t pos = 0;
+  for (size_t count = 0; count < n && pos < text.size(); ++count) {
+    pos += static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : decodeAt(text, pos).length;
+  }
+  return text.substr(0, pos);
+}
+
+std::string toLowerUtf8(std::string_view text) {
+  return mapCase(text, asciiLower, [](UChar32 c) { return u_tolower(c); });
+}
+
+std::string toUpperUtf8(std::string_view text) {
+  return mapCase(text, asciiUpper, [](UChar32 c) { return u_toupper(c); });
+}
+
+}  // namespace tallyfold
