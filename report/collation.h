@@ -14,6 +14,9 @@ class Collation {
  public:
   // The collator of the user's locale.
   static Collation forUserLocale();
+  // The ICU locale name forUserLocale() opens: LC_ALL, else LC_COLLATE, else
+  // LANG, without its ".codeset" and "@modifier" parts; "" (root) for C/POSIX.
+  static std::string userLocaleName();
   // The collator of a named ICU locale ("" or "root" for the root rules).
   explicit Collation(const std::string& locale);
   ~Collation();
@@ -24,6 +27,8 @@ class Collation {
   int compare(std::string_view a, std::string_view b) const;
   // A byte string whose memcmp order is the compare() order. Thread-safe.
   std::string sortKey(std::string_view text) const;
+  // Appends sortKey(text) to out without a string per key. Thread-safe.
+  void appendSortKey(std::string_view text, std::string& out) const;
 
  private:
   struct Impl;
