@@ -1,0 +1,318 @@
+#include "report/sorting.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/locale_format.h"
+#include "report/collation.h"
+
+namespace tallyfold {
+
+namespace {
+
+// Sorting by collation compares precomputed sort keys: a key is made once per
+// element, and comparing two keys is a memcmp, where comparing two texts runs
+// the collation over both every time. The keys give exactly the collation's
+// order, equal texts included, so the sort takes the same steps either way.
+
+// One element's key, and where the element came from.
+// head holds the key's first 8 bytes as a big-endian number, so most
+// comparisons are decided without reading the key bytes themselves.
+struct KeyRef {
+  const char* data = nullptr;
+  uint64_t head = 0;
+  uint32_t size = 0;
+  uint32_t index = 0;
+};
+
+constexpr uint32_t kHeadBytes = 8;
+
+uint64_t HeadOf(const char* data, uint32_t size) {
+  uint64_t head = 0;
+  for (uint32_t k = 0; k < kHeadBytes; ++k) {
+    head = (head << 8) | (k < size ? static_cast<unsigned char>(data[k]) : 0u);
+  }
+  return head;
+}
+
+int CompareKeys(const KeyRef& x, const KeyRef& y) {
+  if (x.head != y.head && x.size >= kHeadBytes && y.size >= kHeadBytes) {
+    return x.head < y.head ? -1 : 1;
+  }
+  int c = std::memcmp(x.data, y.data, std::min(x.size, y.size));
+  if (c != 0) return c;
+  return x.size < y.size ? -1 : x.size > y.size ? 1 : 0;
+}
+
+// before() of the sort: x sorts strictly before y in the given direction.
+auto KeyOrder(bool ascending) {
+  return [ascending](const KeyRef& x, const KeyRef& y) {
+    const int c = CompareKeys(x, y);
+    return ascending ? c < 0 : c > 0;
+  };
+}
+
+// The keys of count elements, made by writeKey(index, scratch, out), which
+// appends element index's key to out. The keys lie back to back in blocks of
+// about a megabyte, so a million keys cost their bytes and one KeyRef each.
+// Large tables are made on every core, each thread filling its own blocks.
+class KeyTable {
+ public:
+  template <class WriteKey>
+  KeyTable(size_t count, const WriteKey& writeKey) {
+    if (count > UINT32_MAX) throw std::length_error("too many elements to sort");
+    refs_.resize(count);
+    const size_t parts = PartsFor(count);
+    parts_.resize(parts);
+    std::vector<std::thread> helpers;
+    std::vector<std::exception_ptr> failures(parts);
+    for (size_t part = 0; part < parts; ++part) {
+      auto fill = [&, part] {
+        try {
+          Fill(parts_[part], part * count / parts, (part + 1) * count / parts, writeKey);
+        } catch (...) {
+          failures[part] = std::current_exception();
+        }
+      };
+      if (part + 1 < parts) {
+        helpers.emplace_back(fill);
+      } else {
+        fill();
+      }
+    }
+    for (std::thread& helper : helpers) helper.join();
+    for (const std::exception_ptr& failure : failures) {
+      if (failure) std::rethrow_exception(failure);
+    }
+    PointAtKeys();
+  }
+
+  std::vector<KeyRef>& refs() { return refs_; }
+
+ private:
+  static constexpr size_t kBlockBytes = size_t{1} << 20;
+  static constexpr size_t kElementsPerThread = 8192;
+
+  struct Block {
+    std::string bytes;
+    size_t keys = 0;
+  };
+  struct Part {
+    size_t begin = 0;
+    std::vector<Block> blocks;
+  };
+
+  static size_t PartsFor(size_t count) {
+    size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    return std::clamp<size_t>(count / kElementsPerThread, 1, std::min<size_t>(cores, 8));
+  }
+
+  template <class WriteKey>
+  void Fill(Part& part, size_t begin, size_t end, const WriteKey& writeKey) {
+    part.begin = begin;
+    std::string scratch;
+    for (size_t i = begin; i < end; ++i) {
+      if (part.blocks.empty() || part.blocks.back().bytes.size() >= kBlockBytes) {
+        part.blocks.emplace_back();
+        part.blocks.back().bytes.reserve(kBlockBytes + 4096);
+      }
+      Block& block = part.blocks.back();
+      const size_t before = block.bytes.size();
+      writeKey(i, scratch, block.bytes);
+      const size_t size = block.bytes.size() - before;
+      if (size > UINT32_MAX) throw std::length_error("sort key too long");
+      refs_[i].size = static_cast<uint32_t>(size);
+      refs_[i].index = static_cast<uint32_t>(i);
+      ++block.keys;
+    }
+  }
+
+  // Blocks may have moved while they grew, so the pointers are set at the end.
+  void PointAtKeys() {
+    for (Part& part : parts_) {
+      size_t i = part.begin;
+      for (Block& block : part.blocks) {
+        const char* next = block.bytes.data();
+        for (size_t k = 0; k < block.keys; ++k, ++i) {
+          refs_[i].data = next;
+          refs_[i].head = HeadOf(next, refs_[i].size);
+          next += refs_[i].size;
+        }
+      }
+    }
+  }
+
+  std::vector<Part> parts_;
+  std::vector<KeyRef> refs_;
+};
+
+void AppendBigEndian32(uint32_t value, std::string& out) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(value >> shift));
+}
+
+// A folder path's key for the whole-list order, whose memcmp order compares the
+// paths component by component: each component by the collation and then, if
+// the collation finds two components equal, by their exact bytes, so that
+// distinct folders never compare equal and sibling folders such as "ABC" and
+// "abc" keep their sub-trees apart. A folder whose components begin another's
+// sorts first: a folder before its sub-folders, "2024" before "2024-01".
+// Each component contributes its collation key, a 0 byte, its bytes and a 0
+// byte; neither collation keys nor names contain a 0 byte, so the 0 bytes
+// make a component that is a prefix of another sort first.
+void AppendFolderKey(std::string_view path, const Collation& collation, std::string& out) {
+  if (!path.empty() && path.back() == '/') path.remove_suffix(1);
+  size_t start = 0;
+  for (;;) {
+    const size_t slash = path.find('/', start);
+    const std::string_view component = path.substr(
+        start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
+    collation.appendSortKey(component, out);
+    out.push_back('\0');
+    out.append(component);
+    out.push_back('\0');
+    if (slash == std::string_view::npos) return;
+    start = slash + 1;
+  }
+}
+
+// Every folder of the store gets a rank in the whole-list order of folders;
+// folders with the same path share a rank.
+std::vector<uint32_t> RankFolders(const RecordStore& store, const Collation& collation) {
+  KeyTable table(store.folderCount(), [&](size_t folder, std::string&, std::string& out) {
+    AppendFolderKey(store.folder(static_cast<uint32_t>(folder)).path, collation, out);
+  });
+  std::vector<KeyRef>& order = table.refs();
+  SortRange(order, KeyOrder(true));
+  std::vector<uint32_t> ranks(order.size());
+  uint32_t rank = 0;
+  for (size_t k = 0; k < order.size(); ++k) {
+    if (k > 0 && CompareKeys(order[k - 1], order[k]) != 0) ++rank;
+    ranks[order[k].index] = rank;
+  }
+  return ranks;
+}
+
+// The record text after the folder field: "name|size", for a folder record
+// the 39 "$" and 17 zeros.
+void WriteRecordRest(const RecordStore& store, RecordRef record, std::string& text) {
+  text.assign(store.name(record));
+  text.push_back('|');
+  if (record.isFolderRecord()) {
+    text.append(kFolderRecordSize);
+  } else {
+    text.append(formatSizeField(store.file(record).size));
+  }
+}
+
+// The last-modified day as the number yyyymmdd, in local time.
+uint32_t DayNumber(int64_t mtime) {
+  const LocalTime t = toLocalTime(mtime);
+  return static_cast<uint32_t>(t.year * 10000 + t.month * 100 + t.day);
+}
+
+void AppendDay(uint32_t day, std::string& text) {
+  char digits[16];
+  const int length = std::snprintf(digits, sizeof digits, "%08u", day);
+  text.append(digits, static_cast<size_t>(length));
+}
+
+enum class FileSortField { kName, kSize, kDate };
+
+FileSortField ParseSortField(std::string_view text) {
+  if (text == "Size") return FileSortField::kSize;
+  if (text == "Date") return FileSortField::kDate;
+  return FileSortField::kName;  // "Name", and anything unknown
+}
+
+}  // namespace
+
+void SortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
+                     const Collation& collation) {
+  if (a.size() < 2) return;
+  if (ordinal) {
+    // std::string compares its bytes as unsigned characters: character codes.
+    if (ascending) {
+      SortRange(a, [](const std::string& x, const std::string& y) { return x < y; });
+    } else {
+      SortRange(a, [](const std::string& x, const std::string& y) { return x > y; });
+    }
+    return;
+  }
+  KeyTable table(a.size(), [&](size_t i, std::string&, std::string& out) {
+    collation.appendSortKey(a[i], out);
+  });
+  std::vector<KeyRef>& order = table.refs();
+  SortRange(order, KeyOrder(ascending));
+  std::vector<std::string> sorted;
+  sorted.reserve(a.size());
+  for (const KeyRef& ref : order) sorted.push_back(std::move(a[ref.index]));
+  a.swap(sorted);
+}
+
+std::vector<RecordRef> SortRecords(const RecordStore& store, std::vector<RecordRef> records,
+                                   const Collation& collation) {
+  if (records.size() < 2) return records;
+  const std::vector<uint32_t> ranks = RankFolders(store, collation);
+  // Each record's key: its folder's rank in 4 big-endian bytes, then the
+  // collation key of the rest of its text.
+  KeyTable table(records.size(), [&](size_t i, std::string& text, std::string& out) {
+    AppendBigEndian32(ranks[records[i].folder], out);
+    WriteRecordRest(store, records[i], text);
+    collation.appendSortKey(text, out);
+  });
+  std::vector<KeyRef>& order = table.refs();
+  SortRange(order, KeyOrder(true));
+  std::vector<RecordRef> sorted;
+  sorted.reserve(records.size());
+  for (const KeyRef& ref : order) sorted.push_back(records[ref.index]);
+  return sorted;
+}
+
+std::vector<uint32_t> SortFolderFiles(const RecordStore& store, uint32_t folder,
+                                      std::vector<uint32_t> files, std::string_view sortField,
+                                      bool ascending, const Collation& collation) {
+  if (files.size() < 2) return files;
+  const FileSortField field = ParseSortField(sortField);
+  const FolderEntry& entry = store.folder(folder);
+  std::vector<uint32_t> days;
+  if (field == FileSortField::kDate) {
+    days.reserve(files.size());
+    for (uint32_t file : files) days.push_back(DayNumber(entry.files[file].mtime));
+  }
+  // The keys are "name?size", "size?name" and "day?name?size". A listing
+  // would also put the folder's path in each key ("folder?name?size" and so
+  // on), but every key of one folder has the same path, ending in "/", and
+  // the collation weighs a common leading text the same on both sides, so
+  // leaving it out changes no comparison and saves its bytes.
+  KeyTable table(files.size(), [&](size_t i, std::string& text, std::string& out) {
+    const RecordRef record{folder, files[i]};
+    const std::string_view name = store.name(record);
+    const std::string size = formatSizeField(entry.files[files[i]].size);
+    text.clear();
+    switch (field) {
+      case FileSortField::kName:
+        text.append(name).append(1, '?').append(size);
+        break;
+      case FileSortField::kSize:
+        text.append(size).append(1, '?').append(name);
+        break;
+      case FileSortField::kDate:
+        AppendDay(days[i], text);
+        text.append(1, '?').append(name).append(1, '?').append(size);
+        break;
+    }
+    collation.appendSortKey(text, out);
+  });
+  std::vector<KeyRef>& order = table.refs();
+  SortRange(order, KeyOrder(ascending));
+  std::vector<uint32_t> sorted;
+  sorted.reserve(files.size());
+  for (const KeyRef& ref : order) sorted.push_back(files[ref.index]);
+  return sorted;
+}
+
+}  // namespace tallyfold
