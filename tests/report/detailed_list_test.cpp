@@ -1,0 +1,403 @@
+#include "report/detailed_list.h"
+
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "listing_fixture.h"
+#include "support/temp_dir.h"
+
+namespace tallyfold {
+namespace {
+
+using test::blanks;
+using test::hyphens;
+using test::kDefaultHeader;
+using test::TempDir;
+using Lines = std::vector<std::string>;
+
+constexpr int64_t k20240305 = 1709634030;      // 2024-03-05 10:20:30 UTC
+constexpr int64_t k20240305Late = 1709661600;  // 2024-03-05 18:00:00 UTC
+constexpr int64_t k20231231 = 1704067199;      // 2023-12-31 23:59:59 UTC
+constexpr int64_t k20240115 = 1705305600;      // 2024-01-15 08:00:00 UTC
+constexpr int64_t k20220709 = 1657346704;      // 2022-07-09 06:05:04 UTC
+
+// The zlib CRC-32, bit by bit, to check the CRC column against.
+uint32_t crc32Of(std::string_view bytes) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+std::string hex8(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", value);
+  return text;
+}
+
+std::string id3Field(std::string_view text, size_t width) {
+  std::string field(text);
+  field.resize(width, '\0');
+  return field;
+}
+
+class DetailedListTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test::useUtc(); }
+
+  std::string file(const std::string& relative, uint64_t size, int64_t mtime) {
+    std::string path = dir.makeSizedFile(relative, size);
+    TempDir::setMtime(path, mtime);
+    return path;
+  }
+
+  // data/notes.txt (1234 bytes), data/b.log (100), data/Sub/c.dat (5000).
+  void makeDataTree() {
+    file("data/notes.txt", 1234, k20240305);
+    file("data/b.log", 100, k20231231);
+    file("data/Sub/c.dat", 5000, k20240115);
+    test::addRealFolder(report.store, report.records, dir / "data/", {"notes.txt", "b.log"}, false);
+    test::addRealFolder(report.store, report.records, dir / "data/Sub/", {"c.dat"}, false);
+  }
+
+  TempDir dir;
+  test::ReportRun report;
+};
+
+TEST_F(DetailedListTest, DefaultColumnsWithFullSummary) {
+  makeDataTree();
+  report.settings.includeFullSum = 1;
+  const std::string sep = hyphens(68);
+  const std::string data = dir / "data";
+  EXPECT_EQ(report.run(), (Lines{
+                              kDefaultHeader,
+                              sep,
+                              "\\b\\par Directory of " + data + " \\par\\b0",
+                              sep + "\\par\\par",
+                              "b.log" + blanks(35) + blanks(8) + "0 KB" + "  31/12/2023 \\par",
+                              "notes.txt" + blanks(31) + blanks(8) + "1 KB" + "  05/03/2024 \\par",
+                              "\\par " + sep,
+                              "\\par 2 file(s) found \\par ",
+                              "Total file size 1.30 KB \\par ",
+                              sep + " \\par\\par",
+                              sep,
+                              "\\b\\par Directory of " + data + "/Sub \\par\\b0",
+                              sep + "\\par\\par",
+                              "c.dat" + blanks(35) + blanks(8) + "5 KB" + "  15/01/2024 \\par",
+                              "\\par " + sep,
+                              "\\par 1 file(s) found \\par ",
+                              "Total file size 4.88 KB \\par ",
+                              sep + " \\par\\par",
+                              "\\par\\b Total Summary: \\b0",
+                              "\\par 3 file(s) found in 2 folder(s) \\par",
+                              "Total file size 6.19 KB \\par",
+                              " \\par \\par \\par }",
+                          }));
+  EXPECT_EQ(report.counters.files, 3u);
+  EXPECT_EQ(report.counters.folders, 2u);
+  EXPECT_EQ(report.counters.totalSize, 6334.0);
+  EXPECT_EQ(DetailedLineWidth(report.settings), 68);
+}
+
+TEST_F(DetailedListTest, SizeDescendingInLowerCaseWithTimeAttributesAndOwner) {
+  makeDataTree();
+  std::string readOnly = file("data/READ.ME", 2048, k20220709);
+  chmod(readOnly.c_str(), 0444);
+  file("data/.Hidden", 10, k20240305Late);
+  report.store = RecordStore();
+  report.records.clear();
+  test::addRealFolder(report.store, report.records, dir / "data/",
+                      {"notes.txt", ".Hidden", "b.log", "READ.ME"}, false);
+  test::addRealFolder(report.store, report.records, dir / "data/Sub/", {"c.dat"}, false);
+
+  ReportSettings& s = report.settings;
+  s.date = 0;
+  s.time = 1;
+  s.attribute = 1;
+  s.owner = 1;
+  s.showSizeIn = "Bytes";
+  s.colSize = "20";
+  s.fullPath = 0;
+  s.includeFolderTitle = 0;
+  s.includeSeparator = 0;
+  s.listInLower = 1;
+  report.options.sort = "Size";
+  report.options.ascending = false;
+  const passwd* user = getpwuid(getuid());
+  ASSERT_NE(user, nullptr);
+  const std::string owner = "  " + std::string(user->pw_name) + blanks(17 - strlen(user->pw_name));
+
+  EXPECT_EQ(
+      report.run(),
+      (Lines{
+          kDefaultHeader,
+          "\\b\\par data \\par\\b0",
+          " \\par",
+          "read.me" + blanks(13) + blanks(8) + "2048" + " 06:05:04" + "  r   " + owner + " \\par",
+          "notes.txt" + blanks(11) + blanks(8) + "1234" + " 10:20:30" + "      " + owner + " \\par",
+          "b.log" + blanks(15) + blanks(9) + "100" + " 23:59:59" + "      " + owner + " \\par",
+          ".hidden" + blanks(13) + blanks(10) + "10" + " 18:00:00" + "  h   " + owner + " \\par",
+          "\\par 4 file(s) found \\par ",
+          "Total file size 3.31 KB \\par ",
+          "\\b\\par sub \\par\\b0",
+          " \\par",
+          "c.dat" + blanks(15) + blanks(8) + "5000" + " 08:00:00" + "      " + owner + " \\par",
+          "\\par 1 file(s) found \\par ",
+          "Total file size 4.88 KB \\par ",
+          " \\par \\par \\par }",
+      }));
+  EXPECT_EQ(DetailedLineWidth(s), 20 + 2 + 14 + 10 + 5 + 17);
+}
+
+TEST_F(DetailedListTest, DateSortWritesTheDayWithSlashesOtherSortsTheLocaleSeparators) {
+  file("data/notes.txt", 1, k20240305);
+  file("data/late.txt", 2, k20240305Late);
+  file("data/b.log", 3, k20231231);
+  file("data/a.txt", 4, k20220709);
+  test::addRealFolder(report.store, report.records, dir / "data/",
+                      {"notes.txt", "late.txt", "b.log", "a.txt"}, false);
+  ReportSettings& s = report.settings;
+  s.size = 0;
+  s.time = 1;
+  s.colSize = "12";
+  s.fullPath = 0;
+  s.includeSeparator = 0;
+  s.includeFolderSum = 0;
+  report.locale.dateSeparator = "-";
+  report.locale.timeSeparator = ".";
+
+  struct Row {
+    std::string name, date, time;
+  };
+  const Row a{"a.txt", "09?07?2022", "06.05.04"}, b{"b.log", "31?12?2023", "23.59.59"},
+      late{"late.txt", "05?03?2024", "18.00.00"}, notes{"notes.txt", "05?03?2024", "10.20.30"};
+  auto expected = [](const std::vector<Row>& rows, char separator) {
+    Lines lines{kDefaultHeader, "\\b\\par Directory of data \\par\\b0", " \\par"};
+    for (Row row : rows) {
+      for (char& c : row.date) {
+        if (c == '?') c = separator;
+      }
+      lines.push_back(row.name + blanks(12 - row.name.size()) + "  " + row.date + " " + row.time +
+                      " \\par");
+    }
+    lines.push_back(" \\par");
+    lines.push_back(" \\par \\par \\par }");
+    return lines;
+  };
+  auto runWith = [this](const std::string& sort, bool ascending) {
+    report.options.sort = sort;
+    report.options.ascending = ascending;
+    report.sink.lines.clear();
+    return report.run();
+  };
+
+  EXPECT_EQ(runWith("Date", true), expected({a, b, late, notes}, '/'));
+  EXPECT_EQ(runWith("Date", false), expected({notes, late, b, a}, '/'));
+  EXPECT_EQ(runWith("Name", true), expected({a, b, late, notes}, '-'));
+  EXPECT_EQ(runWith("Name", false), expected({notes, late, b, a}, '-'));
+  EXPECT_EQ(runWith("Size", true), expected({notes, late, b, a}, '-'));
+  EXPECT_EQ(runWith("Size", false), expected({a, b, late, notes}, '-'));
+}
+
+TEST_F(DetailedListTest, TagAndCrcColumns) {
+  const std::string audio = "not really audio, just bytes";
+  const std::string tag = "TAG" + id3Field("Caf\xE9", 30) + id3Field("Artist", 30) +
+                          id3Field("Album", 30) + "1999" + id3Field("Nice", 30) + "\x11";
+  dir.writeFile("music/song.mp3", audio + tag);
+  dir.writeFile("music/plain.txt", "plain");
+  dir.writeFile("music/.hidden.mp3", "hidden");
+  test::addRealFolder(report.store, report.records, dir / "music/",
+                      {"song.mp3", "plain.txt", ".hidden.mp3"}, false);
+  ReportSettings& s = report.settings;
+  s.size = 0;
+  s.date = 0;
+  s.title = 1;
+  s.artist = 1;
+  s.year = 1;
+  s.genre = 1;
+  s.crc32 = 1;
+  s.colSize = "12";
+  s.fullPath = 0;
+  s.includeFolderTitle = 0;
+  s.includeSeparator = 0;
+  s.includeFolderSum = 0;
+  const std::string songCrc = "  " + hex8(crc32Of(audio + tag));
+  const std::string plainCrc = "  " + hex8(crc32Of("plain"));
+  const std::string noTag = blanks(33) + blanks(33) + blanks(7) + blanks(3);
+
+  // The hidden file's row has no CRC column.
+  EXPECT_EQ(report.run(),
+            (Lines{
+                kDefaultHeader,
+                "\\b\\par music \\par\\b0",
+                " \\par",
+                ".hidden.mp3 " + noTag + " \\par",
+                "plain.txt   " + noTag + plainCrc + " \\par",
+                "song.mp3    " + ("   Caf\\u233?" + blanks(26)) + ("   Artist" + blanks(24)) +
+                    "   1999" + "   Rock" + songCrc + " \\par",
+                " \\par",
+                " \\par \\par \\par }",
+            }));
+  EXPECT_EQ(DetailedLineWidth(s), 12 + 2 + 32 + 32 + 6 + 15 + 12);
+
+  s.removeBlankSpaces = 1;
+  report.sink.lines.clear();
+  EXPECT_EQ(report.run(),
+            (Lines{
+                kDefaultHeader,
+                "\\b\\par music \\par\\b0",
+                " \\par",
+                ".hidden.mp3 " + blanks(12) + " \\par",
+                "plain.txt   " + blanks(12) + plainCrc + " \\par",
+                "song.mp3       Caf\\u233?   Artist   1999   Rock" + songCrc + " \\par",
+                " \\par",
+                " \\par \\par \\par }",
+            }));
+}
+
+TEST_F(DetailedListTest, LongNamesAndHeadingsAreCutByCharacters) {
+  file("data/0123456789", 1, k20240305);
+  file("data/abcde  xyz.txt", 1, k20240305);
+  const std::string accented =
+      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.txt";
+  file("data/" + accented, 1, k20240305);
+  test::addRealFolder(report.store, report.records, dir / "data/",
+                      {accented, "abcde  xyz.txt", "0123456789"}, false);
+  ReportSettings& s = report.settings;
+  s.size = 0;
+  s.date = 0;
+  s.colSize = "10";
+  s.includeFolderSum = 0;
+  const std::string sep = hyphens(12);
+  const std::string e7 = "\\u233?\\u233?\\u233?\\u233?\\u233?\\u233?\\u233?";
+  EXPECT_EQ(report.run(), (Lines{
+                              kDefaultHeader,
+                              sep,
+                              "\\b\\par Directory... \\par\\b0",
+                              sep + "\\par\\par",
+                              "0123456789 \\par",
+                              "abcde...   \\par",
+                              e7 + "... \\par",
+                              " \\par",
+                              " \\par \\par \\par }",
+                          }));
+}
+
+TEST_F(DetailedListTest, NoRecordsGiveOneBlockForTheEmptyFolder) {
+  report.settings.includeFullSum = 1;
+  const std::string sep = hyphens(68);
+  const Lines emptyList{
+      kDefaultHeader,
+      sep,
+      "\\b\\par Directory of  \\par\\b0",
+      sep + "\\par\\par",
+      "\\par " + sep,
+      "\\par 0 file(s) found \\par ",
+      "Total file size 0 bytes \\par ",
+      sep + " \\par\\par",
+      "\\par\\b Total Summary: \\b0",
+      "\\par 0 file(s) found in 0 folder(s) \\par",
+      "Total file size 0 bytes \\par",
+      " \\par \\par \\par }",
+  };
+  EXPECT_EQ(report.run(), emptyList);
+
+  // A cancel before the first record leaves the same document.
+  makeDataTree();
+  report.cancel = true;
+  report.sink.lines.clear();
+  EXPECT_EQ(report.run(), emptyList);
+}
+
+// Sets the cancel flag at the first progress text, as the Cancel command
+// would while rows are written.
+struct CancelOnStatus : test::StatusLog {
+  CancelFlag* cancel = nullptr;
+  void showStatus(std::string_view text) override {
+    StatusLog::showStatus(text);
+    *cancel = true;
+  }
+};
+
+TEST_F(DetailedListTest, CancelDuringRowsEndsTheBlockAndStillClosesTheDocument) {
+  std::vector<std::string> names;
+  for (int i = 1; i <= 7; ++i) {
+    names.push_back("a" + std::to_string(i));
+    file("A/" + names.back(), i, k20240305);
+  }
+  file("B/b1", 100, k20240305);
+  test::addRealFolder(report.store, report.records, dir / "A/", names, false);
+  test::addRealFolder(report.store, report.records, dir / "B/", {"b1"}, false);
+  ReportSettings& s = report.settings;
+  s.size = 0;
+  s.date = 0;
+  s.colSize = "4";
+  s.fullPath = 0;
+  s.includeFolderTitle = 0;
+  s.includeSeparator = 0;
+  s.includeFullSum = 1;
+  CancelOnStatus status;
+  status.cancel = &report.cancel;
+  ReportInput input{report.store,   report.records, report.settings,
+                    report.options, report.locale,  report.collation};
+  ReportCounters counters = WriteReport(input, report.sink, report.cancel, status);
+
+  EXPECT_EQ(report.sink.lines, (Lines{
+                                   kDefaultHeader,
+                                   "\\b\\par A \\par\\b0",
+                                   " \\par",
+                                   "a1   \\par",
+                                   "a2   \\par",
+                                   "a3   \\par",
+                                   "a4   \\par",
+                                   "a5   \\par",
+                                   "\\par 5 file(s) found \\par ",
+                                   "Total file size 15 bytes \\par ",
+                                   "\\b\\par B \\par\\b0",
+                                   " \\par",
+                                   "\\par 0 file(s) found \\par ",
+                                   "Total file size 0 bytes \\par ",
+                                   "\\par\\b Total Summary: \\b0",
+                                   "\\par 5 file(s) found in 2 folder(s) \\par",
+                                   "Total file size 128 bytes \\par",
+                                   " \\par \\par \\par }",
+                               }));
+  EXPECT_EQ(status.texts, (Lines{"Formatting list, please wait...(5/8) 62.5%"}));
+  EXPECT_EQ(counters.files, 5u);
+  EXPECT_EQ(counters.folders, 2u);
+}
+
+TEST_F(DetailedListTest, OneFolderFromTwoLocationsIsOneSortedBlock) {
+  for (const char* name : {"a", "b", "c", "d"}) file(std::string("x/") + name, 1, k20240305);
+  RecordStore& store = report.store;
+  uint32_t first = store.addFolder(dir / "x/");
+  uint32_t second = store.addFolder(dir / "x/");
+  auto add = [&](uint32_t folder, const char* name) {
+    uint32_t index = store.addFile(folder, name, test::entryOf(dir / "x/" + name));
+    report.records.push_back(RecordRef{folder, index});
+  };
+  add(second, "c");
+  add(first, "b");
+  add(second, "a");
+  add(first, "d");
+  ReportSettings& s = report.settings;
+  s.size = 0;
+  s.date = 0;
+  s.colSize = "3";
+  s.fullPath = 0;
+  s.includeFolderTitle = 0;
+  s.includeSeparator = 0;
+  s.includeFolderSum = 0;
+  EXPECT_EQ(report.run(),
+            (Lines{kDefaultHeader, "\\b\\par x \\par\\b0", " \\par", "a   \\par", "b   \\par",
+                   "c   \\par", "d   \\par", " \\par", " \\par \\par \\par }"}));
+  EXPECT_EQ(report.counters.folders, 1u);
+  EXPECT_EQ(report.counters.files, 4u);
+}
+
+}  // namespace
+}  // namespace tallyfold

@@ -1,0 +1,91 @@
+#include "report/folder_list.h"
+
+#include <gtest/gtest.h>
+
+#include "listing_fixture.h"
+#include "support/temp_dir.h"
+
+namespace tallyfold {
+namespace {
+
+using test::kDefaultHeader;
+using test::TempDir;
+using Lines = std::vector<std::string>;
+
+class FolderListTest : public ::testing::Test {
+ protected:
+  void SetUp() override { report.options.kind = ReportKind::FolderList; }
+
+  uint32_t folder(const std::string& relative, const std::vector<std::string>& names = {}) {
+    for (const std::string& name : names) dir.writeFile(relative + "/" + name, "x");
+    dir.makeDir(relative);
+    return test::addRealFolder(report.store, report.records, dir / (relative + "/"), names, true);
+  }
+
+  TempDir dir;
+  test::ReportRun report;
+};
+
+TEST_F(FolderListTest, OneLinePerFolderWithAnEmptyLineAfterEach) {
+  folder("data", {"a.txt", "b.txt", "c.txt"});
+  folder("data/Sub", {"d.txt"});
+  report.settings.includeFullSum = 1;
+  report.settings.fullPath = 0;  // plays no part here
+  const std::string data = dir / "data";
+  EXPECT_EQ(report.run(), (Lines{
+                              kDefaultHeader,
+                              data + "\\par",
+                              "",
+                              data + "/Sub\\par",
+                              "",
+                              "\\par\\b Total Summary: \\b0",
+                              "",
+                              "\\par 2 folder(s) found \\par ",
+                              " \\par\\par\\par}",
+                          }));
+  EXPECT_EQ(report.counters.folders, 2u);
+  EXPECT_EQ(report.counters.files, 0u);
+  EXPECT_EQ(report.counters.totalSize, 0.0);
+}
+
+TEST_F(FolderListTest, OddFolderNamesAreEscapedAndFoldedNeverCut) {
+  folder("Caf\xC3\xA9 {x}");
+  const std::string longName(120, 'n');
+  folder(longName);
+  report.settings.listInUpper = 1;
+  EXPECT_EQ(report.run(), (Lines{
+                              kDefaultHeader,
+                              test::asciiUpper(dir.path()) + "/CAF\\u201? \\{X\\}\\par",
+                              "",
+                              test::asciiUpper(dir.path()) + "/" + std::string(120, 'N') + "\\par",
+                              "",
+                              " \\par\\par\\par}",
+                          }));
+}
+
+TEST_F(FolderListTest, NoRecordsGiveHeaderSummaryAndClosingLine) {
+  report.settings.includeFullSum = 1;
+  EXPECT_EQ(report.run(), (Lines{
+                              kDefaultHeader,
+                              "\\par\\b Total Summary: \\b0",
+                              "",
+                              "\\par 0 folder(s) found \\par ",
+                              " \\par\\par\\par}",
+                          }));
+}
+
+TEST_F(FolderListTest, RootFolderKeepsItsSlashAndProgressEveryFiftyRecords) {
+  RecordStore& store = report.store;
+  uint32_t root = store.addFolder("/");
+  report.records.push_back(RecordRef{root, RecordRef::kFolderRecord});
+  for (int i = 0; i < 99; ++i) {
+    report.records.push_back(RecordRef{root, store.addFile(root, "f" + std::to_string(i), {})});
+  }
+  report.run();
+  EXPECT_EQ(report.sink.lines, (Lines{kDefaultHeader, "/\\par", "", " \\par\\par\\par}"}));
+  EXPECT_EQ(report.status.texts, (Lines{"Formating list. please wait... 50 / 100",
+                                        "Formating list. please wait... 100 / 100"}));
+}
+
+}  // namespace
+}  // namespace tallyfold
