@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "app/job.h"
 #include "support/temp_dir.h"
@@ -157,19 +156,6 @@ TEST(JobFile, UnreadableAndUnwritableFiles) {
   EXPECT_FALSE(SaveJob(plain + "/job.dif", threeRowJob()));
   EXPECT_FALSE(SaveJob("", threeRowJob()));
   EXPECT_EQ(readFile(plain), "keep");
-}
-
-TEST(JobFile, DefaultJobLivesInTheApplicationFolder) {
-  TempDir dir;
-  const char* previous = getenv("TALLYFOLD_HOME");
-  const std::string saved = previous ? previous : "";
-  setenv("TALLYFOLD_HOME", dir.path().c_str(), 1);
-  EXPECT_EQ(defaultJobPath(), dir / "default.dif");
-  if (previous) {
-    setenv("TALLYFOLD_HOME", saved.c_str(), 1);
-  } else {
-    unsetenv("TALLYFOLD_HOME");
-  }
 }
 
 }  // namespace
