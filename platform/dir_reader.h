@@ -1,0 +1,78 @@
+#pragma once
+// Reading one folder for the walk: the folder is opened once, its entries come
+// in large getdents64 batches in the order the file system keeps them, and each
+// entry is examined relative to the open folder, so no path is looked up per
+// file. The entry's type comes with the name, so entries the walk skips by name
+// need no examination at all.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tallyfold {
+
+enum class EntryKind : uint8_t {
+  Unknown,  // the file system did not say; examine the entry to learn it
+  Directory,
+  SymbolicLink,
+  File,  // a regular file or another non-folder (device, pipe, socket)
+};
+
+struct DirEntry {
+  std::string_view name;  // NUL-terminated in the reader's buffer; valid until next()
+  EntryKind kind = EntryKind::Unknown;
+};
+
+// What the walk keeps of an examined entry.
+struct EntryFacts {
+  uint64_t size = 0;
+  int64_t mtime = 0;  // seconds since the epoch
+  uint32_t uid = 0;
+  uint32_t mode = 0;  // st_mode
+  bool isDirectory = false;
+};
+
+// A folder's identity: two paths lead to the same folder when these match.
+struct FolderIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FolderIdentity&) const = default;
+};
+
+// One reader per thread, reopened for every folder; its buffer is reused.
+class DirReader {
+ public:
+  DirReader();
+  ~DirReader();
+  DirReader(const DirReader&) = delete;
+  DirReader& operator=(const DirReader&) = delete;
+
+  // Opens a folder (symbolic links followed); 0 or the errno of the failure.
+  int open(const std::string& path);
+  void close();
+  // The open folder's device and inode; 0 or an errno.
+  int identity(FolderIdentity& id) const;
+
+  // The next entry ("." and ".." included); false at the end of the folder or
+  // when reading failed, which readError() then tells.
+  bool next(DirEntry& entry);
+  int readError() const { return readError_; }
+
+  // Examines an entry of the open folder, following symbolic links; a link
+  // whose target is missing or loops is described as the link itself, so it is
+  // listed like a file. 0 or the errno of the failure.
+  int examine(const DirEntry& entry, EntryFacts& facts) const;
+
+ private:
+  bool refill();
+
+  int fd_ = -1;
+  std::unique_ptr<char[]> buffer_;
+  size_t filled_ = 0;
+  size_t pos_ = 0;
+  int readError_ = 0;
+  bool atEnd_ = false;
+};
+
+}  // namespace tallyfold
