@@ -1,0 +1,246 @@
+// The walk's records: their shapes, their exact order, and the rules for
+// folders and files (filter, level, sub-folders, hidden names, exclusions).
+#include "scan/walker.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "support/temp_dir.h"
+#include "tests/scan/walker_test_util.h"
+
+namespace tallyfold {
+namespace {
+
+using test::folderRecord;
+using test::listingOrder;
+using test::location;
+using test::scan;
+using test::scanTexts;
+using test::TempDir;
+using Texts = std::vector<std::string>;
+
+// What the walk must give for a tree where every folder is walked and every
+// file listed (no hidden names): the folder record, then the folder's entries
+// in listing order, a sub-folder's records where its entry stands.
+void expectedWalk(const std::string& folder, Texts& out) {
+  out.push_back(folderRecord(folder));
+  for (const std::string& name : listingOrder(folder)) {
+    struct stat st;
+    ASSERT_EQ(stat((folder + name).c_str(), &st), 0);
+    if (S_ISDIR(st.st_mode)) {
+      expectedWalk(folder + name + "/", out);
+    } else {
+      out.push_back(folder + "|" + name + "|" + formatSizeField(st.st_size));
+    }
+  }
+}
+
+TEST(WalkerRecords, FieldShapesAndSizeFormat) {
+  EXPECT_EQ(formatSizeField(0), "000000000000000");
+  EXPECT_EQ(formatSizeField(1234), "000000000001234");
+  EXPECT_EQ(formatSizeField(4294967296ull), "000004294967296");
+  EXPECT_EQ(formatSizeField(UINT64_MAX), "18446744073709551615");
+
+  RecordStore store;
+  uint32_t folder = store.addFolder("/data/");
+  FileEntry facts;
+  facts.size = 1234;
+  uint32_t first = store.addFile(folder, "notes.txt", facts);
+  uint32_t second = store.addFile(folder, "a|b", facts);
+  EXPECT_EQ(store.recordText({folder, first}), "/data/|notes.txt|000000000001234");
+  EXPECT_EQ(store.name({folder, second}), "a|b");
+  std::string folderText = store.recordText({folder, RecordRef::kFolderRecord});
+  EXPECT_EQ(folderText, "/data/|$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$|00000000000000000");
+  EXPECT_EQ(folderText.size() - std::string("/data/").size(), 58u);
+
+  RecordStore other;
+  other.addFolder("/more/");
+  EXPECT_EQ(store.append(std::move(other)), 1u);
+  EXPECT_EQ(store.folderCount(), 2u);
+  EXPECT_EQ(store.folder(1).path, "/more/");
+}
+
+TEST(WalkerOrder, RecordsComeInListingOrderDepthFirst) {
+  TempDir dir;
+  // Enough folders that both threads read some of them.
+  for (int a = 0; a < 6; ++a) {
+    for (int b = 0; b < 5; ++b) {
+      std::string sub = "f" + std::to_string(a) + "/g" + std::to_string(b);
+      dir.writeFile(sub + "/x" + std::to_string(b) + ".txt", std::string(b, 'x'));
+      dir.writeFile(sub + "/deeper/y.dat", "yy");
+      dir.writeFile("f" + std::to_string(a) + "/file" + std::to_string(b) + ".txt", "z");
+    }
+    dir.writeFile("top" + std::to_string(a) + ".txt", "top");
+  }
+  Texts expected;
+  expectedWalk(dir.path() + "/", expected);
+  ScanResult result = scan({location(dir.path())});
+  EXPECT_EQ(test::texts(result), expected);
+  ASSERT_EQ(result.totals.size(), 1u);
+  EXPECT_EQ(result.totals[0].folders, 6u + 30u + 30u);
+  EXPECT_EQ(result.totals[0].files, 6u + 30u + 30u + 30u);
+  EXPECT_EQ(result.totals[0].totalSize, 6u * 3 + 30u + 60u + 6u * (0 + 1 + 2 + 3 + 4));
+  EXPECT_TRUE(result.failures.empty());
+
+  // The store keeps the folders in walk order too.
+  for (uint32_t i = 0, folder = 0; i < result.records.size(); ++i) {
+    if (result.records[i].isFolderRecord()) {
+      EXPECT_EQ(result.records[i].folder, folder++);
+    }
+  }
+
+  // The same records with a single reading thread.
+  ScanRequest request{{location(dir.path())}, {}, true};
+  CancelFlag cancel{false};
+  test::RecordingStatus status;
+  WalkContext context(request.exclusions, request.locations, true, cancel, status);
+  context.setThreads(1);
+  ScanResult single;
+  WalkLocation(dir.path(), CurrentLocation{}, context, single);
+  EXPECT_EQ(test::texts(single), expected);
+}
+
+TEST(WalkerOrder, LocationTextIsKeptAsGiven) {
+  TempDir dir;
+  dir.writeFile("Sub/a.txt", "a");
+  std::string odd = dir.path() + "/./Sub";
+  EXPECT_EQ(scanTexts({location(odd)}),
+            (Texts{folderRecord(odd + "/"), odd + "/|a.txt|000000000000001"}));
+  EXPECT_EQ(scanTexts({location(odd + "/")}),
+            (Texts{folderRecord(odd + "/"), odd + "/|a.txt|000000000000001"}));
+  // Without folder records the list holds file records only.
+  EXPECT_EQ(scanTexts({location(odd)}, false), (Texts{odd + "/|a.txt|000000000000001"}));
+  // An empty folder gives its folder record alone.
+  std::string empty = dir.makeDir("Empty");
+  ScanResult result = scan({location(empty)});
+  EXPECT_EQ(test::texts(result), (Texts{folderRecord(empty + "/")}));
+  EXPECT_EQ(result.totals[0].files, 0u);
+  EXPECT_EQ(result.totals[0].folders, 0u);
+}
+
+// One file per folder, so the order does not depend on the listing.
+std::string fileRecord(const std::string& folder, const std::string& name, int size) {
+  return folder + "|" + name + "|" + formatSizeField(size);
+}
+
+TEST(WalkerRules, TypeFilterComparesWholeExtensions) {
+  TempDir dir;
+  for (std::string name : {"a.MP3", "b.jpg", "x.mp", "y.m", "mp3", "c.mp3.bak", "d.Jpg"}) {
+    dir.writeFile("f/" + name, "1");
+  }
+  std::string folder = dir.path() + "/f";
+  auto listed = [&](const std::string& filter) {
+    Texts names;
+    ScanResult result = scan({location(folder, "Yes", filter)}, false);
+    for (RecordRef r : result.records) names.emplace_back(result.store.name(r));
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  EXPECT_EQ(listed(".mp3;.jpg"), (Texts{"a.MP3", "b.jpg", "d.Jpg"}));
+  EXPECT_EQ(listed(".mp3"), (Texts{"a.MP3"}));
+  EXPECT_EQ(listed("*.bak"), (Texts{"c.mp3.bak"}));
+  EXPECT_EQ(listed(".mp"), (Texts{"x.mp"}));
+  EXPECT_EQ(listed(".txt"), Texts{});
+  Texts all{"a.MP3", "b.jpg", "c.mp3.bak", "d.Jpg", "mp3", "x.mp", "y.m"};
+  // "*.*" lists every file, those without a dot too, also among other entries.
+  EXPECT_EQ(listed("*.*"), all);
+  EXPECT_EQ(listed(".txt;*.*"), all);
+}
+
+TEST(WalkerRules, HiddenNamesAndSubFolderSwitch) {
+  TempDir dir;
+  dir.writeFile(".hidden.txt", "h");
+  dir.writeFile("shown.txt", "s");
+  dir.writeFile(".config/inside.txt", "i");
+  dir.writeFile(".config/.secret", "x");
+  std::string root = dir.path() + "/";
+  Texts withSubFolders = scanTexts({location(dir.path())});
+  Texts expected{folderRecord(root), fileRecord(root, "shown.txt", 1),
+                 folderRecord(root + ".config/"), fileRecord(root + ".config/", "inside.txt", 1)};
+  std::sort(withSubFolders.begin(), withSubFolders.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(withSubFolders, expected);
+
+  // Only "Yes" walks sub-folders.
+  for (std::string flag : {"yes", "No", ""}) {
+    ScanResult result = scan({location(dir.path(), flag)});
+    EXPECT_EQ(test::texts(result), (Texts{folderRecord(root), fileRecord(root, "shown.txt", 1)}))
+        << flag;
+    EXPECT_EQ(result.totals[0].folders, 0u);
+  }
+}
+
+TEST(WalkerRules, LevelLimitsTheDepth) {
+  TempDir dir;
+  dir.writeFile("a.txt", "1");
+  dir.writeFile("L1/b.txt", "22");
+  dir.writeFile("L1/L2/c.txt", "333");
+  dir.writeFile("L1/L2/L3/d.txt", "4444");
+  std::string r = dir.path() + "/";
+  Texts level1{folderRecord(r), fileRecord(r, "a.txt", 1), folderRecord(r + "L1/"),
+               fileRecord(r + "L1/", "b.txt", 2)};
+  Texts level2 = level1;
+  level2.push_back(folderRecord(r + "L1/L2/"));
+  level2.push_back(fileRecord(r + "L1/L2/", "c.txt", 3));
+  Texts all = level2;
+  all.push_back(folderRecord(r + "L1/L2/L3/"));
+  all.push_back(fileRecord(r + "L1/L2/L3/", "d.txt", 4));
+  auto sorted = [](Texts t) {
+    std::sort(t.begin(), t.end());
+    return t;
+  };
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "Yes", "*.*", "1")})), sorted(level1));
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "Yes", "*.*", "2")})), sorted(level2));
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "Yes", "*.*", "0")})), sorted(all));
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "Yes", "*.*", "")})), sorted(all));
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "Yes", "*.*", "All Levels")})), sorted(all));
+
+  // Depth counts from the first row that contains the folder, whatever row is
+  // walked: with the outer folder first in the list, L1/L2 lies at depth 2.
+  ScanLocation skippedOuter = location(dir.path(), "Yes", "*.*", "1");
+  skippedOuter.smallIcon = "4";
+  ScanLocation inner = location(r + "L1", "Yes", "*.*", "1");
+  Texts innerOnly{folderRecord(r + "L1/"), fileRecord(r + "L1/", "b.txt", 2)};
+  EXPECT_EQ(scanTexts({skippedOuter, inner}), innerOnly);
+  Texts innerAndL2 = innerOnly;
+  innerAndL2.push_back(folderRecord(r + "L1/L2/"));
+  innerAndL2.push_back(fileRecord(r + "L1/L2/", "c.txt", 3));
+  EXPECT_EQ(sorted(scanTexts({inner, skippedOuter})), sorted(innerAndL2));
+}
+
+TEST(WalkerRules, ExclusionsApplyToFilesAndFolders) {
+  TempDir dir;
+  dir.writeFile("keep.txt", "k");
+  dir.writeFile("Skip.Me", "s");
+  dir.writeFile("temp.TMP", "t");
+  dir.writeFile("Excluded/own.txt", "o");
+  dir.writeFile("Excluded/Inner/deep.txt", "d");
+  std::string r = dir.path() + "/";
+  ExclusionLists lists;
+  lists.fileNames = {"skip.me"};
+  lists.extensions = {"*.tmp"};
+  lists.folders = {dir.path() + "/excluded"};
+  auto sorted = [](Texts t) {
+    std::sort(t.begin(), t.end());
+    return t;
+  };
+  // The excluded folder is walked; only its own files are dropped.
+  EXPECT_EQ(sorted(scanTexts({location(dir.path())}, true, lists)),
+            sorted({folderRecord(r), fileRecord(r, "keep.txt", 1), folderRecord(r + "Excluded/"),
+                    folderRecord(r + "Excluded/Inner/"),
+                    fileRecord(r + "Excluded/Inner/", "deep.txt", 1)}));
+  // With "Include Sub Folders" on, it is not walked at all.
+  lists.skipExcludedFolderTrees = true;
+  EXPECT_EQ(sorted(scanTexts({location(dir.path())}, true, lists)),
+            sorted({folderRecord(r), fileRecord(r, "keep.txt", 1)}));
+  // Excluding the location itself drops its files but not its folder record.
+  lists.folders = {dir.path()};
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "No")}, true, lists)),
+            sorted({folderRecord(r)}));
+}
+
+}  // namespace
+}  // namespace tallyfold

@@ -1,0 +1,70 @@
+#pragma once
+// Shared by the walker tests: running one scan over real folders and reading
+// its records as texts, and the order a folder's listing really has.
+
+#include <dirent.h>
+
+#include <string>
+#include <vector>
+
+#include "scan/scan_run.h"
+
+namespace tallyfold::test {
+
+class RecordingStatus : public ScanStatus {
+ public:
+  void showStatus(std::string_view text) override { texts.emplace_back(text); }
+  void showProgress(uint64_t entries, uint64_t folders) override {
+    lastEntries = entries;
+    lastFolders = folders;
+    ++progressCalls;
+  }
+  std::vector<std::string> texts;
+  uint64_t lastEntries = 0, lastFolders = 0, progressCalls = 0;
+};
+
+inline ScanLocation location(const std::string& folder, const std::string& subFolder = "Yes",
+                             const std::string& fileTypes = "*.*",
+                             const std::string& level = "All Levels") {
+  return ScanLocation{folder, subFolder, fileTypes, level, "3"};
+}
+
+inline ScanResult scan(const std::vector<ScanLocation>& locations, bool folderRecords = true,
+                       const ExclusionLists& exclusions = {}) {
+  ScanRequest request{locations, exclusions, folderRecords};
+  CancelFlag cancel{false};
+  RecordingStatus status;
+  return runScan(request, cancel, status);
+}
+
+inline std::vector<std::string> texts(const ScanResult& result) {
+  std::vector<std::string> out;
+  for (RecordRef r : result.records) out.push_back(result.store.recordText(r));
+  return out;
+}
+
+inline std::vector<std::string> scanTexts(const std::vector<ScanLocation>& locations,
+                                          bool folderRecords = true,
+                                          const ExclusionLists& exclusions = {}) {
+  return texts(scan(locations, folderRecords, exclusions));
+}
+
+// The names of a folder in the order its listing gives them, "." and ".." left
+// out.
+inline std::vector<std::string> listingOrder(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(dir);
+  return names;
+}
+
+inline std::string folderRecord(const std::string& path) {
+  return path + "|$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$|00000000000000000";
+}
+
+}  // namespace tallyfold::test
