@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 
 namespace tallyfold {
 
@@ -33,37 +34,49 @@ std::string localeTextAsUtf8(const char* text) {
   return out;
 }
 
-bool isCompositeConversion(char c) {
-  return c == 'D' || c == 'F' || c == 'T' || c == 'R' || c == 'r';
+// The composite conversions stand for numeric fields with a fixed separator.
+char compositeSeparator(char conversion) {
+  switch (conversion) {
+    case 'D':
+      return '/';  // %m/%d/%y
+    case 'F':
+      return '-';  // %Y-%m-%d
+    case 'T':      // %H:%M:%S
+    case 'R':      // %H:%M
+    case 'r':
+      return ':';  // %I:%M:%S %p
+    default:
+      return '\0';
+  }
 }
 
-char compositeSeparator(char c) {
-  if (c == 'D') return '/';
-  if (c == 'F') return '-';
-  return ':';
-}
-
-// The character that separates the fields of a strftime format such as
-// "%d.%m.%Y" or "%H:%M:%S": the first punctuation mark that stands between
-// two conversions. Letters and blanks do not count, so formats made of
-// words (such as "%H시 %M분") give the fallback.
-std::string fieldSeparator(const char* format, char fallback) {
+// The character that separates the numeric fields of a strftime format such
+// as "%d.%m.%Y" or "%H:%M:%S": the first punctuation mark that stands between
+// two of the given numeric conversions. Names of days or months and the
+// punctuation around them ("%A, %d.%m.%Y") do not count, nor do words (such
+// as in "%H시 %M분"), which give the fallback.
+std::string fieldSeparator(const char* format, std::string_view numericFields, char fallback) {
   if (format == nullptr) return std::string(1, fallback);
-  bool afterField = false;
+  bool afterNumericField = false;
+  char pending = '\0';  // a mark seen since the last numeric field
   for (const char* p = format; *p != '\0'; ++p) {
-    if (*p == '%') {
-      // Skip flags, width and the E and O modifiers up to the conversion.
-      ++p;
-      while (*p != '\0' && (std::strchr("_-0^#EO", *p) != nullptr ||
-                            std::isdigit(static_cast<unsigned char>(*p))))
-        ++p;
-      if (*p == '\0') break;
-      if (isCompositeConversion(*p)) return std::string(1, compositeSeparator(*p));
-      afterField = *p != '%' && *p != 'n' && *p != 't';
+    if (*p != '%') {
+      const unsigned char c = static_cast<unsigned char>(*p);
+      if (afterNumericField && pending == '\0' && c < 0x80 && std::ispunct(c)) pending = *p;
       continue;
     }
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (afterField && c < 0x80 && std::ispunct(c)) return std::string(1, *p);
+    // Skip flags, width and the E and O modifiers up to the conversion.
+    ++p;
+    while (*p != '\0' && (std::strchr("_-0^#EO", *p) != nullptr ||
+                          std::isdigit(static_cast<unsigned char>(*p)))) {
+      ++p;
+    }
+    if (*p == '\0') break;
+    if (char fixed = compositeSeparator(*p); fixed != '\0') return std::string(1, fixed);
+    const bool numeric = numericFields.find(*p) != std::string_view::npos;
+    if (numeric && afterNumericField && pending != '\0') return std::string(1, pending);
+    afterNumericField = numeric;
+    pending = '\0';
   }
   return std::string(1, fallback);
 }
@@ -84,8 +97,8 @@ LocaleFormat LocaleFormat::current() {
     format.thousandsSeparator = thousands;
     format.grouping = numbers->grouping;
   }
-  format.dateSeparator = fieldSeparator(nl_langinfo(D_FMT), '/');
-  format.timeSeparator = fieldSeparator(nl_langinfo(T_FMT), ':');
+  format.dateSeparator = fieldSeparator(nl_langinfo(D_FMT), "deCmyYgG", '/');
+  format.timeSeparator = fieldSeparator(nl_langinfo(T_FMT), "HIklMS", ':');
   return format;
 }
 

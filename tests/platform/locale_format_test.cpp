@@ -1,14 +1,33 @@
 #include "platform/locale_format.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 namespace tallyfold {
 namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class EnvironmentValue {
+ public:
+  EnvironmentValue(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~EnvironmentValue() { previous_ ? setenv(name_, previous_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
 
 // Switches the C locale for one test and puts the previous one back.
 class LocaleSwitch {
@@ -39,30 +58,62 @@ TEST(LocaleFormat, TheCLocaleGroupsNothing) {
   EXPECT_EQ(plain.decimalPoint + plain.dateSeparator + plain.timeSeparator, "./:");
 }
 
-TEST(LocaleFormat, AGermanLocaleUsesItsOwnSeparators) {
-  LocaleSwitch locale("de_DE.UTF-8");
-  if (!locale.switched()) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+// A small locale of its own, compiled for the test by the system's localedef:
+// comma decimals, digits grouped by threes, "-" in dates and "." in times.
+constexpr char kTestLocaleSource[] = R"(LC_CTYPE
+copy "POSIX"
+END LC_CTYPE
+LC_COLLATE
+copy "POSIX"
+END LC_COLLATE
+LC_NUMERIC
+decimal_point ","
+thousands_sep "<U00A0>"
+grouping 3;3
+END LC_NUMERIC
+LC_TIME
+abday "Sun";"Mon";"Tue";"Wed";"Thu";"Fri";"Sat"
+day "Sunday";"Monday";"Tuesday";"Wednesday";"Thursday";"Friday";"Saturday"
+abmon "Jan";"Feb";"Mar";"Apr";"May";"Jun";"Jul";"Aug";"Sep";"Oct";"Nov";"Dec"
+mon "January";"February";"March";"April";"May";"June";"July";"August";"September";"October";"November";"December"
+d_t_fmt "%a %d %b %Y %T"
+d_fmt "%A, %Y-%m-%d"
+t_fmt "%H.%M.%S"
+am_pm "";""
+t_fmt_ampm ""
+END LC_TIME
+)";
+
+TEST(LocaleFormat, ALocaleWithItsOwnSeparatorsInAnotherCharacterSet) {
+  const std::string localedef = "/usr/bin/localedef";
+  if (access(localedef.c_str(), X_OK) != 0) GTEST_SKIP() << "no localedef here";
+  test::TempDir dir;
+  // Latin-1, so the no-break space that groups digits must come out as UTF-8.
+  test::ProcessResult made =
+      test::runProgram(localedef, {"-c", "-i", dir.writeFile("source", kTestLocaleSource), "-f",
+                                   "ISO-8859-1", dir / "xx_TEST.ISO-8859-1"});
+  EnvironmentValue path("LOCPATH", dir.path());
+  LocaleSwitch locale("xx_TEST.ISO-8859-1");
+  ASSERT_TRUE(locale.switched()) << made.err;
   LocaleFormat format = LocaleFormat::current();
   EXPECT_EQ(format.decimalPoint, ",");
-  EXPECT_EQ(format.thousandsSeparator, ".");
+  EXPECT_EQ(format.thousandsSeparator, "\xC2\xA0");
   EXPECT_EQ(format.grouping, "\3\3");
-  EXPECT_EQ(format.dateSeparator, ".");
-  EXPECT_EQ(format.timeSeparator, ":");
+  EXPECT_EQ(format.dateSeparator, "-");
+  EXPECT_EQ(format.timeSeparator, ".");
 }
 
 TEST(LocaleFormat, LocalTimeFollowsTheTimeZone) {
-  const char* previous = std::getenv("TZ");
-  const std::string saved = previous != nullptr ? previous : "";
-  setenv("TZ", "UTC", 1);
-  tzset();
-  LocalTime utc = toLocalTime(1700000000);
-  setenv("TZ", "EST+5", 1);
-  tzset();
-  LocalTime eastern = toLocalTime(1700000000);
-  if (previous != nullptr) {
-    setenv("TZ", saved.c_str(), 1);
-  } else {
-    unsetenv("TZ");
+  LocalTime utc, eastern;
+  {
+    EnvironmentValue zone("TZ", "UTC");
+    tzset();
+    utc = toLocalTime(1700000000);
+  }
+  {
+    EnvironmentValue zone("TZ", "EST+5");
+    tzset();
+    eastern = toLocalTime(1700000000);
   }
   tzset();
 
