@@ -1,0 +1,88 @@
+#include "output/text_bytes.h"
+
+#include "platform/utf8_text.h"
+
+namespace tallyfold {
+
+namespace {
+
+// Bytes 0x80 to 0x9F; the rest of the upper half equals Latin-1.
+constexpr char16_t kUpperControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int sequenceLength(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+}  // namespace
+
+char32_t Windows1252ToUnicode(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kUpperControls[byte - 0x80];
+  return byte;
+}
+
+bool Utf8Repair::continues(unsigned char byte) const {
+  if (byte < 0x80 || byte > 0xBF) return false;
+  if (pendingLength_ != 1) return true;
+  // The second byte rules out overlong forms, surrogates and values past
+  // U+10FFFF.
+  switch (pending_[0]) {
+    case 0xE0:
+      return byte >= 0xA0;
+    case 0xED:
+      return byte <= 0x9F;
+    case 0xF0:
+      return byte >= 0x90;
+    case 0xF4:
+      return byte <= 0x8F;
+    default:
+      return true;
+  }
+}
+
+void Utf8Repair::push(unsigned char byte, std::string& out) {
+  if (pendingLength_ > 0) {
+    if (continues(byte)) {
+      pending_[pendingLength_++] = byte;
+      if (pendingLength_ == expectedLength_) {
+        out.append(reinterpret_cast<const char*>(pending_), pendingLength_);
+        pendingLength_ = 0;
+      }
+      return;
+    }
+    finish(out);
+  }
+  if (byte < 0x80) {
+    out += static_cast<char>(byte);
+    return;
+  }
+  expectedLength_ = sequenceLength(byte);
+  if (expectedLength_ == 0) {
+    appendUtf8(out, Windows1252ToUnicode(byte));
+    return;
+  }
+  pending_[0] = byte;
+  pendingLength_ = 1;
+}
+
+void Utf8Repair::finish(std::string& out) {
+  for (int i = 0; i < pendingLength_; ++i) appendUtf8(out, Windows1252ToUnicode(pending_[i]));
+  pendingLength_ = 0;
+}
+
+std::string BytesAsUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  Utf8Repair repair;
+  for (char c : bytes) repair.push(static_cast<unsigned char>(c), out);
+  repair.finish(out);
+  return out;
+}
+
+}  // namespace tallyfold
