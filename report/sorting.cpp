@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "platform/locale_format.h"
@@ -79,7 +80,11 @@ class KeyTable {
         }
       };
       if (part + 1 < parts) {
-        helpers.emplace_back(fill);
+        try {
+          helpers.emplace_back(fill);
+        } catch (const std::system_error&) {
+          fill();  // no thread to be had: this thread does the part itself
+        }
       } else {
         fill();
       }
