@@ -101,6 +101,33 @@ TEST_F(DetailedListTest, DefaultColumnsWithFullSummary) {
   EXPECT_EQ(report.counters.folders, 2u);
   EXPECT_EQ(report.counters.totalSize, 6334.0);
   EXPECT_EQ(DetailedLineWidth(report.settings), 68);
+  // A column size that is no number counts as 40; below 3 as 3.
+  report.settings.colSize = "wide";
+  EXPECT_EQ(DetailedLineWidth(report.settings), 68);
+  report.settings.colSize = "1";
+  EXPECT_EQ(DetailedLineWidth(report.settings), 3 + 2 + 14 + 12);
+}
+
+TEST_F(DetailedListTest, RootFolderHeadingWithAndWithoutFullPath) {
+  uint32_t root = report.store.addFolder("/");
+  FileEntry entry;
+  entry.size = 2048;
+  entry.mtime = k20240115;
+  report.records = {RecordRef{root, report.store.addFile(root, "vmlinuz", entry)}};
+  report.settings.colSize = "10";
+  report.settings.includeSeparator = 0;
+  report.settings.includeFolderSum = 0;
+  const Lines rows{"vmlinuz   " + blanks(8) + "2 KB" + "  15/01/2024 \\par", " \\par",
+                   " \\par \\par \\par }"};
+  Lines expected{kDefaultHeader, "\\b\\par Directory of / \\par\\b0", " \\par"};
+  expected.insert(expected.end(), rows.begin(), rows.end());
+  EXPECT_EQ(report.run(), expected);
+
+  report.settings.fullPath = 0;
+  report.sink.lines.clear();
+  expected = {kDefaultHeader, "\\b\\par Directory of  \\par\\b0", " \\par"};
+  expected.insert(expected.end(), rows.begin(), rows.end());
+  EXPECT_EQ(report.run(), expected);
 }
 
 TEST_F(DetailedListTest, SizeDescendingInLowerCaseWithTimeAttributesAndOwner) {

@@ -86,37 +86,5 @@ TEST(RtfFrame, SeparatorIsCountHyphens) {
   EXPECT_EQ(MakeSeparator(68).size(), 68u);
 }
 
-TEST(RtfFrame, SummaryLinesOfEachReportType) {
-  ReportCounters counters;
-  counters.files = 3;
-  counters.folders = 2;
-  counters.totalSize = 1536;
-  LocaleFormat locale = LocaleFormat::plain();
-
-  test::LinesSink detailed;
-  WriteDetailedSummary(detailed, counters, locale);
-  EXPECT_EQ(detailed.lines, (std::vector<std::string>{
-                                "\\par\\b Total Summary: \\b0",
-                                "\\par 3 file(s) found in 2 folder(s) \\par",
-                                "Total file size 1.50 KB \\par",
-                            }));
-
-  test::LinesSink tree;
-  WriteTreeSummary(tree, counters, locale);
-  EXPECT_EQ(tree.lines, (std::vector<std::string>{
-                            "\\par\\b Total Summary: \\b0",
-                            "\\par 3 file(s) found in 2 folder(s) \\par ",
-                            "Total file size 1.50 KB \\par ",
-                        }));
-
-  test::LinesSink folders;
-  WriteFolderListSummary(folders, 2);
-  EXPECT_EQ(folders.lines, (std::vector<std::string>{
-                               "\\par\\b Total Summary: \\b0",
-                               "",
-                               "\\par 2 folder(s) found \\par ",
-                           }));
-}
-
 }  // namespace
 }  // namespace tallyfold
