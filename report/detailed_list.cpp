@@ -1,5 +1,6 @@
 #include "report/detailed_list.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/user_names.h"
@@ -90,38 +91,41 @@ void showRowProgress(DetailedListRun& run) {
                         "%");
 }
 
+std::vector<uint32_t> sortedFileIndexes(const ReportInput& input, const RecordStore& store,
+                                        uint32_t folder, std::vector<uint32_t> files) {
+  return SortFolderFiles(store, folder, std::move(files), input.options.sort,
+                         input.options.ascending, input.collation);
+}
+
 // The rows of a block in the order of the sort choice. Records of one folder
 // path normally share one folder entry; overlapping scan locations can give a
 // path two entries, whose files are then merged before sorting.
 std::vector<RecordRef> sortBlockFiles(const ReportInput& input,
                                       const std::vector<RecordRef>& files) {
   if (files.empty()) return files;
-  const ReportOptions& options = input.options;
-  bool oneEntry = true;
-  for (const RecordRef& ref : files) oneEntry = oneEntry && ref.folder == files.front().folder;
+  const uint32_t folder = files.front().folder;
+  const bool oneEntry = std::all_of(
+      files.begin(), files.end(), [folder](const RecordRef& ref) { return ref.folder == folder; });
+  std::vector<uint32_t> indexes(files.size());
+  std::vector<RecordRef> sorted(files.size());
   if (oneEntry) {
-    std::vector<uint32_t> indexes;
-    indexes.reserve(files.size());
-    for (const RecordRef& ref : files) indexes.push_back(ref.file);
-    uint32_t folder = files.front().folder;
-    indexes = SortFolderFiles(input.store, folder, std::move(indexes), options.sort,
-                              options.ascending, input.collation);
-    std::vector<RecordRef> sorted;
-    sorted.reserve(indexes.size());
-    for (uint32_t index : indexes) sorted.push_back(RecordRef{folder, index});
+    std::transform(files.begin(), files.end(), indexes.begin(),
+                   [](const RecordRef& ref) { return ref.file; });
+    indexes = sortedFileIndexes(input, input.store, folder, std::move(indexes));
+    std::transform(indexes.begin(), indexes.end(), sorted.begin(), [folder](uint32_t index) {
+      return RecordRef{folder, index};
+    });
     return sorted;
   }
   RecordStore merged;
-  uint32_t folder = merged.addFolder(std::string(input.store.folderPath(files.front())));
-  std::vector<uint32_t> indexes;
-  for (const RecordRef& ref : files) {
-    indexes.push_back(merged.addFile(folder, input.store.name(ref), input.store.file(ref)));
-  }
-  indexes = SortFolderFiles(merged, folder, std::move(indexes), options.sort, options.ascending,
-                            input.collation);
-  std::vector<RecordRef> sorted;
-  sorted.reserve(indexes.size());
-  for (uint32_t index : indexes) sorted.push_back(files[index]);
+  const uint32_t mergedFolder =
+      merged.addFolder(std::string(input.store.folderPath(files.front())));
+  std::transform(files.begin(), files.end(), indexes.begin(), [&](const RecordRef& ref) {
+    return merged.addFile(mergedFolder, input.store.name(ref), input.store.file(ref));
+  });
+  indexes = sortedFileIndexes(input, merged, mergedFolder, std::move(indexes));
+  std::transform(indexes.begin(), indexes.end(), sorted.begin(),
+                 [&files](uint32_t index) { return files[index]; });
   return sorted;
 }
 

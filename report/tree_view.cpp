@@ -29,7 +29,6 @@ bool locationContains(std::string_view location, std::string_view folder) {
 struct TreeRun {
   const ReportInput& input;
   ReportSink& sink;
-  ScanStatus& status;
   bool withSize;
   size_t treeWidth;
   size_t cutKeep;
@@ -82,7 +81,7 @@ void writeFileLine(TreeRun& run, RecordRef record, const std::string& filePrefix
 ReportCounters writeTree(const ReportInput& input, ReportSink& sink, ScanStatus& status,
                          bool withSize) {
   size_t columnSize = static_cast<size_t>(input.settings.columnSize());
-  TreeRun run{input, sink, status, withSize, columnSize + 14, columnSize + 11, {}};
+  TreeRun run{input, sink, withSize, columnSize + 14, columnSize + 11, {}};
   sink.writeLine(
       BuildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
 
