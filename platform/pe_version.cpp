@@ -145,13 +145,12 @@ bool PeImage::readSectionTable(uint64_t offset, uint32_t count) {
 }
 
 std::optional<Mapped> PeImage::map(uint32_t rva) const {
-  for (const Section& section : sections_) {
-    if (rva >= section.virtualAddress && rva - section.virtualAddress < section.span) {
-      const uint32_t into = rva - section.virtualAddress;
-      return Mapped{uint64_t{section.fileOffset} + into, section.span - into};
-    }
-  }
-  return std::nullopt;
+  auto holder = std::find_if(sections_.begin(), sections_.end(), [rva](const Section& section) {
+    return rva >= section.virtualAddress && rva - section.virtualAddress < section.span;
+  });
+  if (holder == sections_.end()) return std::nullopt;
+  const uint32_t into = rva - holder->virtualAddress;
+  return Mapped{uint64_t{holder->fileOffset} + into, holder->span - into};
 }
 
 // Walks the three levels of the resource tree (type, name, language) to the

@@ -160,11 +160,11 @@ bool SettingsStore::load() {
 
 bool SettingsStore::save() const {
   std::string text;
-  for (const Section& section : sections_) {
-    if (section.values.empty()) continue;
+  for (const Section& each : sections_) {
+    if (each.values.empty()) continue;
     if (!text.empty()) text += '\n';
-    text += '[' + escaped(section.name, true) + "]\n";
-    for (const auto& [key, value] : section.values) {
+    text += '[' + escaped(each.name, true) + "]\n";
+    for (const auto& [key, value] : each.values) {
       text += escaped(key, true) + '=' + escaped(value, false) + '\n';
     }
   }
@@ -177,34 +177,30 @@ bool SettingsStore::save() const {
 }
 
 SettingsStore::Section* SettingsStore::findSection(std::string_view name) {
-  for (Section& section : sections_) {
-    if (sameName(section.name, name)) return &section;
-  }
-  return nullptr;
+  auto found = std::find_if(sections_.begin(), sections_.end(),
+                            [&](const Section& each) { return sameName(each.name, name); });
+  return found != sections_.end() ? &*found : nullptr;
 }
 
 const SettingsStore::Section* SettingsStore::findSection(std::string_view name) const {
-  for (const Section& section : sections_) {
-    if (sameName(section.name, name)) return &section;
-  }
-  return nullptr;
+  return const_cast<SettingsStore*>(this)->findSection(name);
 }
 
 void SettingsStore::apply(const Change& change) {
   if (change.deletesSection) {
     std::erase_if(sections_,
-                  [&](const Section& section) { return sameName(section.name, change.section); });
+                  [&](const Section& each) { return sameName(each.name, change.section); });
     return;
   }
-  Section* section = findSection(change.section);
-  if (section == nullptr) section = &sections_.emplace_back(Section{change.section, {}});
-  for (auto& [key, value] : section->values) {
+  Section* target = findSection(change.section);
+  if (target == nullptr) target = &sections_.emplace_back(Section{change.section, {}});
+  for (auto& [key, value] : target->values) {
     if (sameName(key, change.key)) {
       value = change.value;
       return;
     }
   }
-  section->values.emplace_back(change.key, change.value);
+  target->values.emplace_back(change.key, change.value);
 }
 
 bool SettingsStore::write(std::vector<Change> changes) {

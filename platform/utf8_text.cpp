@@ -2,6 +2,8 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
+
 namespace tallyfold {
 
 namespace {
@@ -47,10 +49,8 @@ Decoded decodeAt(std::string_view text, size_t pos) {
 }
 
 bool isAscii(std::string_view text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Maps each valid character through mapCode and ASCII through mapAscii;
