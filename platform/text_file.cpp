@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -96,23 +97,27 @@ void syncFolder(const std::string& folder) {
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
   bytes.clear();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return false;
+  // Read straight into the string, sized to the file; keep going past that
+  // size in case the file grows meanwhile (or reports no size at all).
   struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    bytes.reserve(static_cast<size_t>(info.st_size));
+  size_t capacity = 65536;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    capacity = static_cast<size_t>(info.st_size) + 1;
   }
-  char buffer[65536];
+  size_t filled = 0;
   bool ok = true;
   for (;;) {
-    ssize_t got = read(fd, buffer, sizeof buffer);
+    if (filled == bytes.size()) bytes.resize(std::max(capacity, bytes.size() * 2));
+    ssize_t got = read(fd, bytes.data() + filled, bytes.size() - filled);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ok = false;
     if (got <= 0) break;
-    bytes.append(buffer, static_cast<size_t>(got));
+    filled += static_cast<size_t>(got);
   }
   close(fd);
-  if (!ok) bytes.clear();
+  bytes.resize(ok ? filled : 0);
   return ok;
 }
 
