@@ -7,6 +7,7 @@
 #include <limits>
 #include <map>
 
+#include "output/rtf_vocabulary.h"
 #include "output/text_bytes.h"
 #include "platform/utf8_text.h"
 
@@ -110,51 +111,6 @@ struct ControlWord {
   // \b, \i, \ul and the like: on unless the parameter is 0.
   bool switchedOn() const { return !hasParameter || parameter != 0; }
 };
-
-// Destinations whose text is not part of the listing's text.
-bool isSkippedDestination(std::string_view name) {
-  static constexpr std::array<std::string_view, 30> kNames = {
-      "info",         "stylesheet", "pict",      "header",
-      "headerl",      "headerr",    "headerf",   "footer",
-      "footerl",      "footerr",    "footerf",   "footnote",
-      "object",       "xmlnstbl",   "listtable", "listoverridetable",
-      "revtbl",       "rsidtbl",    "themedata", "colorschememapping",
-      "latentstyles", "datastore",  "fldinst",   "annotation",
-      "atnauthor",    "atnid",      "falt",      "panose",
-      "filetbl",      "generator"};
-  for (std::string_view known : kNames) {
-    if (known == name) return true;
-  }
-  return false;
-}
-
-// Characters named by a control word.
-char32_t namedCharacter(std::string_view name) {
-  struct Named {
-    std::string_view name;
-    char32_t c;
-  };
-  static constexpr std::array<Named, 10> kNamed = {{{"emdash", 0x2014},
-                                                    {"endash", 0x2013},
-                                                    {"bullet", 0x2022},
-                                                    {"lquote", 0x2018},
-                                                    {"rquote", 0x2019},
-                                                    {"ldblquote", 0x201C},
-                                                    {"rdblquote", 0x201D},
-                                                    {"emspace", 0x2003},
-                                                    {"enspace", 0x2002},
-                                                    {"qmspace", 0x2005}}};
-  for (const Named& n : kNamed) {
-    if (n.name == name) return n.c;
-  }
-  return 0;
-}
-
-bool isUnderlineOn(std::string_view name) {
-  // \ul and its kinds (\uld, \uldb, \ulwave ...); \ulc is the underline's
-  // colour and \ulnone switches it off.
-  return name.size() >= 2 && name.substr(0, 2) == "ul" && name != "ulnone" && name != "ulc";
-}
 
 class Reader {
  public:
@@ -307,7 +263,7 @@ class Reader {
         break;
       case '\r':
       case '\n':
-        paragraphEnd();
+        if (destination() == Destination::Text) paragraphEnd();
         break;
       default:
         break;  // \- (optional hyphen), \| and the rest show nothing
@@ -349,7 +305,7 @@ class Reader {
     } else if (name == "colortbl") {
       group().destination = Destination::ColourTable;
       colourEntry_ = {};
-    } else if (isSkippedDestination(name)) {
+    } else if (IsSkippedRtfDestination(name)) {
       group().destination = Destination::Skipped;
     } else if (name == "deff") {
       defaultFont_ = word.intOr(0);
@@ -385,7 +341,7 @@ class Reader {
       format.italic = word.switchedOn();
     } else if (name == "ulnone") {
       format.underline = false;
-    } else if (isUnderlineOn(name)) {
+    } else if (IsRtfUnderlineWord(name)) {
       format.underline = word.switchedOn();
     } else if (name == "cf") {
       format.colour = word.intOr(0);
@@ -397,7 +353,7 @@ class Reader {
     } else if (name == "plain") {
       format = CharFormat{};
       format.font = defaultFont_;
-    } else if (char32_t named = namedCharacter(name); named != 0) {
+    } else if (char32_t named = RtfNamedCharacter(name); named != 0) {
       character(named);
     }
   }

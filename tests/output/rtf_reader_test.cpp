@@ -105,7 +105,7 @@ TEST(RtfReader, DecodesEscapesSymbolsAndCharacters) {
   EXPECT_EQ(allText("\\u233\xC3\xA9x"), "\xC3\xA9x");
   // Destinations that are not text.
   EXPECT_EQ(allText("{\\*\\generator Riched20 10.0;}{\\info{\\title T}}{\\*\\x {n} t}a"
-                    "{\\pict 01ab\\bin3 {}\\}b"),
+                    "{\\pict 01ab\\bin3 {}\\}b{\\*\\y c\\\nd\\par}"),
             "ab");
   EXPECT_EQ(allText("\\emdash\\lquote\\rdblquote"), "\xE2\x80\x94\xE2\x80\x98\xE2\x80\x9D");
 }
