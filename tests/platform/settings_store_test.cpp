@@ -1,6 +1,9 @@
 #include "platform/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -120,6 +123,37 @@ TEST(SettingsStore, StoresOfOneApplicationKeepEachOthersValues) {
   SettingsStore reader(dir.path(), "App");
   EXPECT_EQ(reader.section("WindowSize"), (Values{{"W", "9000"}, {"H", "6000"}}));
   EXPECT_EQ(reader.get("Margins", "Top"), "720");
+}
+
+// Runs a check as an ordinary user: in a child that gives up root when the
+// tests run as root, else right here. True when the check held.
+template <typename Check>
+bool asOrdinaryUser(Check check) {
+  if (geteuid() != 0) return check();
+  pid_t child = fork();
+  if (child == 0) {
+    const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+    _exit(dropped && check() ? 0 : 1);
+  }
+  int status = 0;
+  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
+TEST(SettingsStore, AFolderWithoutWritePermissionKeepsTheOldFile) {
+  TempDir dir;
+  const std::string earlier = "[Settings]\nColSize=Auto\n";
+  const std::string folder = dir.makeDir("config");
+  const std::string path = dir.writeFile("config/App.ini", earlier);
+  chmod(dir.path().c_str(), 0755);
+  chmod(folder.c_str(), 0555);
+  EXPECT_TRUE(asOrdinaryUser([&] {
+    SettingsStore store(folder, "App");
+    return store.get("Settings", "ColSize") == "Auto" && !store.set("Settings", "ColSize", "KB") &&
+           store.get("Settings", "ColSize") == "KB";
+  }));
+  EXPECT_EQ(test::readFile(path), earlier);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
 TEST(SettingsStore, FailedWriteKeepsTheValueInMemoryAndTheFileUnchanged) {
