@@ -1,0 +1,179 @@
+// The walk where the file system is not plain: huge files, links that lead
+// back up, folders and files that cannot be read, missing locations and names
+// with characters a record could trip over.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <functional>
+
+#include "support/temp_dir.h"
+#include "tests/scan/walker_test_util.h"
+
+namespace tallyfold {
+namespace {
+
+using test::folderRecord;
+using test::location;
+using test::scan;
+using test::scanTexts;
+using test::TempDir;
+using Texts = std::vector<std::string>;
+
+Texts sorted(Texts t) {
+  std::sort(t.begin(), t.end());
+  return t;
+}
+
+TEST(WalkerFaults, SizesBeyondFourGibibytesAreKeptWhole) {
+  TempDir dir;
+  dir.makeSizedFile("big.bin", 4294967296ull);
+  dir.makeSizedFile("bigger.bin", 5ull << 32);
+  ScanResult result = scan({location(dir.path())}, false);
+  EXPECT_EQ(sorted(test::texts(result)), sorted({dir.path() + "/|big.bin|000004294967296",
+                                                 dir.path() + "/|bigger.bin|000021474836480"}));
+  EXPECT_EQ(result.totals[0].totalSize, 4294967296ull + (5ull << 32));
+}
+
+TEST(WalkerFaults, LinkBackIntoItsOwnTreeStopsAtOneFolderRecord) {
+  TempDir dir;
+  dir.writeFile("tree/a.txt", "a");
+  ASSERT_EQ(symlink("..", (dir / "tree/up").c_str()), 0);
+  ASSERT_EQ(symlink(".", (dir / "tree/self").c_str()), 0);
+  std::string r = dir.path() + "/tree/";
+  ScanResult result = scan({location(dir.path() + "/tree")});
+  // "up" leads to the folder above the location: a new folder, walked once;
+  // inside it "tree" is the location again and stops there.
+  EXPECT_EQ(sorted(test::texts(result)),
+            sorted({folderRecord(r), r + "|a.txt|000000000000001", folderRecord(r + "self/"),
+                    folderRecord(r + "up/"), folderRecord(r + "up/tree/")}));
+  EXPECT_TRUE(result.failures.empty());
+}
+
+TEST(WalkerFaults, LinksToFoldersAreWalkedAndBrokenLinksListed) {
+  TempDir dir;
+  dir.writeFile("elsewhere/far.txt", "far");
+  dir.writeFile("loc/own.txt", "o");
+  ASSERT_EQ(symlink((dir / "elsewhere").c_str(), (dir / "loc/linked").c_str()), 0);
+  ASSERT_EQ(symlink((dir / "missing").c_str(), (dir / "loc/broken.lnk").c_str()), 0);
+  ASSERT_EQ(symlink((dir / "elsewhere/far.txt").c_str(), (dir / "loc/file.lnk").c_str()), 0);
+  std::string r = dir.path() + "/loc/";
+  struct stat link;
+  ASSERT_EQ(lstat((r + "broken.lnk").c_str(), &link), 0);
+  ScanResult result = scan({location(dir.path() + "/loc")});
+  EXPECT_EQ(
+      sorted(test::texts(result)),
+      sorted({folderRecord(r), r + "|own.txt|000000000000001",
+              r + "|broken.lnk|" + formatSizeField(link.st_size), r + "|file.lnk|000000000000003",
+              folderRecord(r + "linked/"), r + "linked/|far.txt|000000000000003"}));
+  EXPECT_TRUE(result.failures.empty());
+}
+
+TEST(WalkerFaults, MissingLocationKeepsItsFolderRecordAndIsAFailure) {
+  TempDir dir;
+  std::string missing = dir.path() + "/gone";
+  ScanResult result = scan({location(missing), location(dir.path())});
+  EXPECT_EQ(test::texts(result),
+            (Texts{folderRecord(missing + "/"), folderRecord(dir.path() + "/")}));
+  ASSERT_EQ(result.failures.size(), 1u);
+  EXPECT_EQ(result.failures[0].path, missing + "/");
+  EXPECT_EQ(result.failures[0].error, ENOENT);
+  EXPECT_EQ(result.totals.size(), 2u);
+}
+
+TEST(WalkerFaults, OddNamesComeThroughUnchanged) {
+  TempDir dir;
+  Texts names{"pipe|in name.txt", "back\\slash.txt", "new\nline.txt", "bad\xff\xfe.txt",
+              "sp ace .txt"};
+  for (const std::string& name : names) dir.writeFile("odd/" + name, "12");
+  dir.writeFile("odd/fold|er\xc0/x.txt", "1");
+  std::string r = dir.path() + "/odd/";
+  Texts expected{folderRecord(r), folderRecord(r + "fold|er\xc0/"),
+                 r + "fold|er\xc0/|x.txt|000000000000001"};
+  for (const std::string& name : names) expected.push_back(r + "|" + name + "|000000000000002");
+  ScanResult result = scan({location(dir.path() + "/odd")});
+  EXPECT_EQ(sorted(test::texts(result)), sorted(expected));
+  for (RecordRef ref : result.records) {
+    if (!ref.isFolderRecord() && result.store.folder(ref.folder).files.size() == names.size()) {
+      EXPECT_NE(std::find(names.begin(), names.end(), std::string(result.store.name(ref))),
+                names.end());
+    }
+  }
+}
+
+// What a walk by an unprivileged user gave, sent back from a child process.
+struct ChildWalk {
+  Texts records;
+  Texts failures;  // "path errno"
+};
+
+// Runs the scan in a child that has given up root (tests run as root, which
+// reads everything) and collects its records and failures through a pipe.
+ChildWalk scanAsNobody(const std::string& folder) {
+  int fds[2];
+  EXPECT_EQ(pipe(fds), 0);
+  pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    if (geteuid() == 0 &&
+        (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)) {
+      _exit(2);
+    }
+    ScanResult result = scan({location(folder)});
+    std::string out;
+    for (const std::string& text : test::texts(result)) out += "R" + text + '\0';
+    for (const ReadFailure& f : result.failures) {
+      out += "F" + f.path + " " + std::to_string(f.error) + '\0';
+    }
+    size_t done = 0;
+    while (done < out.size()) {
+      ssize_t n = write(fds[1], out.data() + done, out.size() - done);
+      if (n <= 0) _exit(3);
+      done += static_cast<size_t>(n);
+    }
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string in;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) in.append(buffer, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ChildWalk walk;
+  size_t start = 0;
+  for (size_t end; (end = in.find('\0', start)) != std::string::npos; start = end + 1) {
+    std::string item = in.substr(start + 1, end - start - 1);
+    (in[start] == 'R' ? walk.records : walk.failures).push_back(item);
+  }
+  return walk;
+}
+
+TEST(WalkerFaults, UnreadableFoldersAndFilesAreCollectedAsFailures) {
+  TempDir dir;
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  dir.writeFile("loc/ok.txt", "ok");
+  dir.writeFile("loc/locked/hidden.txt", "x");
+  dir.writeFile("loc/listonly/seen.txt", "y");
+  ASSERT_EQ(chmod((dir / "loc").c_str(), 0755), 0);
+  ASSERT_EQ(chmod((dir / "loc/ok.txt").c_str(), 0644), 0);
+  ASSERT_EQ(chmod((dir / "loc/locked").c_str(), 0000), 0);
+  // Names can be listed but not looked up: the file cannot be examined.
+  ASSERT_EQ(chmod((dir / "loc/listonly").c_str(), 0444), 0);
+  std::string r = dir.path() + "/loc/";
+  ChildWalk walk = scanAsNobody(dir.path() + "/loc");
+  EXPECT_EQ(sorted(walk.records),
+            sorted({folderRecord(r), r + "|ok.txt|000000000000002", folderRecord(r + "locked/"),
+                    folderRecord(r + "listonly/")}));
+  EXPECT_EQ(sorted(walk.failures), sorted({r + "locked/ " + std::to_string(EACCES),
+                                           r + "listonly/seen.txt " + std::to_string(EACCES)}));
+}
+
+}  // namespace
+}  // namespace tallyfold
