@@ -26,8 +26,7 @@ bool sameName(std::string_view a, std::string_view b) {
 std::string escaped(std::string_view text, bool isKey) {
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
+  for (char c : text) {
     if (c == '\\') {
       out += "\\\\";
     } else if (c == '\r') {
@@ -36,7 +35,7 @@ std::string escaped(std::string_view text, bool isKey) {
       out += "\\n";
     } else if (isKey && c == '=') {
       out += "\\=";
-    } else if (isKey && i == 0 && c == '[') {
+    } else if (isKey && c == '[') {  // so no value line looks like a section
       out += "\\[";
     } else {
       out += c;

@@ -54,13 +54,15 @@ TEST(SettingsStore, AnyByteButNewlineSurvivesInNamesAndValues) {
   SettingsStore store(dir.path(), "App");
   ASSERT_TRUE(store.set(section, key, value));
   ASSERT_TRUE(store.set("Plain", "Empty", ""));
+  ASSERT_TRUE(store.set("Plain", " [looks", "like a section]"));
 
   SettingsStore reader(dir.path(), "App");
   EXPECT_EQ(reader.get(section, key), value);
   EXPECT_EQ(reader.get("Plain", "Empty", "fallback"), "");
+  EXPECT_EQ(reader.section("Plain"), (Values{{"Empty", ""}, {" [looks", "like a section]"}}));
   EXPECT_EQ(reader.section(section), (Values{{key, value}}));
   std::string text = test::readFile(store.filePath());
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6) << text;
   EXPECT_EQ(text.find('\r'), std::string::npos);
 }
 
