@@ -97,6 +97,8 @@ class KeyTable {
   }
 
   std::vector<KeyRef>& refs() { return refs_; }
+  // Frees the key bytes once the order is known; the refs keep their index.
+  void freeKeys() { parts_ = {}; }
 
  private:
   static constexpr size_t kBlockBytes = size_t{1} << 20;
@@ -271,6 +273,7 @@ std::vector<RecordRef> SortRecords(const RecordStore& store, std::vector<RecordR
   });
   std::vector<KeyRef>& order = table.refs();
   SortRange(order, KeyOrder(true));
+  table.freeKeys();
   std::vector<RecordRef> sorted;
   sorted.reserve(records.size());
   for (const KeyRef& ref : order) sorted.push_back(records[ref.index]);
