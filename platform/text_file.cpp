@@ -70,6 +70,18 @@ std::string nameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// ".name.XXXXXX", with the name cut short enough (at a character boundary)
+// that the temporary name still fits where the target's own name fits.
+std::string temporaryNamePattern(const std::string& name) {
+  constexpr size_t kLongestKept = 200;
+  size_t keep = std::min(name.size(), kLongestKept);
+  while (keep > 0 && keep < name.size() &&
+         (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
+    --keep;
+  }
+  return "." + name.substr(0, keep) + ".XXXXXX";
+}
+
 // The new file gets the permission bits (and, where allowed, the owner) of
 // the file it replaces; a new file gets the usual 0644 less the umask.
 void copyPermissionsOfTarget(int fd, const std::string& target) {
@@ -137,7 +149,7 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes) {
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(resolvedTarget(path)) {
   std::string folder = folderOf(path_);
-  tempPath_ = folder + "/." + nameOf(path_) + ".XXXXXX";
+  tempPath_ = folder + "/" + temporaryNamePattern(nameOf(path_));
   int fd = mkostemp(tempPath_.data(), O_CLOEXEC);
   if (fd < 0) {
     error_ = errorText("Cannot create a file in " + folder, errno);

@@ -60,6 +60,14 @@ TEST(TextFile, ReplacesAFileKeepingItsPermissions) {
   EXPECT_EQ(entriesIn(dir.path()), 1u);
 }
 
+TEST(TextFile, ReplacesAFileWhoseNameIsAsLongAsNamesGo) {
+  TempDir dir;
+  const std::string path = dir.writeFile(std::string(251, 'n') + ".rtf", "old");
+  ASSERT_TRUE(replaceFileAtomically(path, "new"));
+  EXPECT_EQ(test::readFile(path), "new");
+  EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
 TEST(TextFile, NewFilesGetTheUsualPermissionsLessTheUmask) {
   TempDir dir;
   const mode_t previous = umask(027);
