@@ -102,6 +102,10 @@ class KeyTable {
 
  private:
   static constexpr size_t kBlockBytes = size_t{1} << 20;
+  // Room a block is given beyond its last key's start, and a generous guess
+  // of a key's size so that a small table does not take a whole block.
+  static constexpr size_t kBlockSlack = 4096;
+  static constexpr size_t kGuessedKeyBytes = 64;
   static constexpr size_t kElementsPerThread = 8192;
 
   struct Block {
@@ -125,7 +129,8 @@ class KeyTable {
     for (size_t i = begin; i < end; ++i) {
       if (part.blocks.empty() || part.blocks.back().bytes.size() >= kBlockBytes) {
         part.blocks.emplace_back();
-        part.blocks.back().bytes.reserve(kBlockBytes + 4096);
+        part.blocks.back().bytes.reserve(std::min(kBlockBytes, (end - i) * kGuessedKeyBytes) +
+                                         kBlockSlack);
       }
       Block& block = part.blocks.back();
       const size_t before = block.bytes.size();
