@@ -118,7 +118,8 @@ class KeyTable {
   };
 
   static size_t PartsFor(size_t count) {
-    size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    if (count < 2 * kElementsPerThread) return 1;
+    static const size_t cores = std::max(1u, std::thread::hardware_concurrency());
     return std::clamp<size_t>(count / kElementsPerThread, 1, std::min<size_t>(cores, 8));
   }
 
