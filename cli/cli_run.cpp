@@ -90,8 +90,9 @@ int runCli(int argc, char** argv) {
   ReportRun run{job, settings, options.output, OutputForm::PlainText};
   if (!options.output.empty() && !options.records) {
     auto form = outputFormFor(options.output);
-    if (!form) return usageError("cannot tell the output form of '" + options.output +
-                                 "': name it .rtf, .txt, .htm or .html");
+    if (!form)
+      return usageError("cannot tell the output form of '" + options.output +
+                        "': name it .rtf, .txt, .htm or .html");
     run.form = *form;
   }
 

@@ -33,10 +33,11 @@ std::string printableStatus(std::string_view text) {
 }  // namespace
 
 TerminalProgress::TerminalProgress(bool enabled)
-    : enabled_(enabled && isatty(STDERR_FILENO)),
-      lastPrint_(std::chrono::steady_clock::now()) {}
+    : enabled_(enabled && isatty(STDERR_FILENO)), lastPrint_(std::chrono::steady_clock::now()) {}
 
-TerminalProgress::~TerminalProgress() { clear(); }
+TerminalProgress::~TerminalProgress() {
+  clear();
+}
 
 void TerminalProgress::showStatus(std::string_view text) {
   if (!enabled_) return;
