@@ -79,7 +79,6 @@ UCollator* openConfigured(const std::string& locale) {
   // digits and letters.
   ucol_setStrength(collator, UCOL_SECONDARY);
   ucol_setAttribute(collator, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
-  ucol_setAttribute(collator, UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
   if (U_FAILURE(status)) {
     ucol_close(collator);
     throw std::runtime_error("cannot configure a collator");
