@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Times the detailed list with the CRC-32 column over sixteen 100 MB files of
+# random bytes against `cat` reading the same files.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+need hyperfine hyperfine
+build_cli
+DIR=${1:-/tmp/tallyfold-bench-crc}
+if [ ! -d "$DIR" ]; then
+  mkdir -p "$DIR.partial"
+  for i in $(seq -w 1 16); do
+    head -c 100000000 /dev/urandom > "$DIR.partial/random-$i.bin"
+  done
+  mv "$DIR.partial" "$DIR"
+fi
+OUT=$(mktemp -d)
+json="$OUT/times.json"
+hyperfine --warmup 1 --runs ${RUNS:-5} --export-json "$json" \
+  "cat '$DIR'/* > /dev/null" \
+  "'$CLI' -q --set Fields.CRC32=1 '$DIR' -o '$OUT/crc.rtf'"
+echo
+echo "CRC report / cat:  $(ratio "$(mean_of "$json" 1)" "$(mean_of "$json" 0)")  (target 1.3)"
+rm -rf "$OUT"
