@@ -113,7 +113,7 @@ struct Collation::Impl {
 
 std::string Collation::userLocaleName() {
   std::string name(firstSetVariable({"LC_ALL", "LC_COLLATE", "LANG"}));
-  name = name.substr(0, name.find_first_of(".@"));
+  name.resize(std::min(name.size(), name.find_first_of(".@")));
   // The C and POSIX locales get the root rules, not ICU's en_US_POSIX, whose
   // plain code-point order would put upper case before "|".
   if (name == "C" || name == "POSIX") return "";
