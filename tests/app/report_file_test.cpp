@@ -1,0 +1,51 @@
+// The report file in the application folder: written whole, replaced only by a
+// complete new report.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "app/report_file.h"
+#include "platform/locale_format.h"
+#include "report/collation.h"
+#include "support/temp_dir.h"
+
+namespace tallyfold {
+namespace {
+
+class NoStatus : public ScanStatus {
+ public:
+  void showStatus(std::string_view) override {}
+};
+
+TEST(ReportFile, FolderListGoesToTmpfileDmpInTheApplicationFolder) {
+  test::TempDir home;
+  setenv("TALLYFOLD_HOME", (home / "app").c_str(), 1);
+  RecordStore store;
+  uint32_t folder = store.addFolder("/music/");
+  std::vector<RecordRef> records{RecordRef{folder, RecordRef::kFolderRecord}};
+  ReportSettings settings;
+  ReportOptions options;
+  options.kind = ReportKind::FolderList;
+  LocaleFormat locale = LocaleFormat::plain();
+  Collation collation("");
+  ReportInput input{store, records, settings, options, locale, collation};
+  CancelFlag cancel{false};
+  NoStatus status;
+  ReportCounters counters;
+  std::string error;
+
+  ASSERT_TRUE(WriteReportFile(input, cancel, status, counters, error)) << error;
+  EXPECT_EQ(reportFilePath(), home / "app/tmpfile.dmp");
+  std::string text = test::readFile(reportFilePath());
+  EXPECT_NE(text.find("\r\n/music\\par\r\n\r\n \\par\\par\\par}\r\n"), std::string::npos) << text;
+  EXPECT_EQ(counters.folders, 1u);
+
+  // A folder that cannot hold the file: the call says so.
+  setenv("TALLYFOLD_HOME", (home / "app/tmpfile.dmp/below").c_str(), 1);
+  EXPECT_FALSE(WriteReportFile(input, cancel, status, counters, error));
+  EXPECT_FALSE(error.empty());
+  unsetenv("TALLYFOLD_HOME");
+}
+
+}  // namespace
+}  // namespace tallyfold
