@@ -5,11 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdio>
 #include <memory>
-#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -19,17 +18,21 @@ namespace {
 
 // Large reads keep the system-call count low on big files.
 constexpr size_t kBlockSize = size_t{1} << 20;
-// From this size on, reading the next block and summing the last one run at
-// the same time on two threads; below it a second thread costs more than it
+// From this size on, the two halves of a file are summed on two threads at
+// once and the two CRCs joined; below it a second thread costs more than it
 // saves.
-constexpr uint64_t kOverlapFrom = 8 * kBlockSize;
+constexpr uint64_t kSplitFrom = 16 * kBlockSize;
+// The CRC-32 polynomial, bit-reversed: bit 31 stands for x^0.
+constexpr uint32_t kPolynomial = 0xEDB88320u;
+constexpr uint32_t kOne = 0x80000000u;  // the polynomial 1
+constexpr uint32_t kX = 0x40000000u;    // the polynomial x
 
-// Two blocks per calling thread, so a report over many files allocates
-// nothing per file.
-unsigned char* threadBuffer(int which) {
-  thread_local std::unique_ptr<unsigned char[]> buffers[2];
-  if (!buffers[which]) buffers[which].reset(new unsigned char[kBlockSize]);
-  return buffers[which].get();
+// One block per thread, so a report over many files allocates nothing per
+// file.
+unsigned char* threadBuffer() {
+  thread_local std::unique_ptr<unsigned char[]> buffer;
+  if (!buffer) buffer.reset(new unsigned char[kBlockSize]);
+  return buffer.get();
 }
 
 class FileDescriptor {
@@ -46,118 +49,91 @@ class FileDescriptor {
   int fd_;
 };
 
-// Bytes read, 0 at the end of the file, -1 on an error.
-ssize_t readBlock(int fd, unsigned char* buffer) {
-  for (;;) {
-    ssize_t got = read(fd, buffer, kBlockSize);
-    if (got >= 0 || errno != EINTR) return got;
-  }
+int openForReading(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd >= 0) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return fd;
 }
 
-std::optional<uint32_t> crcInOneThread(int fd) {
-  unsigned char* buffer = threadBuffer(0);
+// The CRC of the bytes from offset up to end (or to the end of the file when
+// end is UINT64_MAX), with the thread's own buffer.
+std::optional<uint32_t> crcOfRange(int fd, uint64_t offset, uint64_t end) {
+  unsigned char* buffer = threadBuffer();
   uint32_t crc = 0;
-  for (;;) {
-    ssize_t got = readBlock(fd, buffer);
+  while (offset < end) {
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kBlockSize, end - offset));
+    ssize_t got = pread(fd, buffer, wanted, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
     if (got < 0) return std::nullopt;
-    if (got == 0) return crc;
+    if (got == 0) break;
     crc = libdeflate_crc32(crc, buffer, static_cast<size_t>(got));
+    offset += static_cast<uint64_t>(got);
   }
+  return crc;
 }
 
-// The calling thread reads block after block into two buffers in turn; a
-// helper thread adds each filled buffer to the CRC, in order, and hands it
-// back empty.
-class OverlappedCrc {
- public:
-  OverlappedCrc() : buffers_{threadBuffer(0), threadBuffer(1)} {}
-  OverlappedCrc(const OverlappedCrc&) = delete;
-  OverlappedCrc& operator=(const OverlappedCrc&) = delete;
-
-  // Throws std::system_error when no thread can be started.
-  std::optional<uint32_t> run(int fd) {
-    helper_ = std::thread([this] { sumBlocks(); });
-    bool ok = true;
-    for (int slot = 0;; slot ^= 1) {
-      waitUntilEmpty(slot);
-      ssize_t got = readBlock(fd, buffers_[slot]);
-      if (got <= 0) {
-        ok = got == 0;
-        break;
-      }
-      hand(slot, static_cast<size_t>(got));
-    }
-    finish();
-    if (!ok) return std::nullopt;
-    return crc_;
+// a * b modulo the CRC polynomial, both in the bit-reversed form.
+uint32_t multiplyModPolynomial(uint32_t a, uint32_t b) {
+  uint32_t product = 0;
+  for (uint32_t term = kOne; term != 0; term >>= 1) {
+    if (a & term) product ^= b;
+    b = (b & 1) ? (b >> 1) ^ kPolynomial : b >> 1;  // b * x
   }
+  return product;
+}
 
- private:
-  void waitUntilEmpty(int slot) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return length_[slot] == 0; });
+// x^n modulo the CRC polynomial, by repeated squaring.
+uint32_t xToThePower(uint64_t n) {
+  uint32_t result = kOne;
+  for (uint32_t square = kX; n != 0; n >>= 1) {
+    if (n & 1) result = multiplyModPolynomial(result, square);
+    square = multiplyModPolynomial(square, square);
   }
+  return result;
+}
 
-  void hand(int slot, size_t length) {
-    {
-      std::lock_guard lock(mutex_);
-      length_[slot] = length;
-    }
-    changed_.notify_all();
+// The CRC of the bytes of A followed by those of B, from the CRC of each.
+uint32_t joinCrcs(uint32_t first, uint32_t second, uint64_t secondLength) {
+  return multiplyModPolynomial(first, xToThePower(8 * secondLength)) ^ second;
+}
+
+// Sums the second half of a large file on a helper thread (through its own
+// descriptor, so each half keeps its own read-ahead) while this thread sums
+// the first half. Empty when the helper cannot be started or a read fails.
+std::optional<uint32_t> crcInTwoHalves(const std::string& path, int fd, uint64_t size) {
+  const uint64_t half = (size / 2) & ~uint64_t{kBlockSize - 1};
+  std::optional<uint32_t> secondCrc;
+  std::thread helper;
+  try {
+    helper = std::thread([&] {
+      FileDescriptor own(openForReading(path));
+      if (own.get() >= 0) secondCrc = crcOfRange(own.get(), half, size);
+    });
+  } catch (const std::system_error&) {
+    return std::nullopt;
   }
-
-  void finish() {
-    {
-      std::lock_guard lock(mutex_);
-      done_ = true;
-    }
-    changed_.notify_all();
-    helper_.join();
-  }
-
-  void sumBlocks() {
-    for (int slot = 0;; slot ^= 1) {
-      size_t length = 0;
-      {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return length_[slot] != 0 || done_; });
-        length = length_[slot];
-      }
-      if (length == 0) return;  // done, and nothing left to sum
-      crc_ = libdeflate_crc32(crc_, buffers_[slot], length);
-      {
-        std::lock_guard lock(mutex_);
-        length_[slot] = 0;
-      }
-      changed_.notify_all();
-    }
-  }
-
-  unsigned char* buffers_[2];
-  size_t length_[2] = {0, 0};
-  bool done_ = false;
-  uint32_t crc_ = 0;  // the helper's until it is joined
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::thread helper_;
-};
+  std::optional<uint32_t> firstCrc = crcOfRange(fd, 0, half);
+  helper.join();
+  if (!firstCrc || !secondCrc) return std::nullopt;
+  return joinCrcs(*firstCrc, *secondCrc, size - half);
+}
 
 }  // namespace
 
 std::optional<uint32_t> fileCrc32(const std::string& path) {
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  FileDescriptor file(openForReading(path));
   if (file.get() < 0) return std::nullopt;
-  posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   struct stat info {};
-  if (fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode) &&
-      static_cast<uint64_t>(info.st_size) >= kOverlapFrom) {
-    try {
-      return OverlappedCrc().run(file.get());
-    } catch (const std::system_error&) {
-      // No second thread to be had: sum in this one.
+  if (fstat(file.get(), &info) != 0) return std::nullopt;
+  const uint64_t size = static_cast<uint64_t>(info.st_size);
+  if (S_ISREG(info.st_mode) && size >= kSplitFrom) {
+    // A file that changes size meanwhile is read once more as a whole.
+    if (std::optional<uint32_t> crc = crcInTwoHalves(path, file.get(), size)) {
+      struct stat after {};
+      if (fstat(file.get(), &after) == 0 && after.st_size == info.st_size) return crc;
     }
   }
-  return crcInOneThread(file.get());
+  return crcOfRange(file.get(), 0, UINT64_MAX);
 }
 
 std::string crc32Text(uint32_t crc) {

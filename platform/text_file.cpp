@@ -79,7 +79,10 @@ std::string temporaryNamePattern(const std::string& name) {
          (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
     --keep;
   }
-  return "." + name.substr(0, keep) + ".XXXXXX";
+  std::string pattern = ".";
+  pattern.append(name, 0, keep);
+  pattern += ".XXXXXX";
+  return pattern;
 }
 
 // The new file gets the permission bits (and, where allowed, the owner) of
