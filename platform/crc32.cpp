@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -49,8 +50,8 @@ class FileDescriptor {
   int fd_;
 };
 
-int openForReading(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+int openForReading(const char* path) {
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd >= 0) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return fd;
 }
@@ -97,17 +98,23 @@ uint32_t joinCrcs(uint32_t first, uint32_t second, uint64_t secondLength) {
   return multiplyModPolynomial(first, xToThePower(8 * secondLength)) ^ second;
 }
 
-// Sums the second half of a large file on a helper thread (through its own
-// descriptor, so each half keeps its own read-ahead) while this thread sums
-// the first half. Empty when the helper cannot be started or a read fails.
-std::optional<uint32_t> crcInTwoHalves(const std::string& path, int fd, uint64_t size) {
+// A second descriptor of the same open file, with its own read-ahead; the
+// path itself might name another file by now.
+int reopened(int fd) {
+  return openForReading(("/proc/self/fd/" + std::to_string(fd)).c_str());
+}
+
+// Sums the second half of a large file on a helper thread while this thread
+// sums the first half. Empty when the helper cannot be started or a read
+// fails.
+std::optional<uint32_t> crcInTwoHalves(int fd, uint64_t size) {
   const uint64_t half = (size / 2) & ~uint64_t{kBlockSize - 1};
   std::optional<uint32_t> secondCrc;
   std::thread helper;
   try {
     helper = std::thread([&] {
-      FileDescriptor own(openForReading(path));
-      if (own.get() >= 0) secondCrc = crcOfRange(own.get(), half, size);
+      FileDescriptor own(reopened(fd));
+      secondCrc = crcOfRange(own.get() >= 0 ? own.get() : fd, half, size);
     });
   } catch (const std::system_error&) {
     return std::nullopt;
@@ -121,14 +128,14 @@ std::optional<uint32_t> crcInTwoHalves(const std::string& path, int fd, uint64_t
 }  // namespace
 
 std::optional<uint32_t> fileCrc32(const std::string& path) {
-  FileDescriptor file(openForReading(path));
+  FileDescriptor file(openForReading(path.c_str()));
   if (file.get() < 0) return std::nullopt;
   struct stat info {};
   if (fstat(file.get(), &info) != 0) return std::nullopt;
   const uint64_t size = static_cast<uint64_t>(info.st_size);
   if (S_ISREG(info.st_mode) && size >= kSplitFrom) {
     // A file that changes size meanwhile is read once more as a whole.
-    if (std::optional<uint32_t> crc = crcInTwoHalves(path, file.get(), size)) {
+    if (std::optional<uint32_t> crc = crcInTwoHalves(file.get(), size)) {
       struct stat after {};
       if (fstat(file.get(), &after) == 0 && after.st_size == info.st_size) return crc;
     }
