@@ -50,6 +50,16 @@ void copyFacts(const struct stat& st, EntryFacts& facts) {
 
 }  // namespace
 
+bool SharedFolder::release() {
+  if (users_.fetch_sub(1, std::memory_order_acq_rel) != 1) return false;
+  delete this;
+  return true;
+}
+
+SharedFolder::~SharedFolder() {
+  ::close(fd_);
+}
+
 DirReader::DirReader() : buffer_(new char[kBufferSize]) {}
 
 DirReader::~DirReader() {
@@ -64,6 +74,23 @@ int DirReader::open(const std::string& path) {
     return errno;
   }
   return 0;
+}
+
+int DirReader::openIn(const SharedFolder& parent, const std::string& name) {
+  close();
+  fd_ = ::openat(parent.fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) {
+    fd_ = -1;
+    return errno;
+  }
+  return 0;
+}
+
+SharedFolder* DirReader::share(unsigned users) {
+  auto* shared = new SharedFolder(fd_, users);
+  fd_ = -1;
+  close();
+  return shared;
 }
 
 void DirReader::close() {

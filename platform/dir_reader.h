@@ -5,6 +5,7 @@
 // file. The entry's type comes with the name, so entries the walk skips by name
 // need no examination at all.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +41,25 @@ struct FolderIdentity {
   bool operator==(const FolderIdentity&) const = default;
 };
 
+// An open folder kept for opening its sub-folders relative to it, so that the
+// system does not look up the whole path of every sub-folder again. Closed when
+// the last of its users has let go of it.
+class SharedFolder {
+ public:
+  SharedFolder(int fd, unsigned users) : fd_(fd), users_(users) {}
+  SharedFolder(const SharedFolder&) = delete;
+  SharedFolder& operator=(const SharedFolder&) = delete;
+  // Called once by each user; the last call closes the folder, deletes it and
+  // returns true.
+  bool release();
+  int fd() const { return fd_; }
+
+ private:
+  ~SharedFolder();
+  int fd_;
+  std::atomic<unsigned> users_;
+};
+
 // One reader per thread, reopened for every folder; its buffer is reused.
 class DirReader {
  public:
@@ -50,7 +70,13 @@ class DirReader {
 
   // Opens a folder (symbolic links followed); 0 or the errno of the failure.
   int open(const std::string& path);
+  // Opens the sub-folder name of an open folder (symbolic links followed).
+  int openIn(const SharedFolder& parent, const std::string& name);
   void close();
+  bool isOpen() const { return fd_ >= 0; }
+  // Hands the open folder over to users that open its sub-folders; the reader
+  // is closed afterwards.
+  SharedFolder* share(unsigned users);
   // The open folder's device and inode; 0 or an errno.
   int identity(FolderIdentity& id) const;
 

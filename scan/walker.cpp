@@ -17,6 +17,11 @@ namespace {
 // The status text names a folder at most once per this many entries.
 constexpr uint64_t kStatusPace = 50;
 
+// Folders kept open for opening their sub-folders; beyond this many (a deep
+// tree with many folders waiting at every level) sub-folders are opened by
+// their whole path, so the walk never runs out of file descriptors.
+constexpr int kMostSharedFolders = 256;
+
 std::string_view withoutTrailingSlash(std::string_view folderPath) {
   if (folderPath.size() > 1 && folderPath.back() == '/') folderPath.remove_suffix(1);
   return folderPath;
@@ -26,12 +31,27 @@ bool isDotOrDotDot(std::string_view name) {
   return name == "." || name == "..";
 }
 
+// The last name of a folder path that ends in "/".
+std::string lastName(const std::string& folderPath) {
+  size_t end = folderPath.size() - 1;
+  size_t slash = folderPath.rfind('/', end - 1);
+  size_t start = slash == std::string::npos ? 0 : slash + 1;
+  return folderPath.substr(start, end - start);
+}
+
+// A folder still to read, and its parent when that is kept open.
+struct PendingFolder {
+  uint32_t number = 0;
+  SharedFolder* parent = nullptr;
+};
+
 // One reading thread's tools and the folder it is reading. The scratch lists
 // are reused for every folder, so that a folder's final lists are allocated
 // once, at their exact size.
 struct ReaderThread {
   DirReader reader;
   uint32_t number = 0;  // of the folder being read
+  SharedFolder* parent = nullptr;
   std::string path;
   std::vector<FolderIdentity> above;  // the folders on the way to this one
   bool wasRead = false;
@@ -63,6 +83,9 @@ class LocationWalk {
   ScanTotals emit();
 
   void WalkFolder(ReaderThread& thread);
+  int openFolder(ReaderThread& thread);
+  void releaseParent(SharedFolder* parent);
+  void keepOpenForSubFolders(ReaderThread& thread, std::vector<PendingFolder>& found);
   void readEntries(ReaderThread& thread);
   bool admitsSubFolder(const std::string& parent, std::string_view name) const;
   bool admitsFile(std::string_view name) const;
@@ -79,7 +102,7 @@ class LocationWalk {
   // Shared by the reading threads, under mutex_.
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::vector<uint32_t> pending_;
+  std::vector<PendingFolder> pending_;
   unsigned reading_ = 0;
   std::exception_ptr failure_;
   std::vector<FolderLinks> links_;
@@ -88,13 +111,14 @@ class LocationWalk {
   uint64_t filesListed_ = 0;
 
   std::atomic<uint64_t> entryCounter_{0};
+  std::atomic<int> sharedFolders_{0};
 };
 
 ScanTotals LocationWalk::walk(std::string path) {
   first_ = result_.store.addFolder(std::move(path));
   links_.push_back(FolderLinks{});
   identities_.push_back(FolderIdentity{});
-  pending_.push_back(0);
+  pending_.push_back(PendingFolder{0, nullptr});
   readAll();
   return emit();
 }
@@ -104,6 +128,8 @@ void LocationWalk::readAll() {
   for (unsigned i = 1; i < context_.threads(); ++i) helpers.emplace_back([this] { work(); });
   work();
   for (std::thread& helper : helpers) helper.join();
+  for (const PendingFolder& left : pending_) releaseParent(left.parent);
+  pending_.clear();
   if (failure_) std::rethrow_exception(failure_);
 }
 
@@ -115,6 +141,7 @@ void LocationWalk::work() {
       finish(thread);
     } catch (...) {
       // Out of memory and the like: every thread stops, the caller rethrows.
+      releaseParent(thread.parent);
       std::lock_guard lock(mutex_);
       if (!failure_) failure_ = std::current_exception();
       --reading_;
@@ -131,7 +158,8 @@ bool LocationWalk::take(ReaderThread& thread) {
     wake_.notify_all();
     return false;
   }
-  thread.number = pending_.back();
+  thread.number = pending_.back().number;
+  thread.parent = pending_.back().parent;
   pending_.pop_back();
   ++reading_;
   thread.path = result_.store.folder(first_ + thread.number).path;
@@ -151,6 +179,8 @@ void LocationWalk::finish(ReaderThread& thread) {
   std::string names(thread.names);
   thread.files.clear();
   thread.names.clear();
+  std::vector<PendingFolder> found(thread.subFolderPaths.size());
+  keepOpenForSubFolders(thread, found);
 
   std::lock_guard lock(mutex_);
   --reading_;
@@ -174,8 +204,9 @@ void LocationWalk::finish(ReaderThread& thread) {
     result_.store.addFolder(std::move(thread.subFolderPaths[i]));
     links_.push_back(FolderLinks{thread.number, thread.subFolderPositions[i], 0, 0});
     identities_.push_back(FolderIdentity{});
+    found[i].number = firstChild + i;
   }
-  for (uint32_t i = childCount; i > 0; --i) pending_.push_back(firstChild + i - 1);
+  pending_.insert(pending_.end(), found.rbegin(), found.rend());
   thread.subFolderPaths.clear();
   thread.subFolderPositions.clear();
   wake_.notify_all();
@@ -196,10 +227,38 @@ ScanTotals LocationWalk::emit() {
   return totals;
 }
 
+// The folder is opened relative to its parent when the parent is still open.
+int LocationWalk::openFolder(ReaderThread& thread) {
+  if (thread.parent == nullptr) return thread.reader.open(thread.path);
+  int error = thread.reader.openIn(*thread.parent, lastName(thread.path));
+  releaseParent(thread.parent);
+  thread.parent = nullptr;
+  return error;
+}
+
+void LocationWalk::releaseParent(SharedFolder* parent) {
+  if (parent != nullptr && parent->release()) sharedFolders_.fetch_sub(1);
+}
+
+void LocationWalk::keepOpenForSubFolders(ReaderThread& thread, std::vector<PendingFolder>& found) {
+  if (!thread.reader.isOpen()) return;
+  if (found.empty() || sharedFolders_.fetch_add(1) >= kMostSharedFolders) {
+    if (!found.empty()) sharedFolders_.fetch_sub(1);
+    thread.reader.close();
+    return;
+  }
+  SharedFolder* shared = thread.reader.share(static_cast<unsigned>(found.size()));
+  for (PendingFolder& folder : found) folder.parent = shared;
+}
+
 void LocationWalk::WalkFolder(ReaderThread& thread) {
   thread.wasRead = false;
-  if (context_.cancelled()) return;
-  if (int error = thread.reader.open(thread.path); error != 0) {
+  if (context_.cancelled()) {
+    releaseParent(thread.parent);
+    thread.parent = nullptr;
+    return;
+  }
+  if (int error = openFolder(thread); error != 0) {
     thread.failures.push_back(ReadFailure{thread.path, error});
     return;
   }
@@ -214,7 +273,6 @@ void LocationWalk::WalkFolder(ReaderThread& thread) {
       thread.failures.push_back(ReadFailure{thread.path, error});
     }
   }
-  thread.reader.close();
   reportEntries(thread, {}, 1);
 }
 

@@ -3,6 +3,7 @@
 // with characters a record could trip over.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <functional>
 
+#include "scan/walker.h"
 #include "support/temp_dir.h"
 #include "tests/scan/walker_test_util.h"
 
@@ -173,6 +175,49 @@ TEST(WalkerFaults, UnreadableFoldersAndFilesAreCollectedAsFailures) {
                     folderRecord(r + "listonly/")}));
   EXPECT_EQ(sorted(walk.failures), sorted({r + "locked/ " + std::to_string(EACCES),
                                            r + "listonly/seen.txt " + std::to_string(EACCES)}));
+}
+
+int openDescriptors() {
+  return static_cast<int>(test::listingOrder("/proc/self/fd").size());
+}
+
+TEST(WalkerFaults, DeepTreesWithManyWaitingFoldersKeepFewFilesOpen) {
+  TempDir dir;
+  // Every level holds two folders; the walk goes down into the one listed
+  // first, so while the deepest folders are read a folder waits at every level
+  // above, and its parent with it.
+  constexpr int kDepth = 400;
+  std::string level = dir.makeDir("loc");
+  for (int depth = 0; depth < kDepth; ++depth) {
+    dir.makeDir(level.substr(dir.path().size() + 1) + "/x");
+    dir.makeDir(level.substr(dir.path().size() + 1) + "/y");
+    Texts order = test::listingOrder(level);
+    ASSERT_EQ(order.size(), 2u);
+    dir.writeFile(level.substr(dir.path().size() + 1) + "/" + order[1] + "/f.txt", "f");
+    level += "/" + order[0];
+  }
+  // Fewer descriptors than levels: keeping every waiting folder open would fail.
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  struct rlimit tight = saved;
+  tight.rlim_cur = 300;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  int before = openDescriptors();
+  // One reading thread: a second one would take the waiting folders at once.
+  std::vector<ScanLocation> rows{location(dir.path() + "/loc")};
+  CancelFlag cancel{false};
+  test::RecordingStatus status;
+  WalkContext context({}, rows, true, cancel, status);
+  context.setThreads(1);
+  ScanResult result;
+  result.totals.push_back(WalkLocation(rows[0].folder, CurrentLocation{}, context, result));
+  int after = openDescriptors();
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  EXPECT_EQ(after, before);
+  EXPECT_TRUE(result.failures.empty()) << result.failures.front().path;
+  EXPECT_EQ(result.totals[0].folders, 2u * kDepth);
+  EXPECT_EQ(result.totals[0].files, static_cast<uint64_t>(kDepth));
+  EXPECT_EQ(result.records.size(), 3u * kDepth + 1);
 }
 
 }  // namespace
