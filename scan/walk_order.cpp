@@ -76,15 +76,19 @@ class WalkOrderEmitter {
   uint32_t nextPlace_ = 0;
 };
 
-// Moves every folder to its place in walk order, in place: each swap puts one
-// folder where it belongs.
-void permuteFolders(RecordStore& store, uint32_t first, std::vector<uint32_t> place) {
-  for (uint32_t i = 0; i < place.size(); ++i) {
-    while (place[i] != i) {
-      uint32_t j = place[i];
-      std::swap(store.folder(first + i), store.folder(first + j));
-      std::swap(place[i], place[j]);
+// Moves every folder to its place in walk order, in place, one cycle of the
+// permutation after the other.
+void permuteFolders(RecordStore& store, uint32_t first, const std::vector<uint32_t>& place) {
+  std::vector<bool> done(place.size(), false);
+  for (uint32_t start = 0; start < place.size(); ++start) {
+    if (done[start]) continue;
+    done[start] = true;
+    FolderEntry carried = std::move(store.folder(first + start));
+    for (uint32_t at = place[start]; at != start; at = place[at]) {
+      std::swap(carried, store.folder(first + at));
+      done[at] = true;
     }
+    store.folder(first + start) = std::move(carried);
   }
 }
 
