@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -61,6 +62,21 @@ TEST(WalkerRecords, FieldShapesAndSizeFormat) {
   EXPECT_EQ(store.append(std::move(other)), 1u);
   EXPECT_EQ(store.folderCount(), 2u);
   EXPECT_EQ(store.folder(1).path, "/more/");
+}
+
+TEST(WalkerRecords, FileFactsComeFromTheWalk) {
+  TempDir dir;
+  std::string path = dir.writeFile("f/facts.txt", "12345");
+  TempDir::setMtime(path, 1700000000);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  ScanResult result = scan({location(dir / "f")}, false);
+  ASSERT_EQ(result.records.size(), 1u);
+  const FileEntry& file = result.store.file(result.records[0]);
+  EXPECT_EQ(file.size, 5u);
+  EXPECT_EQ(file.mtime, 1700000000);
+  EXPECT_EQ(file.uid, static_cast<uint32_t>(geteuid()));
+  EXPECT_EQ(file.attributes & 1, 1);  // read-only
+  EXPECT_EQ(file.attributes & 2, 0);  // hidden files are never listed
 }
 
 TEST(WalkerOrder, RecordsComeInListingOrderDepthFirst) {
@@ -216,11 +232,13 @@ TEST(WalkerRules, ExclusionsApplyToFilesAndFolders) {
   dir.writeFile("keep.txt", "k");
   dir.writeFile("Skip.Me", "s");
   dir.writeFile("temp.TMP", "t");
+  dir.writeFile("Makefile", "m");
+  dir.writeFile("README", "r");
   dir.writeFile("Excluded/own.txt", "o");
   dir.writeFile("Excluded/Inner/deep.txt", "d");
   std::string r = dir.path() + "/";
   ExclusionLists lists;
-  lists.fileNames = {"skip.me"};
+  lists.fileNames = {"skip.me", "makefile"};
   lists.extensions = {"*.tmp"};
   lists.folders = {dir.path() + "/excluded"};
   auto sorted = [](Texts t) {
@@ -229,13 +247,13 @@ TEST(WalkerRules, ExclusionsApplyToFilesAndFolders) {
   };
   // The excluded folder is walked; only its own files are dropped.
   EXPECT_EQ(sorted(scanTexts({location(dir.path())}, true, lists)),
-            sorted({folderRecord(r), fileRecord(r, "keep.txt", 1), folderRecord(r + "Excluded/"),
-                    folderRecord(r + "Excluded/Inner/"),
+            sorted({folderRecord(r), fileRecord(r, "keep.txt", 1), fileRecord(r, "README", 1),
+                    folderRecord(r + "Excluded/"), folderRecord(r + "Excluded/Inner/"),
                     fileRecord(r + "Excluded/Inner/", "deep.txt", 1)}));
   // With "Include Sub Folders" on, it is not walked at all.
   lists.skipExcludedFolderTrees = true;
   EXPECT_EQ(sorted(scanTexts({location(dir.path())}, true, lists)),
-            sorted({folderRecord(r), fileRecord(r, "keep.txt", 1)}));
+            sorted({folderRecord(r), fileRecord(r, "keep.txt", 1), fileRecord(r, "README", 1)}));
   // Excluding the location itself drops its files but not its folder record.
   lists.folders = {dir.path()};
   EXPECT_EQ(sorted(scanTexts({location(dir.path(), "No")}, true, lists)),
