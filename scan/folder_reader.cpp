@@ -1,0 +1,167 @@
+#include "scan/folder_reader.h"
+
+#include <algorithm>
+
+#include "platform/file_facts.h"
+
+namespace tallyfold {
+
+namespace {
+
+// The status text names a folder at most once per this many entries.
+constexpr uint64_t kStatusPace = 50;
+
+// Folders kept open for opening their sub-folders; beyond this many (a deep
+// tree with many folders waiting at every level) sub-folders are opened by
+// their whole path, so the walk never runs out of file descriptors.
+constexpr int kMostSharedFolders = 256;
+
+std::string_view withoutTrailingSlash(std::string_view folderPath) {
+  if (folderPath.size() > 1 && folderPath.back() == '/') folderPath.remove_suffix(1);
+  return folderPath;
+}
+
+bool isDotOrDotDot(std::string_view name) {
+  return name == "." || name == "..";
+}
+
+// The last name of a folder path that ends in "/".
+std::string lastName(const std::string& folderPath) {
+  size_t end = folderPath.size() - 1;
+  size_t slash = folderPath.rfind('/', end - 1);
+  size_t start = slash == std::string::npos ? 0 : slash + 1;
+  return folderPath.substr(start, end - start);
+}
+
+}  // namespace
+
+FolderReader::FolderReader(const CurrentLocation& location, WalkContext& context)
+    : location_(location), context_(context), filter_(location.filter) {}
+
+// The folder is opened relative to its parent when the parent is still open.
+int FolderReader::openFolder(ReaderThread& thread) {
+  if (thread.parent == nullptr) return thread.reader.open(thread.path);
+  int error = thread.reader.openIn(*thread.parent, lastName(thread.path));
+  releaseParent(thread.parent);
+  thread.parent = nullptr;
+  return error;
+}
+
+void FolderReader::releaseParent(SharedFolder* parent) {
+  if (parent != nullptr && parent->release()) sharedFolders_.fetch_sub(1);
+}
+
+void FolderReader::handOver(ReaderThread& thread, std::vector<PendingFolder>& subFolders) {
+  if (!thread.reader.isOpen()) return;
+  if (subFolders.empty() || sharedFolders_.fetch_add(1) >= kMostSharedFolders) {
+    if (!subFolders.empty()) sharedFolders_.fetch_sub(1);
+    thread.reader.close();
+    return;
+  }
+  SharedFolder* shared = thread.reader.share(static_cast<unsigned>(subFolders.size()));
+  for (PendingFolder& folder : subFolders) folder.parent = shared;
+}
+
+void FolderReader::WalkFolder(ReaderThread& thread) {
+  thread.wasRead = false;
+  if (context_.cancelled()) {
+    releaseParent(thread.parent);
+    thread.parent = nullptr;
+    return;
+  }
+  if (int error = openFolder(thread); error != 0) {
+    thread.failures.push_back(ReadFailure{thread.path, error});
+    return;
+  }
+  thread.identity = FolderIdentity{};
+  thread.reader.identity(thread.identity);
+  thread.wasRead = true;
+  // A link back to a folder that is already being walked keeps its folder
+  // record, but is not entered again.
+  if (std::find(thread.above.begin(), thread.above.end(), thread.identity) == thread.above.end()) {
+    readEntries(thread);
+    if (int error = thread.reader.readError(); error != 0) {
+      thread.failures.push_back(ReadFailure{thread.path, error});
+    }
+  }
+  reportEntries(thread, {}, 1);
+}
+
+void FolderReader::readEntries(ReaderThread& thread) {
+  bool filesExcluded = context_.isFolderExcluded(withoutTrailingSlash(thread.path));
+  DirEntry entry;
+  EntryFacts facts;
+  while (thread.reader.next(entry)) {
+    if (context_.cancelled()) break;
+    ++thread.unreportedEntries;
+    std::string_view name = entry.name;
+    if (isDotOrDotDot(name)) continue;
+    if (entry.kind == EntryKind::Directory) {
+      if (admitsSubFolder(thread.path, name)) addSubFolder(name, thread);
+      continue;
+    }
+    bool asFile = !filesExcluded && admitsFile(name);
+    if (!asFile && (entry.kind == EntryKind::File || !location_.includeSubFolders)) continue;
+    if (int error = thread.reader.examine(entry, facts); error != 0) {
+      thread.failures.push_back(ReadFailure{thread.path + std::string(name), error});
+      continue;
+    }
+    if (facts.isDirectory) {
+      if (admitsSubFolder(thread.path, name)) addSubFolder(name, thread);
+    } else if (asFile) {
+      addFile(name, facts, thread);
+    }
+  }
+}
+
+bool FolderReader::admitsSubFolder(const std::string& parent, std::string_view name) const {
+  if (!location_.includeSubFolders) return false;
+  bool checkDepth = location_.level != 0;
+  bool checkExclusion = context_.skipExcludedFolderTrees();
+  if (!checkDepth && !checkExclusion) return true;
+  std::string path = parent + std::string(name);
+  if (checkDepth && context_.depthRules().FolderDepth(path) > location_.level) return false;
+  return !(checkExclusion && context_.isFolderExcluded(path));
+}
+
+bool FolderReader::admitsFile(std::string_view name) const {
+  return !isHiddenName(name) && !context_.isFileNameExcluded(name) &&
+         !context_.isExtensionExcluded(name) && filter_.admits(name);
+}
+
+void FolderReader::addSubFolder(std::string_view name, ReaderThread& thread) {
+  std::string path;
+  path.reserve(thread.path.size() + name.size() + 1);
+  path.append(thread.path).append(name).append(1, '/');
+  thread.subFolderPaths.push_back(std::move(path));
+  thread.subFolderPositions.push_back(static_cast<uint32_t>(thread.files.size()));
+  reportEntries(thread, thread.subFolderPaths.back(), 0);
+}
+
+void FolderReader::addFile(std::string_view name, const EntryFacts& facts, ReaderThread& thread) {
+  FileEntry file;
+  file.size = facts.size;
+  file.mtime = facts.mtime;
+  file.uid = facts.uid;
+  file.nameOffset = static_cast<uint32_t>(thread.names.size());
+  file.nameLength = static_cast<uint16_t>(name.size());
+  file.attributes = attributeWord(facts.mode, isHiddenName(name), -1);
+  thread.names.append(name);
+  thread.files.push_back(file);
+}
+
+// Adds the thread's entries to the location's count; a sub-folder met after
+// the count passed another multiple of 50 is shown in the status text.
+void FolderReader::reportEntries(ReaderThread& thread, std::string_view folderShown,
+                                 uint64_t foldersRead) {
+  uint64_t entries = thread.unreportedEntries;
+  thread.unreportedEntries = 0;
+  uint64_t before = entryCounter_.fetch_add(entries, std::memory_order_relaxed);
+  uint64_t after = before + entries;
+  context_.addProgress(entries, foldersRead);
+  if (!folderShown.empty() && (before == 0 || before / kStatusPace != after / kStatusPace)) {
+    context_.showStatus("Scanning... " + std::string(folderShown));
+  }
+}
+
+}  // namespace tallyfold
