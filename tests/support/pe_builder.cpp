@@ -1,171 +1,89 @@
 #include "support/pe_builder.h"
 
-#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tallyfold::test {
 
+using namespace pe;
+
+void put16(std::string& bytes, size_t at, uint32_t value) {
+  bytes[at] = static_cast<char>(value & 0xFF);
+  bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+}
+
+void put32(std::string& bytes, size_t at, uint32_t value) {
+  put16(bytes, at, value & 0xFFFF);
+  put16(bytes, at + 2, value >> 16);
+}
+
 namespace {
 
-constexpr uint32_t kPeOffset = 0x40;
-constexpr uint32_t kSectionFileOffset = 0x200;
-constexpr uint32_t kSectionRva = 0x1000;
-constexpr uint32_t kOptionalHeaderSize = 224;  // PE32 with 16 data directories
-constexpr uint32_t kResourceDirectoryIndex = 2;
-constexpr uint32_t kRtVersion = 16;
-constexpr uint32_t kSubdirectoryFlag = 0x80000000u;
-
-class Bytes {
- public:
-  void u8(uint8_t v) { data_ += static_cast<char>(v); }
-  void u16(uint16_t v) {
-    u8(static_cast<uint8_t>(v));
-    u8(static_cast<uint8_t>(v >> 8));
+void putDirectory(std::string& bytes, size_t at, std::vector<std::pair<uint32_t, uint32_t>> ids) {
+  put16(bytes, at + 14, static_cast<uint32_t>(ids.size()));
+  for (size_t i = 0; i < ids.size(); ++i) {
+    put32(bytes, at + 16 + 8 * i, ids[i].first);
+    put32(bytes, at + 20 + 8 * i, ids[i].second);
   }
-  void u32(uint32_t v) {
-    u16(static_cast<uint16_t>(v));
-    u16(static_cast<uint16_t>(v >> 16));
-  }
-  void text(std::string_view s) { data_ += s; }
-  void utf16z(std::string_view ascii) {
-    for (const char c : ascii) u16(static_cast<uint8_t>(c));
-    u16(0);
-  }
-  void zeros(size_t n) { data_.append(n, '\0'); }
-  void padTo(size_t size) {
-    if (data_.size() < size) zeros(size - data_.size());
-  }
-  void alignTo(size_t alignment) { padTo((data_.size() + alignment - 1) / alignment * alignment); }
-  size_t size() const { return data_.size(); }
-  void patch16(size_t at, uint16_t v) {
-    data_[at] = static_cast<char>(v & 0xFF);
-    data_[at + 1] = static_cast<char>(v >> 8);
-  }
-  void append(const Bytes& other) { data_ += other.data_; }
-  const std::string& str() const { return data_; }
-
- private:
-  std::string data_;
-};
-
-uint32_t high(const VersionParts& v) {
-  return uint32_t{v[0]} << 16 | v[1];
-}
-uint32_t low(const VersionParts& v) {
-  return uint32_t{v[2]} << 16 | v[3];
 }
 
-// VS_VERSIONINFO without children: header, key, padding, VS_FIXEDFILEINFO.
-Bytes versionInfo(const VersionParts& fileVersion, const VersionParts& productVersion) {
-  constexpr uint16_t kFixedInfoSize = 52;
-  Bytes info;
-  info.u16(0);  // wLength, patched below
-  info.u16(kFixedInfoSize);
-  info.u16(0);  // binary value
-  info.utf16z("VS_VERSION_INFO");
-  info.alignTo(4);
-  info.u32(0xFEEF04BDu);
-  info.u32(0x00010000u);
-  info.u32(high(fileVersion));
-  info.u32(low(fileVersion));
-  info.u32(high(productVersion));
-  info.u32(low(productVersion));
-  info.u32(0x3F);        // flags mask
-  info.u32(0);           // flags
-  info.u32(0x00040004);  // VOS_NT_WINDOWS32
-  info.u32(1);           // VFT_APP
-  info.u32(0);
-  info.u32(0);
-  info.u32(0);
-  info.patch16(0, static_cast<uint16_t>(info.size()));
-  return info;
-}
-
-void directory(Bytes& out, uint32_t id, uint32_t target) {
-  out.u32(0);  // characteristics
-  out.u32(0);  // time stamp
-  out.u16(0);  // major version
-  out.u16(0);  // minor version
-  out.u16(0);  // named entries
-  out.u16(1);  // id entries
-  out.u32(id);
-  out.u32(target);
-}
-
-// The resource tree type 16 / id 1 / language 0x409 and its data.
-Bytes resourceSection(const VersionParts& fileVersion, const VersionParts& productVersion) {
-  const Bytes data = versionInfo(fileVersion, productVersion);
-  Bytes section;
-  directory(section, kRtVersion, kSubdirectoryFlag | 24);
-  directory(section, 1, kSubdirectoryFlag | 48);
-  directory(section, 0x409, 72);
-  section.u32(kSectionRva + 88);  // data entry: RVA, size, code page, reserved
-  section.u32(static_cast<uint32_t>(data.size()));
-  section.u32(0);
-  section.u32(0);
-  section.append(data);
-  section.alignTo(0x200);
-  return section;
-}
-
-Bytes headers(const Bytes* resources) {
-  Bytes image;
-  image.text("MZ");
-  image.padTo(0x3C);
-  image.u32(kPeOffset);
-  image.padTo(kPeOffset);
-  image.text(std::string_view("PE\0\0", 4));
-  image.u16(0x14C);  // i386
-  image.u16(resources ? 1 : 0);
-  image.u32(0);
-  image.u32(0);
-  image.u32(0);
-  image.u16(kOptionalHeaderSize);
-  image.u16(0x0102);  // executable, 32-bit
-  const size_t optional = image.size();
-  image.u16(0x10B);  // PE32
-  image.zeros(26);
-  image.u32(0x400000);  // image base
-  image.u32(0x1000);    // section alignment
-  image.u32(0x200);     // file alignment
-  image.zeros(16);
-  image.u32(kSectionRva + 0x1000);  // size of image
-  image.u32(kSectionFileOffset);    // size of headers
-  image.u32(0);
-  image.u16(2);  // GUI subsystem
-  image.u16(0);
-  image.zeros(20);
-  image.u32(16);  // data directories
-  for (uint32_t i = 0; i < 16; ++i) {
-    const bool isResource = resources && i == kResourceDirectoryIndex;
-    image.u32(isResource ? kSectionRva : 0);
-    image.u32(isResource ? static_cast<uint32_t>(resources->size()) : 0);
-  }
-  image.padTo(optional + kOptionalHeaderSize);
-  if (resources) {
-    image.text(std::string_view(".rsrc\0\0\0", 8));
-    image.u32(static_cast<uint32_t>(resources->size()));
-    image.u32(kSectionRva);
-    image.u32(static_cast<uint32_t>(resources->size()));
-    image.u32(kSectionFileOffset);
-    image.zeros(12);
-    image.u32(0x40000040u);  // initialised data, readable
-  }
-  image.padTo(kSectionFileOffset);
-  return image;
+size_t dataDirectoriesAt(bool plus) {
+  return kOptionalHeaderAt + (plus ? 112 : 96);
 }
 
 }  // namespace
 
-std::string buildPeWithVersion(const VersionParts& fileVersion,
-                               const VersionParts& productVersion) {
-  const Bytes resources = resourceSection(fileVersion, productVersion);
-  Bytes image = headers(&resources);
-  image.append(resources);
-  return image.str();
+std::string buildPeWithVersion(const VersionParts& version, bool plus) {
+  std::string bytes(0x400, '\0');
+  bytes[0] = 'M', bytes[1] = 'Z';
+  put32(bytes, 0x3C, kPeHeaderAt);
+  bytes.replace(kPeHeaderAt, 4, std::string("PE\0\0", 4));
+  const uint32_t optionalSize = plus ? 240 : 224;
+  put16(bytes, kPeHeaderAt + 4, plus ? 0x8664 : 0x14C);
+  put16(bytes, kPeHeaderAt + 6, 1);  // one section
+  put16(bytes, kPeHeaderAt + 20, optionalSize);
+  put16(bytes, kPeHeaderAt + 22, 0x0102);
+  put16(bytes, kOptionalHeaderAt, plus ? 0x20B : 0x10B);
+  const size_t directories = dataDirectoriesAt(plus);
+  put32(bytes, directories - 4, 16);  // number of data directories
+  const uint32_t resourceSize = kVersionBlockEnd - kSectionRawAt;
+  put32(bytes, directories + 16, kSectionRva);
+  put32(bytes, directories + 20, resourceSize);
+
+  const size_t section = kOptionalHeaderAt + optionalSize;
+  bytes.replace(section, 5, ".rsrc");
+  put32(bytes, section + 8, resourceSize);
+  put32(bytes, section + 12, kSectionRva);
+  put32(bytes, section + 16, 0x200);
+  put32(bytes, section + 20, kSectionRawAt);
+
+  putDirectory(bytes, kRootDirectory, {{3, kSubdirectory | 0x20}, {16, kSubdirectory | 0x20}});
+  putDirectory(bytes, kNameDirectory, {{1, kSubdirectory | 0x38}});
+  putDirectory(bytes, kSectionRawAt + 0x38, {{0x409, 0x50}});
+  put32(bytes, kDataEntry, kSectionRva + 0x60);
+  put32(bytes, kDataEntry + 4, kVersionBlockSize);
+
+  put16(bytes, kVersionBlock, kVersionBlockSize);
+  put16(bytes, kVersionBlock + 2, 52);
+  const std::string key = "VS_VERSION_INFO";
+  for (size_t i = 0; i < key.size(); ++i) put16(bytes, kVersionBlock + 6 + 2 * i, key[i]);
+  const size_t info = kVersionBlock + 40;
+  put32(bytes, info, 0xFEEF04BD);
+  put32(bytes, info + 4, 0x00010000);
+  put32(bytes, info + 8, (uint32_t{version[0]} << 16) | version[1]);
+  put32(bytes, info + 12, (uint32_t{version[2]} << 16) | version[3]);
+  put32(bytes, info + 16, 0x00090008);  // product version, not the one read
+  put32(bytes, info + 20, 0x00070006);
+  return bytes;
 }
 
 std::string buildPeWithoutVersion() {
-  return headers(nullptr).str();
+  std::string bytes = buildPeWithVersion({1, 2, 3, 4});
+  put16(bytes, kPeHeaderAt + 6, 0);
+  put32(bytes, dataDirectoriesAt(false) + 16, 0);
+  put32(bytes, dataDirectoriesAt(false) + 20, 0);
+  bytes.resize(kSectionRawAt);
+  return bytes;
 }
 
 }  // namespace tallyfold::test
