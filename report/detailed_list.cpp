@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/user_names.h"
 #include "platform/utf8_text.h"
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
@@ -199,7 +198,7 @@ std::string DetailedRowText(const ReportInput& input, RecordRef file) {
   }
   if (settings.anyTagColumn()) appendTagColumns(row, fullPath, settings);
   if (settings.owner) {
-    std::string owner = userNameOf(entry.uid);
+    std::string owner = FileOwnerName(fullPath);
     row += "  " + PadRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
   }
   // Hidden and system files get no CRC column, as the file look-up that

@@ -295,7 +295,7 @@ std::vector<uint32_t> SortFolderFiles(const RecordStore& store, uint32_t folder,
   std::vector<uint32_t> days;
   if (field == FileSortField::kDate) {
     days.reserve(files.size());
-    for (uint32_t file : files) days.push_back(DayNumber(entry.files[file].mtime));
+    for (uint32_t file : files) days.push_back(DayNumber(entry.file(file).mtime));
   }
   // The keys are "name?size", "size?name" and "day?name?size". A listing
   // would also put the folder's path in each key ("folder?name?size" and so
@@ -305,7 +305,7 @@ std::vector<uint32_t> SortFolderFiles(const RecordStore& store, uint32_t folder,
   KeyTable table(files.size(), [&](size_t i, std::string& text, std::string& out) {
     const RecordRef record{folder, files[i]};
     const std::string_view name = store.name(record);
-    const std::string size = formatSizeField(entry.files[files[i]].size);
+    const std::string size = formatSizeField(entry.file(files[i]).size);
     text.clear();
     switch (field) {
       case FileSortField::kName:

@@ -142,7 +142,6 @@ void FolderReader::addFile(std::string_view name, const EntryFacts& facts, Reade
   FileEntry file;
   file.size = facts.size;
   file.mtime = facts.mtime;
-  file.uid = facts.uid;
   file.nameOffset = static_cast<uint32_t>(thread.names.size());
   file.nameLength = static_cast<uint16_t>(name.size());
   file.attributes = attributeWord(facts.mode, isHiddenName(name), -1);

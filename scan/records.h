@@ -6,6 +6,9 @@
 // file).
 
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,20 +17,42 @@ namespace tallyfold {
 
 // What the walk read of one listed file. The reports take size, date, time and
 // attributes from here so that each file is looked at only once.
+// 24 bytes: a million files cost 24 MB here plus their names. The owner is
+// not kept; the few reports that show it look it up by path.
 struct FileEntry {
   uint64_t size = 0;
   int64_t mtime = 0;        // last-modified time, seconds since the epoch
   uint32_t nameOffset = 0;  // into the folder's name block
-  uint32_t uid = 0;         // owner
   uint16_t nameLength = 0;  // in bytes; Linux names hold at most 255
   uint8_t attributes = 0;   // attribute word: read-only 1, hidden 2, system 4, archive 32
   uint8_t reserved = 0;
 };
 
-struct FolderEntry {
-  std::string path;  // the folder's full path, ending in "/"
-  std::string names;  // the listed files' names, back to back
-  std::vector<FileEntry> files;
+// One folder and its listed files. Most folders of a big tree hold few files,
+// so the per-folder cost matters as much as the per-file one: the path lives in
+// the store's path blocks, and the files and names in blocks of their size.
+class FolderEntry {
+ public:
+  explicit FolderEntry(std::string_view folderPath = {}) : path(folderPath) {}
+
+  std::string_view path;  // the folder's full path, ending in "/"
+
+  uint32_t fileCount() const { return fileCount_; }
+  const FileEntry& file(uint32_t index) const { return files_[index]; }
+  std::span<const FileEntry> files() const { return {files_.get(), fileCount_}; }
+  // The listed files' names, back to back.
+  std::string_view names() const { return {names_.get(), namesSize_}; }
+
+  // Puts a whole listing in place, in blocks of exactly its size.
+  void setFiles(std::span<const FileEntry> files, std::string_view names);
+  // Adds one file (the blocks grow by doubling); returns its index.
+  uint32_t addFile(std::string_view name, const FileEntry& facts);
+
+ private:
+  std::unique_ptr<FileEntry[]> files_;
+  std::unique_ptr<char[]> names_;
+  uint32_t fileCount_ = 0, fileCapacity_ = 0;
+  uint32_t namesSize_ = 0, namesCapacity_ = 0;
 };
 
 // One record: a folder record (file == kFolderRecord) or a file of a folder.
@@ -44,7 +69,11 @@ inline constexpr std::string_view kFolderRecordSize = "00000000000000000";
 
 class RecordStore {
  public:
-  uint32_t addFolder(std::string path);
+  RecordStore() = default;
+  RecordStore(RecordStore&&) noexcept = default;
+  RecordStore& operator=(RecordStore&&) noexcept = default;
+
+  uint32_t addFolder(std::string_view path);
   // Appends a file to a folder and returns its index within that folder.
   uint32_t addFile(uint32_t folder, std::string_view name, const FileEntry& facts);
 
@@ -55,7 +84,7 @@ class RecordStore {
   std::string_view folderPath(RecordRef r) const { return folders_[r.folder].path; }
   // The record's second field: the file name, or 39 "$" for a folder record.
   std::string_view name(RecordRef r) const;
-  const FileEntry& file(RecordRef r) const { return folders_[r.folder].files[r.file]; }
+  const FileEntry& file(RecordRef r) const { return folders_[r.folder].file(r.file); }
   // The record's third field: 15 zero-padded digits (more for huge sizes), or
   // 17 zeros for a folder record.
   std::string sizeField(RecordRef r) const;
@@ -67,7 +96,14 @@ class RecordStore {
   uint32_t append(RecordStore&& other);
 
  private:
-  std::vector<FolderEntry> folders_;
+  std::string_view keepPath(std::string_view path);
+
+  // A deque: no doubling slack on a big tree, and adding a folder never moves
+  // the others.
+  std::deque<FolderEntry> folders_;
+  std::vector<std::unique_ptr<char[]>> pathBlocks_;
+  size_t pathBlockFree_ = 0;
+  char* pathBlockNext_ = nullptr;
 };
 
 // Formats a size as the file record's size field: at least 15 digits.

@@ -39,8 +39,8 @@ class WalkOrderEmitter {
     uint32_t index = first_ + nextPlace_++;
     walkOrder_[number] = index - first_;
     const FolderEntry& folder = store_.folder(first_ + number);
-    for (const FileEntry& file : folder.files) totals_.totalSize += file.size;
-    totals_.files += folder.files.size();
+    for (const FileEntry& file : folder.files()) totals_.totalSize += file.size;
+    totals_.files += folder.fileCount();
     if (folderRecords_) records_.push_back(RecordRef{index, RecordRef::kFolderRecord});
     stack_.push_back(Frame{number, index, 0, 0});
   }
@@ -50,7 +50,7 @@ class WalkOrderEmitter {
   void step() {
     Frame& top = stack_.back();
     const FolderLinks& links = links_[top.number];
-    uint32_t fileCount = static_cast<uint32_t>(store_.folder(first_ + top.number).files.size());
+    uint32_t fileCount = store_.folder(first_ + top.number).fileCount();
     bool childLeft = top.nextChild < links.childCount;
     uint32_t child = links.firstChild + top.nextChild;
     uint32_t filesUpTo = childLeft ? links_[child].position : fileCount;

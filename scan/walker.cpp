@@ -106,8 +106,8 @@ bool LocationWalk::take(uint32_t& number, ReaderThread& thread) {
 // stack so that the first comes out on top: reading stays close to walk order
 // and the stack stays short.
 void LocationWalk::finish(uint32_t number, ReaderThread& thread) {
-  std::vector<FileEntry> files(thread.files.begin(), thread.files.end());
-  std::string names(thread.names);
+  FolderEntry listing;
+  listing.setFiles(thread.files, thread.names);
   thread.files.clear();
   thread.names.clear();
   std::vector<PendingFolder> found(thread.subFolderPaths.size());
@@ -115,11 +115,11 @@ void LocationWalk::finish(uint32_t number, ReaderThread& thread) {
 
   std::lock_guard lock(mutex_);
   --reading_;
-  filesListed_ += files.size();
+  filesListed_ += listing.fileCount();
   if (thread.wasRead) {
     FolderEntry& folder = result_.store.folder(first_ + number);
-    folder.files = std::move(files);
-    folder.names = std::move(names);
+    listing.path = folder.path;
+    folder = std::move(listing);
     identities_[number] = thread.identity;
   }
   for (ReadFailure& failure : thread.failures) failures_.emplace_back(number, std::move(failure));

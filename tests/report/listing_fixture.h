@@ -44,7 +44,6 @@ inline FileEntry entryOf(const std::string& path) {
   if (!facts) return entry;
   entry.size = facts->size;
   entry.mtime = facts->mtime;
-  entry.uid = facts->uid;
   entry.attributes = facts->attributes;
   return entry;
 }

@@ -171,7 +171,7 @@ TEST_F(FolderFiles, TiesLandAsWithKeysThatHoldTheFolderPath) {
   for (const char* field : {"Name", "Size", "Date"}) {
     // "folder?name?size", "size?folder?name" or "day?folder?name?size".
     auto key = [&](uint32_t file) {
-      const FileEntry& facts = store.folder(folder).files[file];
+      const FileEntry& facts = store.file({folder, file});
       const std::string path = "/data/music/", name(store.name({folder, file}));
       const std::string size = formatSizeField(facts.size);
       const std::string day = facts.mtime == LocalSeconds(1, 10) ? "20240101" : "20240102";
