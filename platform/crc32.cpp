@@ -13,6 +13,8 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/file_descriptor.h"
+
 namespace tallyfold {
 
 namespace {
@@ -35,20 +37,6 @@ unsigned char* threadBuffer() {
   if (!buffer) buffer.reset(new unsigned char[kBlockSize]);
   return buffer.get();
 }
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 int openForReading(const char* path) {
   int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);

@@ -6,23 +6,11 @@
 
 #include <cerrno>
 
+#include "platform/file_descriptor.h"
+
 namespace tallyfold {
 
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 bool readFullyAt(int fd, char* buffer, size_t count, off_t offset) {
   while (count > 0) {

@@ -116,20 +116,29 @@ std::string MakeSeparator(int64_t count) {
   return std::string(static_cast<size_t>(count), '-');
 }
 
-void WriteDetailedSummary(ReportSink& sink, const ReportCounters& counters,
-                          const LocaleFormat& locale) {
+namespace {
+
+// The detailed list ends its summary lines with "\\par", the trees with
+// "\\par " (a blank after): the report file keeps each as it always was.
+void WriteFileSummary(ReportSink& sink, const ReportCounters& counters, const LocaleFormat& locale,
+                      std::string_view lineEnd) {
   sink.writeLine("\\par\\b Total Summary: \\b0");
   sink.writeLine("\\par " + std::to_string(counters.files) + " file(s) found in " +
-                 std::to_string(counters.folders) + " folder(s) \\par");
-  sink.writeLine("Total file size " + SizeTextAuto(counters.totalSize, locale) + " \\par");
+                 std::to_string(counters.folders) + " folder(s) " + std::string(lineEnd));
+  sink.writeLine("Total file size " + SizeTextAuto(counters.totalSize, locale) + " " +
+                 std::string(lineEnd));
+}
+
+}  // namespace
+
+void WriteDetailedSummary(ReportSink& sink, const ReportCounters& counters,
+                          const LocaleFormat& locale) {
+  WriteFileSummary(sink, counters, locale, "\\par");
 }
 
 void WriteTreeSummary(ReportSink& sink, const ReportCounters& counters,
                       const LocaleFormat& locale) {
-  sink.writeLine("\\par\\b Total Summary: \\b0");
-  sink.writeLine("\\par " + std::to_string(counters.files) + " file(s) found in " +
-                 std::to_string(counters.folders) + " folder(s) \\par ");
-  sink.writeLine("Total file size " + SizeTextAuto(counters.totalSize, locale) + " \\par ");
+  WriteFileSummary(sink, counters, locale, "\\par ");
 }
 
 void WriteFolderListSummary(ReportSink& sink, uint64_t folders) {
