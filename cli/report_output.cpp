@@ -80,10 +80,17 @@ bool writePlainTextToStandardOutput(const std::string& rtfPath, std::string& err
 }
 
 bool convertDocument(const TemporaryFile& rtf, const ReportRun& run, CancelFlag& cancel,
-                     std::string& error) {
+                     ScanStatus& status, std::string& error) {
   if (run.outputPath.empty()) return writePlainTextToStandardOutput(rtf.path(), error);
   if (run.form == OutputForm::Html) {
-    if (ExportHtml(rtf.path(), run.outputPath, run.job.fontName, run.job.fontSize, &cancel)) {
+    auto progress = [&status](uint64_t done, uint64_t total) {
+      if (done % 1000 == 0) {
+        status.showStatus("Exporting in html format... " + std::to_string(done) + " / " +
+                          std::to_string(total));
+      }
+    };
+    if (ExportHtml(rtf.path(), run.outputPath, run.job.fontName, run.job.fontSize, &cancel,
+                   progress)) {
       return true;
     }
     error = "cannot write '" + run.outputPath + "'";
@@ -132,7 +139,7 @@ bool writeReportOutput(ScanResult& scan, const ReportRun& run, CancelFlag& cance
     return false;
   }
   if (cancel.load()) return true;
-  return convertDocument(rtf, run, cancel, error);
+  return convertDocument(rtf, run, cancel, status, error);
 }
 
 }  // namespace tallyfold::cli
