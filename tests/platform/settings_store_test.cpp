@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace tallyfold {
 namespace {
@@ -127,21 +126,6 @@ TEST(SettingsStore, StoresOfOneApplicationKeepEachOthersValues) {
   EXPECT_EQ(reader.get("Margins", "Top"), "720");
 }
 
-// Runs a check as an ordinary user: in a child that gives up root when the
-// tests run as root, else right here. True when the check held.
-template <typename Check>
-bool asOrdinaryUser(Check check) {
-  if (geteuid() != 0) return check();
-  pid_t child = fork();
-  if (child == 0) {
-    const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
-    _exit(dropped && check() ? 0 : 1);
-  }
-  int status = 0;
-  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
-}
-
 TEST(SettingsStore, AFolderWithoutWritePermissionKeepsTheOldFile) {
   TempDir dir;
   const std::string earlier = "[Settings]\nColSize=Auto\n";
@@ -149,7 +133,7 @@ TEST(SettingsStore, AFolderWithoutWritePermissionKeepsTheOldFile) {
   const std::string path = dir.writeFile("config/App.ini", earlier);
   chmod(dir.path().c_str(), 0755);
   chmod(folder.c_str(), 0555);
-  EXPECT_TRUE(asOrdinaryUser([&] {
+  EXPECT_TRUE(test::holdsUnprivileged([&] {
     SettingsStore store(folder, "App");
     return store.get("Settings", "ColSize") == "Auto" && !store.set("Settings", "ColSize", "KB") &&
            store.get("Settings", "ColSize") == "KB";

@@ -2,32 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <functional>
 
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace tallyfold {
 namespace {
 
 using test::readFile;
 using test::TempDir;
-
-// Runs work in a child process that cannot write where its owner could: as
-// root the child becomes the unprivileged user 65534 first. Returns the
-// child's answer.
-bool runWithoutPrivileges(const std::function<bool()>& work) {
-  const pid_t child = fork();
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
-    _exit(work() ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 TEST(ExclusionMatcher, MatchesWholeEntriesIgnoringCase) {
   ExclusionLists lists;
@@ -120,7 +103,10 @@ TEST(ExclusionListFile, FailedSaveReportsFalseAndKeepsTheOldFile) {
 
   ExclusionLists changed;
   changed.fileNames = {"new.txt"};
-  EXPECT_FALSE(runWithoutPrivileges([&] { return saveExclusionList(path, changed); }));
+  EXPECT_EQ(test::runUnprivileged([&] {
+              return std::string(saveExclusionList(path, changed) ? "saved" : "refused");
+            }),
+            "refused");
   EXPECT_EQ(readFile(path), oldText);
 
   // A place below a plain file cannot hold the list either.

@@ -1,19 +1,17 @@
 // The walk where the file system is not plain: huge files, links that lead
 // back up, folders and files that cannot be read, missing locations and names
 // with characters a record could trip over.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 
 #include "scan/walker.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 #include "tests/scan/walker_test_util.h"
 
 namespace tallyfold {
@@ -101,56 +99,6 @@ TEST(WalkerFaults, OddNamesComeThroughUnchanged) {
   EXPECT_EQ(sorted(test::texts(result)), sorted(expected));
 }
 
-// What a walk by an unprivileged user gave, sent back from a child process.
-struct ChildWalk {
-  Texts records;
-  Texts failures;  // "path errno"
-};
-
-// Runs the scan in a child that has given up root (tests run as root, which
-// reads everything) and collects its records and failures through a pipe.
-ChildWalk scanAsNobody(const std::string& folder) {
-  int fds[2];
-  EXPECT_EQ(pipe(fds), 0);
-  pid_t child = fork();
-  if (child == 0) {
-    close(fds[0]);
-    if (geteuid() == 0 &&
-        (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)) {
-      _exit(2);
-    }
-    ScanResult result = scan({location(folder)});
-    std::string out;
-    for (const std::string& text : test::texts(result)) out += "R" + text + '\0';
-    for (const ReadFailure& f : result.failures) {
-      out += "F" + f.path + " " + std::to_string(f.error) + '\0';
-    }
-    size_t done = 0;
-    while (done < out.size()) {
-      ssize_t n = write(fds[1], out.data() + done, out.size() - done);
-      if (n <= 0) _exit(3);
-      done += static_cast<size_t>(n);
-    }
-    _exit(0);
-  }
-  close(fds[1]);
-  std::string in;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) in.append(buffer, static_cast<size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  ChildWalk walk;
-  size_t start = 0;
-  for (size_t end; (end = in.find('\0', start)) != std::string::npos; start = end + 1) {
-    std::string item = in.substr(start + 1, end - start - 1);
-    (in[start] == 'R' ? walk.records : walk.failures).push_back(item);
-  }
-  return walk;
-}
-
 TEST(WalkerFaults, UnreadableFoldersAndFilesAreCollectedAsFailures) {
   TempDir dir;
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
@@ -162,13 +110,26 @@ TEST(WalkerFaults, UnreadableFoldersAndFilesAreCollectedAsFailures) {
   ASSERT_EQ(chmod((dir / "loc/locked").c_str(), 0000), 0);
   // Names can be listed but not looked up: the file cannot be examined.
   ASSERT_EQ(chmod((dir / "loc/listonly").c_str(), 0444), 0);
-  std::string r = dir.path() + "/loc/";
-  ChildWalk walk = scanAsNobody(dir.path() + "/loc");
-  EXPECT_EQ(sorted(walk.records),
-            sorted({folderRecord(r), r + "|ok.txt|000000000000002", folderRecord(r + "locked/"),
-                    folderRecord(r + "listonly/")}));
-  EXPECT_EQ(sorted(walk.failures), sorted({r + "locked/ " + std::to_string(EACCES),
-                                           r + "listonly/seen.txt " + std::to_string(EACCES)}));
+  const std::string r = dir.path() + "/loc/";
+  // The sorted records, then the sorted failures as "path errno".
+  auto walkText = [](const Texts& records, const Texts& failures) {
+    std::string text;
+    for (const std::string& record : sorted(records)) text += record + "\n";
+    for (const std::string& failure : sorted(failures)) text += "failed " + failure + "\n";
+    return text;
+  };
+  const std::optional<std::string> walk = test::runUnprivileged([&] {
+    ScanResult result = scan({location(dir.path() + "/loc")});
+    Texts failures;
+    for (const ReadFailure& f : result.failures) {
+      failures.push_back(f.path + " " + std::to_string(f.error));
+    }
+    return walkText(test::texts(result), failures);
+  });
+  const std::string denied = " " + std::to_string(EACCES);
+  EXPECT_EQ(walk, walkText({folderRecord(r), r + "|ok.txt|000000000000002",
+                            folderRecord(r + "locked/"), folderRecord(r + "listonly/")},
+                           {r + "locked/" + denied, r + "listonly/seen.txt" + denied}));
 }
 
 int openDescriptors() {
