@@ -23,22 +23,6 @@ constexpr int64_t k20231231 = 1704067199;      // 2023-12-31 23:59:59 UTC
 constexpr int64_t k20240115 = 1705305600;      // 2024-01-15 08:00:00 UTC
 constexpr int64_t k20220709 = 1657346704;      // 2022-07-09 06:05:04 UTC
 
-// The zlib CRC-32, bit by bit, to check the CRC column against.
-uint32_t crc32Of(std::string_view bytes) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) {
-    crc ^= byte;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
-
-std::string hex8(uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%08X", value);
-  return text;
-}
-
 std::string id3Field(std::string_view text, size_t width) {
   std::string field(text);
   field.resize(width, '\0');
@@ -62,6 +46,15 @@ class DetailedListTest : public ::testing::Test {
     file("data/Sub/c.dat", 5000, k20240115);
     test::addRealFolder(report.store, report.records, dir / "data/", {"notes.txt", "b.log"}, false);
     test::addRealFolder(report.store, report.records, dir / "data/Sub/", {"c.dat"}, false);
+  }
+
+  // A list of names alone: no size, date, path, title, separators or sums.
+  ReportSettings& namesOnly(const char* colSize) {
+    ReportSettings& s = report.settings;
+    s.size = s.date = s.fullPath = s.includeFolderTitle = s.includeSeparator = 0;
+    s.includeFolderSum = 0;
+    s.colSize = colSize;
+    return s;
   }
 
   TempDir dir;
@@ -239,21 +232,9 @@ TEST_F(DetailedListTest, TagAndCrcColumns) {
   dir.writeFile("music/.hidden.mp3", "hidden");
   test::addRealFolder(report.store, report.records, dir / "music/",
                       {"song.mp3", "plain.txt", ".hidden.mp3"}, false);
-  ReportSettings& s = report.settings;
-  s.size = 0;
-  s.date = 0;
-  s.title = 1;
-  s.artist = 1;
-  s.year = 1;
-  s.genre = 1;
-  s.crc32 = 1;
-  s.colSize = "12";
-  s.fullPath = 0;
-  s.includeFolderTitle = 0;
-  s.includeSeparator = 0;
-  s.includeFolderSum = 0;
-  const std::string songCrc = "  " + hex8(crc32Of(audio + tag));
-  const std::string plainCrc = "  " + hex8(crc32Of("plain"));
+  ReportSettings& s = namesOnly("12");
+  s.title = s.artist = s.year = s.genre = s.crc32 = 1;
+  const std::string songCrc = "  DBC9D690", plainCrc = "  192062CF";
   const std::string noTag = blanks(33) + blanks(33) + blanks(7) + blanks(3);
 
   // The hidden file's row has no CRC column.
@@ -359,40 +340,21 @@ TEST_F(DetailedListTest, CancelDuringRowsEndsTheBlockAndStillClosesTheDocument) 
   file("B/b1", 100, k20240305);
   test::addRealFolder(report.store, report.records, dir / "A/", names, false);
   test::addRealFolder(report.store, report.records, dir / "B/", {"b1"}, false);
-  ReportSettings& s = report.settings;
-  s.size = 0;
-  s.date = 0;
-  s.colSize = "4";
-  s.fullPath = 0;
-  s.includeFolderTitle = 0;
-  s.includeSeparator = 0;
-  s.includeFullSum = 1;
+  ReportSettings& s = namesOnly("4");
+  s.includeFolderSum = s.includeFullSum = 1;
   CancelOnStatus status;
   status.cancel = &report.cancel;
   ReportInput input{report.store,   report.records, report.settings,
                     report.options, report.locale,  report.collation};
   ReportCounters counters = WriteReport(input, report.sink, report.cancel, status);
 
-  EXPECT_EQ(report.sink.lines, (Lines{
-                                   kDefaultHeader,
-                                   "\\b\\par A \\par\\b0",
-                                   " \\par",
-                                   "a1   \\par",
-                                   "a2   \\par",
-                                   "a3   \\par",
-                                   "a4   \\par",
-                                   "a5   \\par",
-                                   "\\par 5 file(s) found \\par ",
-                                   "Total file size 15 bytes \\par ",
-                                   "\\b\\par B \\par\\b0",
-                                   " \\par",
-                                   "\\par 0 file(s) found \\par ",
-                                   "Total file size 0 bytes \\par ",
-                                   "\\par\\b Total Summary: \\b0",
-                                   "\\par 5 file(s) found in 2 folder(s) \\par",
-                                   "Total file size 128 bytes \\par",
-                                   " \\par \\par \\par }",
-                               }));
+  EXPECT_EQ(report.sink.lines,
+            (Lines{kDefaultHeader, "\\b\\par A \\par\\b0", " \\par", "a1   \\par", "a2   \\par",
+                   "a3   \\par", "a4   \\par", "a5   \\par", "\\par 5 file(s) found \\par ",
+                   "Total file size 15 bytes \\par ", "\\b\\par B \\par\\b0", " \\par",
+                   "\\par 0 file(s) found \\par ", "Total file size 0 bytes \\par ",
+                   "\\par\\b Total Summary: \\b0", "\\par 5 file(s) found in 2 folder(s) \\par",
+                   "Total file size 128 bytes \\par", " \\par \\par \\par }"}));
   EXPECT_EQ(status.texts, (Lines{"Formatting list, please wait...(5/8) 62.5%"}));
   EXPECT_EQ(counters.files, 5u);
   EXPECT_EQ(counters.folders, 2u);
@@ -411,14 +373,7 @@ TEST_F(DetailedListTest, OneFolderFromTwoLocationsIsOneSortedBlock) {
   add(first, "b");
   add(second, "a");
   add(first, "d");
-  ReportSettings& s = report.settings;
-  s.size = 0;
-  s.date = 0;
-  s.colSize = "3";
-  s.fullPath = 0;
-  s.includeFolderTitle = 0;
-  s.includeSeparator = 0;
-  s.includeFolderSum = 0;
+  namesOnly("3");
   EXPECT_EQ(report.run(),
             (Lines{kDefaultHeader, "\\b\\par x \\par\\b0", " \\par", "a   \\par", "b   \\par",
                    "c   \\par", "d   \\par", " \\par", " \\par \\par \\par }"}));
