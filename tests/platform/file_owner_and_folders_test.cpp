@@ -11,6 +11,7 @@
 #include "platform/file_facts.h"
 #include "platform/settings_store.h"
 #include "platform/user_names.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace tallyfold {
@@ -18,19 +19,7 @@ namespace {
 
 using test::TempDir;
 
-// Sets (or, with nullopt, removes) an environment variable for one test.
-class EnvironmentValue {
- public:
-  EnvironmentValue(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-  }
-  ~EnvironmentValue() { previous_ ? setenv(name_, previous_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
+using test::EnvironmentValue;
 
 TEST(UserNames, TheOwnerOfANewFileIsTheCurrentUser) {
   TempDir dir;

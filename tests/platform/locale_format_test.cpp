@@ -10,25 +10,14 @@
 #include <optional>
 #include <string>
 
+#include "support/environment.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace tallyfold {
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
-class EnvironmentValue {
- public:
-  EnvironmentValue(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~EnvironmentValue() { previous_ ? setenv(name_, previous_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
+using test::EnvironmentValue;
 
 // Switches the C locale for one test and puts the previous one back.
 class LocaleSwitch {
