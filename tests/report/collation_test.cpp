@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/environment.h"
 
 namespace tallyfold {
 namespace {
@@ -70,25 +72,17 @@ TEST(Collation, KeysFromSeveralThreadsMatchOneThread) {
   for (const auto& result : results) EXPECT_EQ(result, expected);
 }
 
-// Sets LC_ALL, LC_COLLATE and LANG (nullptr: unset) and reads the name.
+// The locale name read with LC_ALL, LC_COLLATE and LANG set (nullptr: unset).
 std::string LocaleNameWith(const char* all, const char* collate, const char* lang) {
-  const char* names[] = {"LC_ALL", "LC_COLLATE", "LANG"};
-  const char* values[] = {all, collate, lang};
-  for (int i = 0; i < 3; ++i) {
-    if (values[i]) {
-      setenv(names[i], values[i], 1);
-    } else {
-      unsetenv(names[i]);
-    }
-  }
+  auto value = [](const char* text) {
+    return text ? std::optional<std::string>(text) : std::nullopt;
+  };
+  test::EnvironmentValue a("LC_ALL", value(all)), c("LC_COLLATE", value(collate)),
+      l("LANG", value(lang));
   return Collation::userLocaleName();
 }
 
 TEST(Collation, UserLocaleComesFromTheEnvironment) {
-  std::vector<std::string> saved;
-  for (const char* name : {"LC_ALL", "LC_COLLATE", "LANG"}) {
-    saved.push_back(std::getenv(name) ? std::getenv(name) : "");
-  }
   EXPECT_EQ(LocaleNameWith("de_DE.UTF-8@euro", "sv_SE.UTF-8", "fr_FR"), "de_DE");
   EXPECT_EQ(LocaleNameWith("", "sv_SE.UTF-8", "fr_FR.UTF-8"), "sv_SE");
   EXPECT_EQ(LocaleNameWith(nullptr, nullptr, "fr_FR.ISO-8859-1"), "fr_FR");
@@ -97,7 +91,6 @@ TEST(Collation, UserLocaleComesFromTheEnvironment) {
   EXPECT_EQ(LocaleNameWith("C.UTF-8", nullptr, nullptr), "");
   // Not ICU's POSIX rules, where "A" (code 65) would come before "|" (124).
   EXPECT_LT(Collation::forUserLocale().compare("|", "A"), 0);
-  LocaleNameWith(saved[0].c_str(), saved[1].c_str(), saved[2].c_str());
 }
 
 }  // namespace
