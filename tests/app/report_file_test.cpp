@@ -2,11 +2,11 @@
 // complete new report.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "app/report_file.h"
 #include "platform/locale_format.h"
 #include "report/collation.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace tallyfold {
@@ -19,7 +19,7 @@ class NoStatus : public ScanStatus {
 
 TEST(ReportFile, FolderListGoesToTmpfileDmpInTheApplicationFolder) {
   test::TempDir home;
-  setenv("TALLYFOLD_HOME", (home / "app").c_str(), 1);
+  test::EnvironmentValue appHome("TALLYFOLD_HOME", home / "app");
   RecordStore store;
   uint32_t folder = store.addFolder("/music/");
   std::vector<RecordRef> records{RecordRef{folder, RecordRef::kFolderRecord}};
@@ -41,10 +41,9 @@ TEST(ReportFile, FolderListGoesToTmpfileDmpInTheApplicationFolder) {
   EXPECT_EQ(counters.folders, 1u);
 
   // A folder that cannot hold the file: the call says so.
-  setenv("TALLYFOLD_HOME", (home / "app/tmpfile.dmp/below").c_str(), 1);
+  test::EnvironmentValue blocked("TALLYFOLD_HOME", home / "app/tmpfile.dmp/below");
   EXPECT_FALSE(WriteReportFile(input, cancel, status, counters, error));
   EXPECT_FALSE(error.empty());
-  unsetenv("TALLYFOLD_HOME");
 }
 
 }  // namespace
