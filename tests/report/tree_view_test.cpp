@@ -4,8 +4,6 @@
 
 #include "listing_fixture.h"
 #include "report/listing_text.h"
-#include "report/sorting.h"
-#include "scan/scan_run.h"
 #include "support/temp_dir.h"
 
 namespace tallyfold {
@@ -113,37 +111,6 @@ TEST_F(TreeViewTest, EarlyNamesEmptyFoldersOddNamesAndCutLines) {
                           }));
   EXPECT_EQ(report.counters.files, 5u);
   EXPECT_EQ(report.counters.folders, 3u);
-}
-
-TEST_F(TreeViewTest, ScannedAndSortedRecordsOfARealTree) {
-  dir.writeFile("data/b.txt", "bb");
-  dir.writeFile("data/Sub/c.txt", "ccc");
-  dir.writeFile("data/a.txt", "a");
-  dir.makeDir("data/Empty");
-  ScanRequest request;
-  ScanLocation location;
-  location.folder = dir / "data";
-  request.locations = {location};
-  request.folderRecords = true;
-  CancelFlag cancel{false};
-  ScanResult scan = runScan(request, cancel, report.status);
-  report.store = std::move(scan.store);
-  report.records = SortRecords(report.store, std::move(scan.records), report.collation);
-  plainTree(location.folder);
-
-  EXPECT_EQ(report.run(), (Lines{
-                              kDefaultHeader,
-                              "|-- data\\par ",
-                              "|  |-- a.txt\\par ",
-                              "|  |-- b.txt\\par ",
-                              "|  \\par ",
-                              "|  |-- Empty\\par ",
-                              "|  \\par ",
-                              "|  |-- Sub\\par ",
-                              "|  |  |-- c.txt\\par ",
-                              " \\par\\par\\par}",
-                          }));
-  EXPECT_EQ(report.counters.totalSize, 6.0);
 }
 
 TEST_F(TreeViewTest, TreesDeeperThanThirtyLevels) {
