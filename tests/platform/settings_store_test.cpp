@@ -33,16 +33,23 @@ TEST(SettingsStore, ValuesComeBackThroughTheFileWhateverTheLetterCase) {
             "\n[Settings]\nColSize=Auto\n");
 }
 
-TEST(SettingsStore, SectionListsValuesInTheOrderTheyWereFirstWritten) {
+TEST(SettingsStore, SectionsListValuesInTheOrderTheyWereFirstWrittenAndGoOneByOne) {
   TempDir dir;
   SettingsStore store(dir.path(), "App");
   ASSERT_TRUE(store.setMany("File Types", {{"3", ".txt;Text"}, {"1", ".mp3;Audio"}}));
+  ASSERT_TRUE(store.set("Margins", "Top", "720"));
   ASSERT_TRUE(store.set("File Types", "2", ".doc;Document"));
   ASSERT_TRUE(store.set("file types", "1", ".wav;Wave"));
   const Values expected{{"3", ".txt;Text"}, {"1", ".wav;Wave"}, {"2", ".doc;Document"}};
   EXPECT_EQ(store.section("File Types"), expected);
   EXPECT_EQ(SettingsStore(dir.path(), "App").section("FILE TYPES"), expected);
   EXPECT_TRUE(store.section("Other").empty());
+
+  ASSERT_TRUE(store.deleteSection("FILE TYPES"));
+  EXPECT_TRUE(store.section("File Types").empty());
+  ASSERT_TRUE(store.set("File Types", "1", "c"));
+  EXPECT_EQ(test::readFile(store.filePath()), "[Margins]\nTop=720\n\n[File Types]\n1=c\n");
+  EXPECT_TRUE(store.deleteSection("Not There"));
 }
 
 TEST(SettingsStore, AnyByteButNewlineSurvivesInNamesAndValues) {
@@ -93,21 +100,6 @@ TEST(SettingsStore, NothingIsWrittenBeforeTheFirstValue) {
   EXPECT_FALSE(std::filesystem::exists(folder));
   ASSERT_TRUE(store.set("Options", "Vista Message", "1"));
   EXPECT_EQ(SettingsStore(folder, "App").get("options", "vista message"), "1");
-}
-
-TEST(SettingsStore, DeleteSectionRemovesOnlyThatSection) {
-  TempDir dir;
-  SettingsStore store(dir.path(), "App");
-  ASSERT_TRUE(store.setMany("File Types", {{"1", "a"}, {"2", "b"}}));
-  ASSERT_TRUE(store.set("Margins", "Top", "720"));
-  ASSERT_TRUE(store.deleteSection("FILE TYPES"));
-  EXPECT_TRUE(store.section("File Types").empty());
-  ASSERT_TRUE(store.set("File Types", "1", "c"));
-
-  SettingsStore reader(dir.path(), "App");
-  EXPECT_EQ(reader.section("File Types"), (Values{{"1", "c"}}));
-  EXPECT_EQ(reader.get("Margins", "Top"), "720");
-  EXPECT_TRUE(reader.deleteSection("Not There"));
 }
 
 // The window, the report settings and the page margins each keep a store of
