@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/environment.h"
@@ -53,23 +52,6 @@ TEST(Collation, SortKeysOrderLikeCompareIncludingInvalidBytes) {
   std::string appended = "prefix";
   collation.appendSortKey("Zebra", appended);
   EXPECT_EQ(appended, "prefix" + collation.sortKey("Zebra"));
-}
-
-TEST(Collation, KeysFromSeveralThreadsMatchOneThread) {
-  const Collation collation("");
-  std::vector<std::string> texts;
-  for (int i = 0; i < 2000; ++i) texts.push_back("Name " + std::to_string(i * 7919 % 1000) + "é");
-  std::vector<std::string> expected;
-  for (const std::string& text : texts) expected.push_back(collation.sortKey(text));
-  std::vector<std::vector<std::string>> results(4);
-  std::vector<std::thread> threads;
-  for (auto& result : results) {
-    threads.emplace_back([&] {
-      for (const std::string& text : texts) result.push_back(collation.sortKey(text));
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  for (const auto& result : results) EXPECT_EQ(result, expected);
 }
 
 // The locale name read with LC_ALL, LC_COLLATE and LANG set (nullptr: unset).
