@@ -75,7 +75,9 @@ struct ReportRun {
   CancelFlag cancel{false};
   ReportCounters counters;
 
+  // Each run writes a new document.
   const std::vector<std::string>& run() {
+    sink.lines.clear();
     ReportInput input{store, records, settings, options, locale, collation};
     counters = WriteReport(input, sink, cancel, status);
     return sink.lines;
