@@ -21,13 +21,9 @@ using test::folderRecord;
 using test::location;
 using test::scan;
 using test::scanTexts;
+using test::sorted;
 using test::TempDir;
 using Texts = std::vector<std::string>;
-
-Texts sorted(Texts t) {
-  std::sort(t.begin(), t.end());
-  return t;
-}
 
 TEST(WalkerFaults, SizesBeyondFourGibibytesAreKeptWhole) {
   TempDir dir;

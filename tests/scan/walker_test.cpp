@@ -20,6 +20,7 @@ using test::listingOrder;
 using test::location;
 using test::scan;
 using test::scanTexts;
+using test::sorted;
 using test::TempDir;
 using Texts = std::vector<std::string>;
 
@@ -129,11 +130,6 @@ TEST(WalkerOrder, LocationTextIsKeptAsGiven) {
   EXPECT_EQ(test::texts(result), (Texts{folderRecord(empty + "/")}));
   EXPECT_EQ(result.totals[0].files, 0u);
   EXPECT_EQ(result.totals[0].folders, 0u);
-}
-
-Texts sorted(Texts t) {
-  std::sort(t.begin(), t.end());
-  return t;
 }
 
 // One file per folder, so the order does not depend on the listing.

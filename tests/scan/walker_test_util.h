@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,11 @@ inline std::vector<std::string> listingOrder(const std::string& folder) {
   }
   closedir(dir);
   return names;
+}
+
+inline std::vector<std::string> sorted(std::vector<std::string> texts) {
+  std::sort(texts.begin(), texts.end());
+  return texts;
 }
 
 inline std::string folderRecord(const std::string& path) {
