@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <tuple>
-
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
 
@@ -51,38 +49,32 @@ TEST(PeVersion, NothingFromATruncatedImage) {
 
 TEST(PeVersion, NothingFromDamagedHeadersOrResources) {
   TempDir dir;
-  auto damaged = [&](size_t at, int width, uint32_t value) {
+  const auto damaged = [&](auto damage) {
     std::string bytes = buildPeWithVersion({1, 2, 3, 4});
-    if (width == 1) {
-      bytes[at] = static_cast<char>(value);
-    } else {
-      (width == 2 ? put16 : put32)(bytes, at, value);
-    }
+    damage(bytes);
     return versionOf(dir, bytes);
   };
-  // The value of a width written at a place: headers beyond the file, a wrong
-  // signature or magic, too few data directories, no section or too many; no
-  // version type, a directory of impossible size, a tree that leads back to
-  // its root, a data entry outside every section; a wrong key, signature or
-  // size in the version block itself.
-  const std::tuple<size_t, int, uint32_t> damages[] = {{0x3C, 4, 0xFFFFFFF0u},
-                                                       {kPeHeaderAt + 2, 1, 'X'},
-                                                       {kOptionalHeaderAt, 2, 0x107},
-                                                       {kOptionalHeaderAt + 92, 4, 2},
-                                                       {kPeHeaderAt + 6, 2, 0},
-                                                       {kPeHeaderAt + 6, 2, 0xFFFF},
-                                                       {kRootDirectory + 24, 4, 17},
-                                                       {kRootDirectory + 12, 2, 0xFFFF},
-                                                       {kNameDirectory + 20, 4, kSubdirectory},
-                                                       {kDataEntry, 4, 0x9000},
-                                                       {kVersionBlock + 6, 1, 'X'},
-                                                       {kVersionBlock + 40, 4, 0xFEEF04BE},
-                                                       {kVersionBlock + 2, 2, 0}};
-  for (const auto& [at, width, value] : damages) {
-    EXPECT_EQ(damaged(at, width, value), std::nullopt) << at << " " << value;
-  }
+  EXPECT_EQ(damaged([](std::string& b) { put32(b, 0x3C, 0xFFFFFFF0u); }), std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { b[kPeHeaderAt + 2] = 'X'; }), std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put16(b, kOptionalHeaderAt, 0x107); }), std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put32(b, kOptionalHeaderAt + 92, 2); }), std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put16(b, kPeHeaderAt + 6, 0); }), std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put16(b, kPeHeaderAt + 6, 0xFFFF); }), std::nullopt);
+  // No version type; a directory of impossible size; a tree that leads
+  // back to its root; a data entry outside every section.
+  EXPECT_EQ(damaged([](std::string& b) { put32(b, kRootDirectory + 24, 17); }), std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put16(b, kRootDirectory + 12, 0xFFFF); }), std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put32(b, kNameDirectory + 20, kSubdirectory); }),
+            std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put32(b, kDataEntry, 0x9000); }), std::nullopt);
+  // A wrong key or signature in the version block itself.
+  EXPECT_EQ(damaged([](std::string& b) { b[kVersionBlock + 6] = 'X'; }), std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put32(b, kVersionBlock + 40, 0xFEEF04BE); }),
+            std::nullopt);
+  EXPECT_EQ(damaged([](std::string& b) { put16(b, kVersionBlock + 2, 0); }), std::nullopt);
   // A data entry claiming more than the section holds reads what is there.
-  EXPECT_EQ(damaged(kDataEntry + 4, 4, 0xFFFFFFFFu), (Version{1, 2, 3, 4}));
+  EXPECT_EQ(damaged([](std::string& b) { put32(b, kDataEntry + 4, 0xFFFFFFFFu); }),
+            (Version{1, 2, 3, 4}));
 }
 
 // Any single damaged byte may spoil the answer but never the reading (the
