@@ -90,7 +90,9 @@ std::string EscapeRtfText(std::string_view text) {
   out.reserve(text.size() + text.size() / 4);
   size_t pos = 0;
   while (pos < text.size()) {
-    char32_t c = decodeUtf8(text, pos);
+    // Most names are ASCII: their bytes need no decoding.
+    unsigned char byte = static_cast<unsigned char>(text[pos]);
+    char32_t c = byte < 0x80 ? text[pos++] : decodeUtf8(text, pos);
     if (c == '{' || c == '}' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 
 #include "platform/locale_format.h"
 #include "report/collation.h"
@@ -63,8 +64,10 @@ auto KeyOrder(bool ascending) {
 // Large tables are made on every core, each thread filling its own blocks.
 class KeyTable {
  public:
-  template <class WriteKey>
-  KeyTable(size_t count, const WriteKey& writeKey) {
+  // Each thread hands the key writer a Scratch of its own, for whatever it
+  // keeps from one element to the next.
+  template <class WriteKey, class Scratch = std::string>
+  KeyTable(size_t count, const WriteKey& writeKey, std::type_identity<Scratch> = {}) {
     if (count > UINT32_MAX) throw std::length_error("too many elements to sort");
     refs_.resize(count);
     const size_t parts = PartsFor(count);
@@ -74,7 +77,7 @@ class KeyTable {
     for (size_t part = 0; part < parts; ++part) {
       auto fill = [&, part] {
         try {
-          Fill(parts_[part], part * count / parts, (part + 1) * count / parts, writeKey);
+          Fill<Scratch>(parts_[part], part * count / parts, (part + 1) * count / parts, writeKey);
         } catch (...) {
           failures[part] = std::current_exception();
         }
@@ -123,10 +126,10 @@ class KeyTable {
     return std::clamp<size_t>(count / kElementsPerThread, 1, std::min<size_t>(cores, 8));
   }
 
-  template <class WriteKey>
+  template <class Scratch, class WriteKey>
   void Fill(Part& part, size_t begin, size_t end, const WriteKey& writeKey) {
     part.begin = begin;
-    std::string scratch;
+    Scratch scratch;
     for (size_t i = begin; i < end; ++i) {
       if (part.blocks.empty() || part.blocks.back().bytes.size() >= kBlockBytes) {
         part.blocks.emplace_back();
@@ -176,28 +179,65 @@ void AppendBigEndian32(uint32_t value, std::string& out) {
 // Each component contributes its collation key, a 0 byte, its bytes and a 0
 // byte; neither collation keys nor names contain a 0 byte, so the 0 bytes
 // make a component that is a prefix of another sort first.
-void AppendFolderKey(std::string_view path, const Collation& collation, std::string& out) {
-  if (!path.empty() && path.back() == '/') path.remove_suffix(1);
-  size_t start = 0;
-  for (;;) {
-    const size_t slash = path.find('/', start);
-    const std::string_view component = path.substr(
-        start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
-    collation.appendSortKey(component, out);
-    out.push_back('\0');
-    out.append(component);
-    out.push_back('\0');
-    if (slash == std::string_view::npos) return;
-    start = slash + 1;
+//
+// The store holds folders in walk order, so a folder mostly follows its parent
+// or a sibling: the key of the leading components it shares with the folder
+// before it is taken over instead of being collated again.
+class FolderKeyWriter {
+ public:
+  void append(std::string_view path, const Collation& collation, std::string& out) {
+    if (!path.empty() && path.back() == '/') path.remove_suffix(1);
+    size_t start = keepSharedComponents(path);
+    path_.assign(path);
+    while (start != std::string_view::npos) {
+      const size_t slash = path.find('/', start);
+      const size_t end = slash == std::string_view::npos ? path.size() : slash;
+      const std::string_view component = path.substr(start, end - start);
+      collation.appendSortKey(component, key_);
+      key_.push_back('\0');
+      key_.append(component);
+      key_.push_back('\0');
+      ends_.push_back({end, key_.size()});
+      start = slash == std::string_view::npos ? std::string_view::npos : slash + 1;
+    }
+    out.append(key_);
   }
-}
+
+ private:
+  // Keeps the components the path shares with the previous one and returns
+  // where the first component still to be keyed starts (npos: none).
+  size_t keepSharedComponents(std::string_view path) {
+    const size_t common =
+        std::mismatch(path.begin(), path.end(), path_.begin(), path_.end()).first - path.begin();
+    size_t shared = 0;
+    while (shared < ends_.size() && ends_[shared].path <= common &&
+           (ends_[shared].path == path.size() || path[ends_[shared].path] == '/')) {
+      ++shared;
+    }
+    ends_.resize(shared);
+    key_.resize(shared == 0 ? 0 : ends_.back().key);
+    if (shared == 0) return 0;
+    return ends_.back().path == path.size() ? std::string_view::npos : ends_.back().path + 1;
+  }
+
+  struct ComponentEnd {
+    size_t path;  // in path_
+    size_t key;   // in key_
+  };
+  std::string path_;
+  std::string key_;
+  std::vector<ComponentEnd> ends_;
+};
 
 // Every folder of the store gets a rank in the whole-list order of folders;
 // folders with the same path share a rank.
 std::vector<uint32_t> RankFolders(const RecordStore& store, const Collation& collation) {
-  KeyTable table(store.folderCount(), [&](size_t folder, std::string&, std::string& out) {
-    AppendFolderKey(store.folder(static_cast<uint32_t>(folder)).path, collation, out);
-  });
+  KeyTable table(
+      store.folderCount(),
+      [&](size_t folder, FolderKeyWriter& writer, std::string& out) {
+        writer.append(store.folder(static_cast<uint32_t>(folder)).path, collation, out);
+      },
+      std::type_identity<FolderKeyWriter>{});
   std::vector<KeyRef>& order = table.refs();
   SortRange(order, KeyOrder(true));
   std::vector<uint32_t> ranks(order.size());
@@ -209,16 +249,22 @@ std::vector<uint32_t> RankFolders(const RecordStore& store, const Collation& col
   return ranks;
 }
 
-// The record text after the folder field: "name|size", for a folder record
-// the 39 "$" and 17 zeros.
-void WriteRecordRest(const RecordStore& store, RecordRef record, std::string& text) {
+// The record text after the folder field of a file record: "name|size".
+void WriteFileRecordRest(const RecordStore& store, RecordRef record, std::string& text) {
   text.assign(store.name(record));
   text.push_back('|');
-  if (record.isFolderRecord()) {
-    text.append(kFolderRecordSize);
-  } else {
-    text.append(formatSizeField(store.file(record).size));
-  }
+  text.append(formatSizeField(store.file(record).size));
+}
+
+// Every folder record has the same text after its folder field, so the same
+// key: it is collated once.
+std::string FolderRecordRestKey(const Collation& collation) {
+  std::string text(kFolderRecordName);
+  text.push_back('|');
+  text.append(kFolderRecordSize);
+  std::string key;
+  collation.appendSortKey(text, key);
+  return key;
 }
 
 // The last-modified day as the number yyyymmdd, in local time.
@@ -272,10 +318,15 @@ std::vector<RecordRef> SortRecords(const RecordStore& store, std::vector<RecordR
   const std::vector<uint32_t> ranks = RankFolders(store, collation);
   // Each record's key: its folder's rank in 4 big-endian bytes, then the
   // collation key of the rest of its text.
+  const std::string folderRecordKey = FolderRecordRestKey(collation);
   KeyTable table(records.size(), [&](size_t i, std::string& text, std::string& out) {
     AppendBigEndian32(ranks[records[i].folder], out);
-    WriteRecordRest(store, records[i], text);
-    collation.appendSortKey(text, out);
+    if (records[i].isFolderRecord()) {
+      out.append(folderRecordKey);
+    } else {
+      WriteFileRecordRest(store, records[i], text);
+      collation.appendSortKey(text, out);
+    }
   });
   std::vector<KeyRef>& order = table.refs();
   SortRange(order, KeyOrder(true));
