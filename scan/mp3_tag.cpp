@@ -147,7 +147,7 @@ constexpr std::array<std::string_view, 148> kGenreNames = {
     "Terror",                 // 130
     "Indie",                  // 131
     "Brit Pop",               // 132
-    "Negerpunk",              // 133
+    "Afro-Punk",              // 133
     "Polsk Punk",             // 134
     "Beat",                   // 135
     "Christian Gangsta Rap",  // 136

@@ -1,5 +1,6 @@
 #include "scan/scan_run.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <stdexcept>
@@ -71,6 +72,13 @@ ScanResult runScan(const ScanRequest& request, CancelFlag& cancel, ScanStatus& s
   ScanResult result;
   WalkContext context(request.exclusions, request.locations, request.folderRecords, cancel, status);
   for (const auto& [row, location] : walks) {
+    // A row without a folder (possible in a hand-made job file) names
+    // nothing; walking "/" in its place would list the whole machine.
+    if (row->folder.empty()) {
+      result.failures.push_back(ReadFailure{"", ENOENT});
+      result.totals.emplace_back();
+      continue;
+    }
     result.totals.push_back(WalkLocation(row->folder, location, context, result));
   }
   result.cancelled = cancel.load();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
 #include "support/temp_dir.h"
@@ -91,6 +92,12 @@ TEST(ScanRunRows, RowsMarkedFourAreSkippedAndOthersWalkedInOrder) {
   result = test::scan(rows);
   EXPECT_TRUE(result.records.empty());
   EXPECT_TRUE(result.totals.empty());
+
+  // A row without a folder is a failure, not a walk of "/".
+  result = test::scan({location("")});
+  EXPECT_TRUE(result.records.empty());
+  ASSERT_EQ(result.failures.size(), 1u);
+  EXPECT_EQ(result.failures[0].error, ENOENT);
 }
 
 // Sets the cancel flag the first time the walk reports progress.
