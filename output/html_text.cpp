@@ -6,6 +6,7 @@
 
 #include "output/text_bytes.h"
 #include "platform/utf8_text.h"
+#include "report/listing_text.h"
 
 namespace tallyfold {
 
@@ -36,12 +37,6 @@ std::string_view leftPart(std::string_view line, int64_t count) {
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 bool isFontNameCharacter(char32_t c) {
@@ -117,7 +112,7 @@ std::string CssFontFamily(std::string_view fontName) {
     char32_t c = decodeUtf8(valid, pos);
     if (isFontNameCharacter(c)) appendUtf8(kept, c);
   }
-  std::string_view name = trimBlanks(kept);
+  std::string_view name = TrimBlanks(kept);
   if (name.empty()) return "monospace";
   std::string quoted(1, '\'');
   quoted.append(name);
@@ -126,7 +121,7 @@ std::string CssFontFamily(std::string_view fontName) {
 }
 
 std::string CssFontSize(std::string_view fontSize) {
-  std::string_view size = trimBlanks(fontSize);
+  std::string_view size = TrimBlanks(fontSize);
   size_t point = size.find('.');
   std::string_view whole = size.substr(0, point);
   std::string_view fraction = point == std::string_view::npos ? "" : size.substr(point + 1);

@@ -14,11 +14,6 @@ namespace tallyfold {
 
 namespace {
 
-constexpr uint8_t kReadOnly = 1;
-constexpr uint8_t kHidden = 2;
-constexpr uint8_t kSystem = 4;
-constexpr uint8_t kArchive = 32;
-
 // Whether the file system of a device keeps DOS attributes that the FAT
 // ioctl can read. Asked once per device: most devices never need the extra
 // open of each file.
@@ -56,8 +51,8 @@ uint8_t dosAttributes(int fd) {
   uint32_t attributes = 0;
   if (ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0) return 0;
   uint8_t word = 0;
-  if (attributes & ATTR_SYS) word |= kSystem;
-  if (attributes & ATTR_ARCH) word |= kArchive;
+  if (attributes & ATTR_SYS) word |= kSystemAttribute;
+  if (attributes & ATTR_ARCH) word |= kArchiveAttribute;
   return word;
 }
 
@@ -65,8 +60,8 @@ uint8_t dosAttributes(int fd) {
 
 uint8_t attributeWord(unsigned mode, bool nameIsHidden, int fd) {
   uint8_t word = 0;
-  if ((mode & S_IWUSR) == 0) word |= kReadOnly;
-  if (nameIsHidden) word |= kHidden;
+  if ((mode & S_IWUSR) == 0) word |= kReadOnlyAttribute;
+  if (nameIsHidden) word |= kHiddenAttribute;
   if (fd >= 0) word |= dosAttributes(fd);
   return word;
 }

@@ -8,6 +8,12 @@
 
 namespace tallyfold {
 
+// The bits of the attribute word.
+inline constexpr uint8_t kReadOnlyAttribute = 1;
+inline constexpr uint8_t kHiddenAttribute = 2;
+inline constexpr uint8_t kSystemAttribute = 4;
+inline constexpr uint8_t kArchiveAttribute = 32;
+
 struct FileFacts {
   uint64_t size = 0;
   int64_t mtime = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/file_facts.h"
 #include "platform/utf8_text.h"
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
@@ -19,7 +20,7 @@ constexpr size_t kVersionWidth = 10;
 constexpr size_t kOwnerCut = 15;
 constexpr size_t kOwnerWidth = 17;
 constexpr size_t kCrcWidth = 10;
-constexpr uint8_t kHiddenOrSystem = 2 | 4;
+constexpr uint8_t kHiddenOrSystem = kHiddenAttribute | kSystemAttribute;
 constexpr uint64_t kStatusEveryFiles = 5;
 
 std::string twoDigits(int value) {
@@ -117,8 +118,7 @@ std::vector<RecordRef> sortBlockFiles(const ReportInput& input,
     return sorted;
   }
   RecordStore merged;
-  const uint32_t mergedFolder =
-      merged.addFolder(std::string(input.store.folderPath(files.front())));
+  const uint32_t mergedFolder = merged.addFolder(input.store.folderPath(files.front()));
   std::transform(files.begin(), files.end(), indexes.begin(), [&](const RecordRef& ref) {
     return merged.addFile(mergedFolder, input.store.name(ref), input.store.file(ref));
   });

@@ -45,11 +45,6 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
   return text.substr(0, last + 1);
 }
 
-std::string_view FolderWithoutSlash(std::string_view folderPath) {
-  if (folderPath.size() > 1 && folderPath.back() == '/') folderPath.remove_suffix(1);
-  return folderPath;
-}
-
 std::string_view LastPathComponent(std::string_view folder) {
   size_t slash = folder.rfind('/');
   if (slash == std::string_view::npos) return folder;

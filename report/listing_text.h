@@ -20,9 +20,6 @@ std::string RepeatText(std::string_view text, size_t times);
 std::string_view TrimBlanks(std::string_view text);
 std::string_view TrimTrailingBlanks(std::string_view text);
 
-// A record's folder path as the listings show it: without its trailing "/",
-// except the root "/" itself.
-std::string_view FolderWithoutSlash(std::string_view folderPath);
 // The last component of a folder ("data" of "/srv/data"); empty for "/".
 std::string_view LastPathComponent(std::string_view folder);
 

@@ -16,11 +16,6 @@ constexpr uint64_t kStatusPace = 50;
 // their whole path, so the walk never runs out of file descriptors.
 constexpr int kMostSharedFolders = 256;
 
-std::string_view withoutTrailingSlash(std::string_view folderPath) {
-  if (folderPath.size() > 1 && folderPath.back() == '/') folderPath.remove_suffix(1);
-  return folderPath;
-}
-
 bool isDotOrDotDot(std::string_view name) {
   return name == "." || name == "..";
 }
@@ -88,7 +83,7 @@ void FolderReader::WalkFolder(ReaderThread& thread) {
 }
 
 void FolderReader::readEntries(ReaderThread& thread) {
-  bool filesExcluded = context_.isFolderExcluded(withoutTrailingSlash(thread.path));
+  bool filesExcluded = context_.isFolderExcluded(FolderWithoutSlash(thread.path));
   DirEntry entry;
   EntryFacts facts;
   while (thread.reader.next(entry)) {

@@ -106,6 +106,13 @@ class RecordStore {
   char* pathBlockNext_ = nullptr;
 };
 
+// A record's folder path as the folder itself is named: without its trailing
+// "/", except the root "/" itself.
+inline std::string_view FolderWithoutSlash(std::string_view folderPath) {
+  if (folderPath.size() > 1 && folderPath.back() == '/') folderPath.remove_suffix(1);
+  return folderPath;
+}
+
 // Formats a size as the file record's size field: at least 15 digits.
 std::string formatSizeField(uint64_t size);
 
