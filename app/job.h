@@ -23,12 +23,12 @@ struct Job {
 
 // Writes the job file; replaces it atomically. False when it could not be
 // written (the earlier file is then intact).
-bool SaveJob(const std::string& path, const Job& job);
+bool saveJob(const std::string& path, const Job& job);
 // Clears the job's locations, then applies what the file holds; lines it cannot
 // use leave the job's values as they were. False when the file cannot be read.
-bool LoadJob(const std::string& path, Job& job);
+bool loadJob(const std::string& path, Job& job);
 // The text of a job file, byte for byte.
-std::string JobFileText(const Job& job);
+std::string jobFileText(const Job& job);
 // default.dif in the application folder.
 std::string defaultJobPath();
 

@@ -102,7 +102,7 @@ void applyLine(size_t lineNumber, std::string_view line, Job& job) {
 
 }  // namespace
 
-std::string JobFileText(const Job& job) {
+std::string jobFileText(const Job& job) {
   std::string text;
   for (const std::string& line :
        {reportTypeLine(job.reportType), job.sort, std::string(job.ascending ? "Asc" : "Desc"),
@@ -118,11 +118,11 @@ std::string JobFileText(const Job& job) {
   return text;
 }
 
-bool SaveJob(const std::string& path, const Job& job) {
-  return !path.empty() && replaceFileAtomically(path, JobFileText(job));
+bool saveJob(const std::string& path, const Job& job) {
+  return !path.empty() && replaceFileAtomically(path, jobFileText(job));
 }
 
-bool LoadJob(const std::string& path, Job& job) {
+bool loadJob(const std::string& path, Job& job) {
   job.locations.clear();
   std::vector<std::string> lines;
   if (!readTextLines(path, lines)) return false;

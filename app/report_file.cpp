@@ -22,7 +22,7 @@ std::string reportFilePath() {
   return applicationFile("tmpfile.dmp");
 }
 
-bool WriteReportFile(const ReportInput& input, CancelFlag& cancel, ScanStatus& status,
+bool writeReportFile(const ReportInput& input, CancelFlag& cancel, ScanStatus& status,
                      ReportCounters& counters, std::string& error) {
   if (!ensureApplicationFolder()) {
     error = "cannot create the folder " + applicationFolder();
@@ -30,7 +30,7 @@ bool WriteReportFile(const ReportInput& input, CancelFlag& cancel, ScanStatus& s
   }
   AtomicFileWriter file(reportFilePath());
   FileSink sink(file);
-  counters = WriteReport(input, sink, cancel, status);
+  counters = writeReport(input, sink, cancel, status);
   if (file.commit()) return true;
   error = file.error().empty() ? "cannot write " + reportFilePath() : file.error();
   return false;

@@ -15,7 +15,7 @@ std::string reportFilePath();
 // Runs the report into the report file, replacing it atomically (a failed
 // write leaves the previous report in place). False, with a message in error,
 // when the file could not be written.
-bool WriteReportFile(const ReportInput& input, CancelFlag& cancel, ScanStatus& status,
+bool writeReportFile(const ReportInput& input, CancelFlag& cancel, ScanStatus& status,
                      ReportCounters& counters, std::string& error);
 
 }  // namespace tallyfold

@@ -52,7 +52,7 @@ std::string locationText(std::string folder) {
 }
 
 bool assembleJob(const CliOptions& options, Job& job, std::string& error) {
-  if (!options.jobFile.empty() && !LoadJob(options.jobFile, job)) {
+  if (!options.jobFile.empty() && !loadJob(options.jobFile, job)) {
     int reason = access(options.jobFile.c_str(), R_OK) == 0 ? EISDIR : errno;
     error = "cannot read job file '" + options.jobFile + "': " + std::strerror(reason);
     return false;

@@ -58,20 +58,20 @@ void writeDocument(ScanResult& scan, const ReportRun& run, Writer& writer, Cance
                    ScanStatus& status) {
   Collation collation = Collation::forUserLocale();
   status.showStatus("Initializing format engine, please wait...");
-  std::vector<RecordRef> sorted = SortRecords(scan.store, std::move(scan.records), collation);
+  std::vector<RecordRef> sorted = sortRecords(scan.store, std::move(scan.records), collation);
   scan.records.clear();
   status.showStatus("please wait...");
   ReportOptions options = reportOptionsOf(run.job);
   LocaleFormat locale = LocaleFormat::current();
   ReportInput input{scan.store, sorted, run.settings, options, locale, collation};
   LineSink<Writer> sink(writer);
-  WriteReport(input, sink, cancel, status);
+  writeReport(input, sink, cancel, status);
 }
 
 bool writePlainTextToStandardOutput(const std::string& rtfPath, std::string& error) {
   std::ifstream rtf(rtfPath, std::ios::binary);
   bool failed = false;
-  ConvertRtfToText(rtf, [&failed](std::string_view text) {
+  convertRtfToText(rtf, [&failed](std::string_view text) {
     if (!failed && std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) failed = true;
   });
   if (std::fflush(stdout) != 0) failed = true;
@@ -89,7 +89,7 @@ bool convertDocument(const TemporaryFile& rtf, const ReportRun& run, CancelFlag&
                           std::to_string(total));
       }
     };
-    if (ExportHtml(rtf.path(), run.outputPath, run.job.fontName, run.job.fontSize, &cancel,
+    if (exportHtml(rtf.path(), run.outputPath, run.job.fontName, run.job.fontSize, &cancel,
                    progress)) {
       return true;
     }
@@ -97,7 +97,7 @@ bool convertDocument(const TemporaryFile& rtf, const ReportRun& run, CancelFlag&
     return cancel.load();
   }
   AtomicFileWriter text(run.outputPath);
-  if (ConvertRtfFileToText(rtf.path(), text) && !cancel.load() && text.commit()) return true;
+  if (convertRtfFileToText(rtf.path(), text) && !cancel.load() && text.commit()) return true;
   error = text.error().empty() ? "cannot write '" + run.outputPath + "'" : text.error();
   return cancel.load();
 }

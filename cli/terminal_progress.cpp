@@ -60,7 +60,7 @@ void TerminalProgress::printIfDue() {
   std::unique_lock lock(mutex_, std::try_to_lock);
   if (!lock.owns_lock() || now - lastPrint_ < kInterval) return;
   lastPrint_ = now;
-  std::fprintf(stderr, "\r\033[K%s  %llu entries, %llu folders  %s", timer_.Elapsed().c_str(),
+  std::fprintf(stderr, "\r\033[K%s  %llu entries, %llu folders  %s", timer_.elapsedText().c_str(),
                static_cast<unsigned long long>(entries_.load()),
                static_cast<unsigned long long>(folders_.load()), status_.c_str());
   std::fflush(stderr);

@@ -28,7 +28,7 @@ class TerminalProgress : public ScanStatus {
   void printIfDue();
 
   bool enabled_;
-  BuzTimer timer_;
+  ElapsedTimer timer_;
   std::mutex mutex_;
   std::string status_;
   std::atomic<uint64_t> entries_{0}, folders_{0};

@@ -13,7 +13,7 @@ namespace {
 
 uint64_t countReportLines(const std::string& reportPath) {
   std::ifstream in(reportPath, std::ios::binary);
-  return in ? CountTextLines(in) : 0;
+  return in ? countTextLines(in) : 0;
 }
 
 bool cancelled(const CancelFlag* cancel) {
@@ -29,7 +29,7 @@ bool convertReportLines(std::istream& report, uint64_t total, AtomicFileWriter& 
   for (;;) {
     if (cancelled(cancel)) return false;
     if (!lines.next(line)) break;
-    if (std::optional<std::string> html = ConvertReportLine(line)) page.writeLine(*html);
+    if (std::optional<std::string> html = convertReportLine(line)) page.writeLine(*html);
     ++done;
     if (progress) progress(std::min(done, total), total);
   }
@@ -38,12 +38,12 @@ bool convertReportLines(std::istream& report, uint64_t total, AtomicFileWriter& 
 
 }  // namespace
 
-bool ExportHtml(const std::string& reportPath, const std::string& htmlPath,
+bool exportHtml(const std::string& reportPath, const std::string& htmlPath,
                 std::string_view fontName, std::string_view fontSize, const CancelFlag* cancel,
                 const HtmlProgress& progress) {
   AtomicFileWriter page(htmlPath);
   if (!page.isOpen()) return false;
-  for (const std::string& line : HtmlHeadLines(fontName, fontSize)) page.writeLine(line);
+  for (const std::string& line : htmlHeadLines(fontName, fontSize)) page.writeLine(line);
 
   std::ifstream report(reportPath, std::ios::binary);
   bool complete = false;

@@ -21,7 +21,7 @@ using HtmlProgress = std::function<void(uint64_t done, uint64_t total)>;
 // flag is polled before every line) keeps the page as far as it got, without
 // its closing tags; a missing report file gives a page of the head lines only.
 // Both of these return false.
-bool ExportHtml(const std::string& reportPath, const std::string& htmlPath,
+bool exportHtml(const std::string& reportPath, const std::string& htmlPath,
                 std::string_view fontName, std::string_view fontSize,
                 const CancelFlag* cancel = nullptr, const HtmlProgress& progress = {});
 

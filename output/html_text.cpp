@@ -105,14 +105,14 @@ class UnicodeJoiner {
 
 }  // namespace
 
-std::string CssFontFamily(std::string_view fontName) {
-  std::string valid = BytesAsUtf8(fontName);
+std::string cssFontFamily(std::string_view fontName) {
+  std::string valid = bytesAsUtf8(fontName);
   std::string kept;
   for (size_t pos = 0; pos < valid.size();) {
     char32_t c = decodeUtf8(valid, pos);
     if (isFontNameCharacter(c)) appendUtf8(kept, c);
   }
-  std::string_view name = TrimBlanks(kept);
+  std::string_view name = trimBlanks(kept);
   if (name.empty()) return "monospace";
   std::string quoted(1, '\'');
   quoted.append(name);
@@ -120,8 +120,8 @@ std::string CssFontFamily(std::string_view fontName) {
   return quoted;
 }
 
-std::string CssFontSize(std::string_view fontSize) {
-  std::string_view size = TrimBlanks(fontSize);
+std::string cssFontSize(std::string_view fontSize) {
+  std::string_view size = trimBlanks(fontSize);
   size_t point = size.find('.');
   std::string_view whole = size.substr(0, point);
   std::string_view fraction = point == std::string_view::npos ? "" : size.substr(point + 1);
@@ -136,10 +136,10 @@ std::string CssFontSize(std::string_view fontSize) {
   return std::string(size);
 }
 
-std::vector<std::string> HtmlHeadLines(std::string_view fontName, std::string_view fontSize) {
+std::vector<std::string> htmlHeadLines(std::string_view fontName, std::string_view fontSize) {
   const std::string host(kMakerSiteHost);
-  const std::string font = CssFontFamily(fontName);
-  const std::string size = CssFontSize(fontSize);
+  const std::string font = cssFontFamily(fontName);
+  const std::string size = cssFontSize(fontSize);
   return {
       "<html><head><title>Tallyfold - " + host + "</title>",
       "<meta charset=\"utf-8\">",
@@ -155,7 +155,7 @@ std::vector<std::string> HtmlHeadLines(std::string_view fontName, std::string_vi
   };
 }
 
-std::string UnescapeRtfText(std::string_view text) {
+std::string unescapeRtfText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   UnicodeJoiner joiner(out);
@@ -181,9 +181,9 @@ std::string UnescapeRtfText(std::string_view text) {
   return out;
 }
 
-std::string ToHtmlText(std::string_view text) {
+std::string toHtmlText(std::string_view text) {
   std::string plain =
-      isValidUtf8(text) ? UnescapeRtfText(text) : UnescapeRtfText(BytesAsUtf8(text));
+      isValidUtf8(text) ? unescapeRtfText(text) : unescapeRtfText(bytesAsUtf8(text));
   std::string html;
   html.reserve(plain.size() + plain.size() / 2);
   for (char c : plain) {
@@ -211,7 +211,7 @@ std::string ToHtmlText(std::string_view text) {
   return html;
 }
 
-bool HoldsUnescapedClosingBrace(std::string_view line) {
+bool holdsUnescapedClosingBrace(std::string_view line) {
   for (size_t pos = 0; pos < line.size(); ++pos) {
     if (line[pos] == '\\') {
       ++pos;  // the escaped character
@@ -222,20 +222,20 @@ bool HoldsUnescapedClosingBrace(std::string_view line) {
   return false;
 }
 
-std::optional<std::string> ConvertReportLine(std::string_view line) {
+std::optional<std::string> convertReportLine(std::string_view line) {
   const int64_t length = static_cast<int64_t>(line.size());
   if (startsWith(line, "------")) {
-    if (endsWith(line, "\\par\\par")) return ToHtmlText(leftPart(line, length - 8)) + "<br><br>";
-    return ToHtmlText(line) + "<br>";
+    if (endsWith(line, "\\par\\par")) return toHtmlText(leftPart(line, length - 8)) + "<br><br>";
+    return toHtmlText(line) + "<br>";
   }
   if (startsWith(line, "\\par\\b Total Summary:")) return "<br><b>Total Summary:</b><br>";
   if (startsWith(line, "\\b\\par")) {
-    return "<div class='dir'>" + ToHtmlText(cut(line, 8, length - 14)) + "</div>";
+    return "<div class='dir'>" + toHtmlText(cut(line, 8, length - 14)) + "</div>";
   }
-  if (startsWith(line, "\\par -")) return ToHtmlText(cut(line, 6, length)) + "<br>";
-  if (startsWith(line, "\\par")) return ToHtmlText(cut(line, 6, length - 10)) + "<br>";
-  if (startsWith(line, "Total")) return ToHtmlText(leftPart(line, length - 5)) + "<br>";
-  if (!HoldsUnescapedClosingBrace(line)) return ToHtmlText(leftPart(line, length - 5)) + "<br>";
+  if (startsWith(line, "\\par -")) return toHtmlText(cut(line, 6, length)) + "<br>";
+  if (startsWith(line, "\\par")) return toHtmlText(cut(line, 6, length - 10)) + "<br>";
+  if (startsWith(line, "Total")) return toHtmlText(leftPart(line, length - 5)) + "<br>";
+  if (!holdsUnescapedClosingBrace(line)) return toHtmlText(leftPart(line, length - 5)) + "<br>";
   return std::nullopt;
 }
 

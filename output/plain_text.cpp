@@ -22,39 +22,39 @@ class PlainTextHandler : public RtfHandler {
 
 }  // namespace
 
-void ConvertRtfToText(std::istream& rtf, const TextOutput& out) {
+void convertRtfToText(std::istream& rtf, const TextOutput& out) {
   PlainTextHandler handler(out);
-  ReadRtf(rtf, handler);
+  readRtf(rtf, handler);
 }
 
-void ConvertRtfToText(std::istream& rtf, AtomicFileWriter& out) {
-  ConvertRtfToText(rtf, TextOutput([&out](std::string_view text) { out.write(text); }));
+void convertRtfToText(std::istream& rtf, AtomicFileWriter& out) {
+  convertRtfToText(rtf, TextOutput([&out](std::string_view text) { out.write(text); }));
 }
 
-void ConvertRtfToText(std::istream& rtf, std::ostream& out) {
-  ConvertRtfToText(rtf, TextOutput([&out](std::string_view text) {
+void convertRtfToText(std::istream& rtf, std::ostream& out) {
+  convertRtfToText(rtf, TextOutput([&out](std::string_view text) {
                      out.write(text.data(), static_cast<std::streamsize>(text.size()));
                    }));
 }
 
-bool ConvertRtfFileToText(const std::string& rtfPath, AtomicFileWriter& out) {
+bool convertRtfFileToText(const std::string& rtfPath, AtomicFileWriter& out) {
   std::ifstream in(rtfPath, std::ios::binary);
   if (!in) return false;
-  ConvertRtfToText(in, out);
+  convertRtfToText(in, out);
   return !in.bad();
 }
 
-bool SaveRtfFileAsText(const std::string& rtfPath, const std::string& textPath) {
+bool saveRtfFileAsText(const std::string& rtfPath, const std::string& textPath) {
   AtomicFileWriter out(textPath);
   if (!out.isOpen()) return false;
-  if (!ConvertRtfFileToText(rtfPath, out)) return false;
+  if (!convertRtfFileToText(rtfPath, out)) return false;
   return out.commit();
 }
 
-std::string RtfToPlainText(std::string_view rtf) {
+std::string rtfToPlainText(std::string_view rtf) {
   std::string text;
   PlainTextHandler handler(TextOutput([&text](std::string_view piece) { text += piece; }));
-  ReadRtf(rtf, handler);
+  readRtf(rtf, handler);
   return text;
 }
 

@@ -15,17 +15,17 @@ class AtomicFileWriter;
 // Receives the text piece by piece, in order.
 using TextOutput = std::function<void(std::string_view)>;
 
-void ConvertRtfToText(std::istream& rtf, const TextOutput& out);
-void ConvertRtfToText(std::istream& rtf, AtomicFileWriter& out);
-void ConvertRtfToText(std::istream& rtf, std::ostream& out);
+void convertRtfToText(std::istream& rtf, const TextOutput& out);
+void convertRtfToText(std::istream& rtf, AtomicFileWriter& out);
+void convertRtfToText(std::istream& rtf, std::ostream& out);
 // False when the rich-text file cannot be opened or read. The writer is not
 // committed: that stays with the caller.
-bool ConvertRtfFileToText(const std::string& rtfPath, AtomicFileWriter& out);
+bool convertRtfFileToText(const std::string& rtfPath, AtomicFileWriter& out);
 // Writes the text of a rich-text file to textPath, replacing it atomically.
 // False when the source cannot be read or the text file cannot be written.
-bool SaveRtfFileAsText(const std::string& rtfPath, const std::string& textPath);
+bool saveRtfFileAsText(const std::string& rtfPath, const std::string& textPath);
 
 // The plain text of a small document.
-std::string RtfToPlainText(std::string_view rtf);
+std::string rtfToPlainText(std::string_view rtf);
 
 }  // namespace tallyfold

@@ -281,7 +281,7 @@ class Reader {
       value = high * 16 + low;
     }
     if (consumedAsFallback()) return;
-    character(Windows1252ToUnicode(static_cast<unsigned char>(value)));
+    character(windows1252ToUnicode(static_cast<unsigned char>(value)));
   }
 
   void controlWord(const ControlWord& word) {
@@ -305,7 +305,7 @@ class Reader {
     } else if (name == "colortbl") {
       group().destination = Destination::ColourTable;
       colourEntry_ = {};
-    } else if (IsSkippedRtfDestination(name)) {
+    } else if (isSkippedRtfDestination(name)) {
       group().destination = Destination::Skipped;
     } else if (name == "deff") {
       defaultFont_ = word.intOr(0);
@@ -341,7 +341,7 @@ class Reader {
       format.italic = word.switchedOn();
     } else if (name == "ulnone") {
       format.underline = false;
-    } else if (IsRtfUnderlineWord(name)) {
+    } else if (isRtfUnderlineWord(name)) {
       format.underline = word.switchedOn();
     } else if (name == "cf") {
       format.colour = word.intOr(0);
@@ -353,7 +353,7 @@ class Reader {
     } else if (name == "plain") {
       format = CharFormat{};
       format.font = defaultFont_;
-    } else if (char32_t named = RtfNamedCharacter(name); named != 0) {
+    } else if (char32_t named = rtfNamedCharacter(name); named != 0) {
       character(named);
     }
   }
@@ -383,7 +383,7 @@ class Reader {
   }
 
   void commitFont() {
-    std::string name = BytesAsUtf8(fontNameBytes_);
+    std::string name = bytesAsUtf8(fontNameBytes_);
     fontNameBytes_.clear();
     size_t first = name.find_first_not_of(' ');
     if (first == std::string::npos) return;
@@ -621,20 +621,20 @@ class ParagraphCollector : public RtfHandler {
 
 }  // namespace
 
-void ReadRtf(std::string_view document, RtfHandler& handler) {
+void readRtf(std::string_view document, RtfHandler& handler) {
   ByteSource source(document);
   Reader(source, handler).run();
 }
 
-void ReadRtf(std::istream& document, RtfHandler& handler) {
+void readRtf(std::istream& document, RtfHandler& handler) {
   ByteSource source(document);
   Reader(source, handler).run();
 }
 
-bool ReadRtfFile(const std::string& path, RtfHandler& handler) {
+bool readRtfFile(const std::string& path, RtfHandler& handler) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  ReadRtf(in, handler);
+  readRtf(in, handler);
   return true;
 }
 
@@ -644,9 +644,9 @@ std::string RtfParagraph::text() const {
   return all;
 }
 
-std::vector<RtfParagraph> ParseRtf(std::string_view document) {
+std::vector<RtfParagraph> parseRtf(std::string_view document) {
   ParagraphCollector collector;
-  ReadRtf(document, collector);
+  readRtf(document, collector);
   return collector.take();
 }
 

@@ -49,11 +49,11 @@ class RtfHandler {
 // group; the braces are still counted so the document's structure holds.
 inline constexpr int kRtfMaxGroupDepth = 1000;
 
-void ReadRtf(std::string_view document, RtfHandler& handler);
-void ReadRtf(std::istream& document, RtfHandler& handler);
+void readRtf(std::string_view document, RtfHandler& handler);
+void readRtf(std::istream& document, RtfHandler& handler);
 // False when the file cannot be opened; a read error part-way ends the
 // document there.
-bool ReadRtfFile(const std::string& path, RtfHandler& handler);
+bool readRtfFile(const std::string& path, RtfHandler& handler);
 
 // The whole document at once, for small texts such as the editor's clipboard.
 struct RtfRun {
@@ -67,6 +67,6 @@ struct RtfParagraph {
 };
 // Text after the last paragraph end becomes a last paragraph with ended false;
 // a document that ends with a paragraph end has no such paragraph.
-std::vector<RtfParagraph> ParseRtf(std::string_view document);
+std::vector<RtfParagraph> parseRtf(std::string_view document);
 
 }  // namespace tallyfold

@@ -5,7 +5,7 @@
 
 namespace tallyfold {
 
-bool IsSkippedRtfDestination(std::string_view word) {
+bool isSkippedRtfDestination(std::string_view word) {
   static constexpr std::array<std::string_view, 30> kWords = {
       "info",      "stylesheet", "pict",    "header",       "headerl",    "headerr",
       "headerf",   "footer",     "footerl", "footerr",      "footerf",    "footnote",
@@ -15,7 +15,7 @@ bool IsSkippedRtfDestination(std::string_view word) {
   return std::find(kWords.begin(), kWords.end(), word) != kWords.end();
 }
 
-char32_t RtfNamedCharacter(std::string_view word) {
+char32_t rtfNamedCharacter(std::string_view word) {
   struct Named {
     std::string_view word;
     char32_t c;
@@ -38,7 +38,7 @@ char32_t RtfNamedCharacter(std::string_view word) {
   return 0;
 }
 
-bool IsRtfUnderlineWord(std::string_view word) {
+bool isRtfUnderlineWord(std::string_view word) {
   return word.substr(0, 2) == "ul" && word != "ulnone" && word != "ulc";
 }
 

@@ -9,11 +9,11 @@ namespace tallyfold {
 
 // Destinations whose text is not part of the document's text (document
 // information, style sheets, pictures, headers and footers ...).
-bool IsSkippedRtfDestination(std::string_view word);
+bool isSkippedRtfDestination(std::string_view word);
 // The character a word such as \emdash or \lquote stands for; 0 for others.
-char32_t RtfNamedCharacter(std::string_view word);
+char32_t rtfNamedCharacter(std::string_view word);
 // \ul and its kinds (\uld, \uldb, \ulwave ...), but not \ulnone or \ulc (the
 // underline's colour).
-bool IsRtfUnderlineWord(std::string_view word);
+bool isRtfUnderlineWord(std::string_view word);
 
 }  // namespace tallyfold

@@ -22,7 +22,7 @@ int sequenceLength(unsigned char lead) {
 
 }  // namespace
 
-char32_t Windows1252ToUnicode(unsigned char byte) {
+char32_t windows1252ToUnicode(unsigned char byte) {
   if (byte >= 0x80 && byte <= 0x9F) return kUpperControls[byte - 0x80];
   return byte;
 }
@@ -64,7 +64,7 @@ void Utf8Repair::push(unsigned char byte, std::string& out) {
   }
   expectedLength_ = sequenceLength(byte);
   if (expectedLength_ == 0) {
-    appendUtf8(out, Windows1252ToUnicode(byte));
+    appendUtf8(out, windows1252ToUnicode(byte));
     return;
   }
   pending_[0] = byte;
@@ -72,11 +72,11 @@ void Utf8Repair::push(unsigned char byte, std::string& out) {
 }
 
 void Utf8Repair::finish(std::string& out) {
-  for (int i = 0; i < pendingLength_; ++i) appendUtf8(out, Windows1252ToUnicode(pending_[i]));
+  for (int i = 0; i < pendingLength_; ++i) appendUtf8(out, windows1252ToUnicode(pending_[i]));
   pendingLength_ = 0;
 }
 
-std::string BytesAsUtf8(std::string_view bytes) {
+std::string bytesAsUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
   Utf8Repair repair;

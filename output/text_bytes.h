@@ -11,7 +11,7 @@ namespace tallyfold {
 
 // The Unicode character of a Windows-1252 byte. The five bytes the code page
 // leaves unassigned map to the C1 control of the same number.
-char32_t Windows1252ToUnicode(unsigned char byte);
+char32_t windows1252ToUnicode(unsigned char byte);
 
 // Turns a byte stream into valid UTF-8, one byte at a time, so that a
 // sequence may be split across calls.
@@ -30,6 +30,6 @@ class Utf8Repair {
   int expectedLength_ = 0;
 };
 
-std::string BytesAsUtf8(std::string_view bytes);
+std::string bytesAsUtf8(std::string_view bytes);
 
 }  // namespace tallyfold

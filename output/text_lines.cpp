@@ -45,7 +45,7 @@ bool TextLineReader::next(std::string& line) {
   }
 }
 
-uint64_t CountTextLines(std::istream& in) {
+uint64_t countTextLines(std::istream& in) {
   TextLineReader reader(in);
   std::string line;
   uint64_t count = 0;

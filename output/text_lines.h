@@ -26,6 +26,6 @@ class TextLineReader {
 };
 
 // The number of lines next() would return.
-uint64_t CountTextLines(std::istream& in);
+uint64_t countTextLines(std::istream& in);
 
 }  // namespace tallyfold

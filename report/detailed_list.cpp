@@ -4,11 +4,12 @@
 #include <cstdio>
 
 #include "platform/file_facts.h"
+#include "platform/user_names.h"
 #include "platform/utf8_text.h"
+#include "report/file_details.h"
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
 #include "report/sorting.h"
-#include "scan/file_details.h"
 #include "scan/mp3_tag.h"
 
 namespace tallyfold {
@@ -38,9 +39,9 @@ std::string fourDigits(int value) {
 // The file-name column: names longer than the column are cut to C - 3
 // characters, trailing blanks removed, and end in "...".
 std::string nameColumn(std::string_view name, size_t columnSize) {
-  if (utf8Length(name) <= columnSize) return PadRight(name, columnSize);
-  std::string_view kept = TrimTrailingBlanks(utf8Prefix(name, columnSize - 3));
-  return PadRight(std::string(kept) + "...", columnSize);
+  if (utf8Length(name) <= columnSize) return padRight(name, columnSize);
+  std::string_view kept = trimTrailingBlanks(utf8Prefix(name, columnSize - 3));
+  return padRight(std::string(kept) + "...", columnSize);
 }
 
 // Under the "Date" sort the date shows the day with a literal "/"; otherwise
@@ -57,14 +58,14 @@ std::string timeText(const LocalTime& t, const LocaleFormat& locale) {
 
 std::string tagColumn(std::string_view field, const ReportSettings& settings) {
   std::string column = "   ";
-  column += settings.removeBlankSpaces ? TrimBlanks(field) : field;
+  column += settings.removeBlankSpaces ? trimBlanks(field) : field;
   return column;
 }
 
 void appendTagColumns(std::string& row, const std::string& fullPath,
                       const ReportSettings& settings) {
   Mp3Tag tag;
-  ReadMp3Tag(fullPath, tag);
+  readMp3Tag(fullPath, tag);
   if (settings.title) row += tagColumn(tag.title, settings);
   if (settings.artist) row += tagColumn(tag.artist, settings);
   if (settings.album) row += tagColumn(tag.album, settings);
@@ -93,7 +94,7 @@ void showRowProgress(DetailedListRun& run) {
 
 std::vector<uint32_t> sortedFileIndexes(const ReportInput& input, const RecordStore& store,
                                         uint32_t folder, std::vector<uint32_t> files) {
-  return SortFolderFiles(store, folder, std::move(files), input.options.sort,
+  return sortFolderFiles(store, folder, std::move(files), input.options.sort,
                          input.options.ascending, input.collation);
 }
 
@@ -130,12 +131,12 @@ std::vector<RecordRef> sortBlockFiles(const ReportInput& input,
 
 void writeBlockHeading(DetailedListRun& run, std::string_view folder) {
   const ReportSettings& settings = run.input.settings;
-  std::string_view shown = settings.fullPath ? folder : LastPathComponent(folder);
+  std::string_view shown = settings.fullPath ? folder : lastPathComponent(folder);
   std::string heading = settings.includeFolderTitle ? "Directory of " : "";
   heading += shown;
   size_t width = static_cast<size_t>(run.lineWidth);
-  if (utf8Length(heading) > width) heading = CutWithEllipsis(heading, width - 3);
-  run.sink.writeLine("\\b\\par " + EscapeListingText(heading, settings) + " \\par\\b0");
+  if (utf8Length(heading) > width) heading = cutWithEllipsis(heading, width - 3);
+  run.sink.writeLine("\\b\\par " + escapeListingText(heading, settings) + " \\par\\b0");
 }
 
 void writeBlockSummary(DetailedListRun& run, uint64_t files, uint64_t bytes) {
@@ -144,17 +145,17 @@ void writeBlockSummary(DetailedListRun& run, uint64_t files, uint64_t bytes) {
     run.sink.writeLine(" \\par");
     return;
   }
-  std::string separator = MakeSeparator(run.lineWidth);
+  std::string separator = makeSeparator(run.lineWidth);
   if (settings.includeSeparator) run.sink.writeLine("\\par " + separator);
   run.sink.writeLine("\\par " + std::to_string(files) + " file(s) found \\par ");
   run.sink.writeLine("Total file size " +
-                     SizeTextAuto(static_cast<double>(bytes), run.input.locale) + " \\par ");
+                     sizeTextAuto(static_cast<double>(bytes), run.input.locale) + " \\par ");
   if (settings.includeSeparator) run.sink.writeLine(separator + " \\par\\par");
 }
 
 }  // namespace
 
-int64_t DetailedLineWidth(const ReportSettings& s) {
+int64_t detailedLineWidth(const ReportSettings& s) {
   int64_t width = s.columnSize() + 2;
   if (s.size) width += 14;
   if (s.date) width += 12;
@@ -172,7 +173,7 @@ int64_t DetailedLineWidth(const ReportSettings& s) {
   return width;
 }
 
-std::string DetailedRowText(const ReportInput& input, RecordRef file) {
+std::string detailedRowText(const ReportInput& input, RecordRef file) {
   const ReportSettings& settings = input.settings;
   const FileEntry& entry = input.store.file(file);
   std::string fullPath = std::string(input.store.folderPath(file));
@@ -183,7 +184,7 @@ std::string DetailedRowText(const ReportInput& input, RecordRef file) {
   }
   if (settings.size) {
     row +=
-        PadLeft(SizeTextByUnit(static_cast<double>(entry.size), settings.showSizeIn, input.locale),
+        padLeft(sizeTextByUnit(static_cast<double>(entry.size), settings.showSizeIn, input.locale),
                 kSizeWidth);
   }
   if (settings.date || settings.time) {
@@ -191,28 +192,28 @@ std::string DetailedRowText(const ReportInput& input, RecordRef file) {
     if (settings.date) row += "  " + dateText(modified, input.options, input.locale);
     if (settings.time) row += " " + timeText(modified, input.locale);
   }
-  if (settings.attribute) row += "  " + AttributeText(entry.attributes);
+  if (settings.attribute) row += "  " + attributeText(entry.attributes);
   if (settings.version) {
-    std::string version = FileVersionText(fullPath);
-    row += "  " + PadRight(utf8Prefix(version, kVersionWidth), kVersionWidth);
+    std::string version = fileVersionText(fullPath);
+    row += "  " + padRight(utf8Prefix(version, kVersionWidth), kVersionWidth);
   }
   if (settings.anyTagColumn()) appendTagColumns(row, fullPath, settings);
   if (settings.owner) {
-    std::string owner = FileOwnerName(fullPath);
-    row += "  " + PadRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
+    std::string owner = fileOwnerName(fullPath);
+    row += "  " + padRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
   }
   // Hidden and system files get no CRC column, as the file look-up that
   // guards the CRC does not see them.
   if (settings.crc32 && (entry.attributes & kHiddenOrSystem) == 0) {
-    row += PadRight("  " + CrcText(fullPath), kCrcWidth);
+    row += padRight("  " + crcText(fullPath), kCrcWidth);
   }
   return row;
 }
 
-void WriteFolderBlock(DetailedListRun& run, std::string_view folder,
+void writeFolderBlock(DetailedListRun& run, std::string_view folder,
                       const std::vector<RecordRef>& files) {
   const ReportSettings& settings = run.input.settings;
-  std::string separator = MakeSeparator(run.lineWidth);
+  std::string separator = makeSeparator(run.lineWidth);
   if (settings.includeSeparator) run.sink.writeLine(separator);
   writeBlockHeading(run, folder);
   run.sink.writeLine(settings.includeSeparator ? separator + "\\par\\par" : " \\par");
@@ -221,21 +222,21 @@ void WriteFolderBlock(DetailedListRun& run, std::string_view folder,
   uint64_t blockBytes = 0;
   for (const RecordRef& file : files) {
     if (run.cancel.load()) break;
-    std::string row = DetailedRowText(run.input, file);
+    std::string row = detailedRowText(run.input, file);
     ++filesInBlock;
     blockBytes += run.input.store.file(file).size;
     ++run.counters.files;
-    run.sink.writeLine(EscapeListingText(row, settings) + " \\par");
+    run.sink.writeLine(escapeListingText(row, settings) + " \\par");
     showRowProgress(run);
   }
   writeBlockSummary(run, filesInBlock, blockBytes);
 }
 
-ReportCounters WriteDetailedList(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
+ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
                                  ScanStatus& status) {
-  DetailedListRun run{input, sink, cancel, status, DetailedLineWidth(input.settings), {}};
+  DetailedListRun run{input, sink, cancel, status, detailedLineWidth(input.settings), {}};
   sink.writeLine(
-      BuildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
+      buildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
 
   const RecordStore& store = input.store;
   std::string_view previousFolder;
@@ -248,7 +249,7 @@ ReportCounters WriteDetailedList(const ReportInput& input, ReportSink& sink, Can
     std::string_view folder = store.folderPath(record);
     if (folder != previousFolder) {
       if (!previousFolder.empty()) {
-        WriteFolderBlock(run, FolderWithoutSlash(previousFolder),
+        writeFolderBlock(run, folderWithoutSlash(previousFolder),
                          sortBlockFiles(input, blockFiles));
       }
       previousFolder = folder;
@@ -259,9 +260,9 @@ ReportCounters WriteDetailedList(const ReportInput& input, ReportSink& sink, Can
   }
   // The folder in progress gets its block even after a cancel, and a list
   // without records gets one block for the empty folder.
-  WriteFolderBlock(run, FolderWithoutSlash(previousFolder), sortBlockFiles(input, blockFiles));
+  writeFolderBlock(run, folderWithoutSlash(previousFolder), sortBlockFiles(input, blockFiles));
 
-  if (input.settings.includeFullSum) WriteDetailedSummary(sink, run.counters, input.locale);
+  if (input.settings.includeFullSum) writeDetailedSummary(sink, run.counters, input.locale);
   sink.writeLine(kDetailedClosingLine);
   return run.counters;
 }

@@ -12,7 +12,7 @@
 namespace tallyfold {
 
 // The width of a row with the chosen columns; also the separator length.
-int64_t DetailedLineWidth(const ReportSettings& settings);
+int64_t detailedLineWidth(const ReportSettings& settings);
 
 // The run's state shared by the record pass and the block writer.
 struct DetailedListRun {
@@ -24,15 +24,15 @@ struct DetailedListRun {
   ReportCounters counters;
 };
 
-ReportCounters WriteDetailedList(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
+ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
                                  ScanStatus& status);
 
 // Writes one folder's block. folder: the folder path without its trailing "/"
 // (but "/" itself); files: the folder's file records in row order.
-void WriteFolderBlock(DetailedListRun& run, std::string_view folder,
+void writeFolderBlock(DetailedListRun& run, std::string_view folder,
                       const std::vector<RecordRef>& files);
 
 // The row text of one file before escaping: the chosen columns in their order.
-std::string DetailedRowText(const ReportInput& input, RecordRef file);
+std::string detailedRowText(const ReportInput& input, RecordRef file);
 
 }  // namespace tallyfold

@@ -14,17 +14,17 @@ constexpr uint64_t kStatusEveryRecords = 50;
 
 }  // namespace
 
-ReportCounters WriteFolderList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
+ReportCounters writeFolderList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
   ReportCounters counters;
   sink.writeLine(
-      BuildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
+      buildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
   const std::vector<RecordRef>& records = input.sortedRecords;
   std::string previousFolder;
   for (size_t i = 0; i < records.size(); ++i) {
-    std::string_view folder = FolderWithoutSlash(input.store.folderPath(records[i]));
+    std::string_view folder = folderWithoutSlash(input.store.folderPath(records[i]));
     if (i == 0 || folder != previousFolder) {
       // Each folder line is followed by an empty line in the document.
-      sink.writeLine(EscapeListingText(folder, input.settings) + "\\par");
+      sink.writeLine(escapeListingText(folder, input.settings) + "\\par");
       sink.writeLine("");
       previousFolder = folder;
       ++counters.folders;
@@ -35,7 +35,7 @@ ReportCounters WriteFolderList(const ReportInput& input, ReportSink& sink, ScanS
                         std::to_string(records.size()));
     }
   }
-  if (input.settings.includeFullSum) WriteFolderListSummary(sink, counters.folders);
+  if (input.settings.includeFullSum) writeFolderListSummary(sink, counters.folders);
   sink.writeLine(kTreeClosingLine);
   return counters;
 }

@@ -6,6 +6,6 @@
 
 namespace tallyfold {
 
-ReportCounters WriteFolderList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
+ReportCounters writeFolderList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
 
 }  // namespace tallyfold

@@ -4,14 +4,14 @@
 
 namespace tallyfold {
 
-std::string PadRight(std::string_view text, size_t width) {
+std::string padRight(std::string_view text, size_t width) {
   std::string out(text);
   size_t length = utf8Length(text);
   if (length < width) out.append(width - length, ' ');
   return out;
 }
 
-std::string PadLeft(std::string_view text, size_t width) {
+std::string padLeft(std::string_view text, size_t width) {
   size_t length = utf8Length(text);
   std::string out;
   if (length < width) out.assign(width - length, ' ');
@@ -19,33 +19,33 @@ std::string PadLeft(std::string_view text, size_t width) {
   return out;
 }
 
-std::string CutWithEllipsis(std::string_view text, size_t keep) {
+std::string cutWithEllipsis(std::string_view text, size_t keep) {
   std::string out(utf8Prefix(text, keep));
   out += "...";
   return out;
 }
 
-std::string RepeatText(std::string_view text, size_t times) {
+std::string repeatText(std::string_view text, size_t times) {
   std::string out;
   out.reserve(text.size() * times);
   for (size_t i = 0; i < times; ++i) out.append(text);
   return out;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
+std::string_view trimBlanks(std::string_view text) {
   size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
   size_t last = text.find_last_not_of(' ');
   return text.substr(first, last - first + 1);
 }
 
-std::string_view TrimTrailingBlanks(std::string_view text) {
+std::string_view trimTrailingBlanks(std::string_view text) {
   size_t last = text.find_last_not_of(' ');
   if (last == std::string_view::npos) return {};
   return text.substr(0, last + 1);
 }
 
-std::string_view LastPathComponent(std::string_view folder) {
+std::string_view lastPathComponent(std::string_view folder) {
   size_t slash = folder.rfind('/');
   if (slash == std::string_view::npos) return folder;
   return folder.substr(slash + 1);

@@ -10,17 +10,17 @@
 namespace tallyfold {
 
 // The text followed by blanks up to width characters (unchanged when longer).
-std::string PadRight(std::string_view text, size_t width);
+std::string padRight(std::string_view text, size_t width);
 // Blanks up to width characters, then the text (unchanged when longer).
-std::string PadLeft(std::string_view text, size_t width);
+std::string padLeft(std::string_view text, size_t width);
 // The first keep characters of the text followed by "...".
-std::string CutWithEllipsis(std::string_view text, size_t keep);
-std::string RepeatText(std::string_view text, size_t times);
+std::string cutWithEllipsis(std::string_view text, size_t keep);
+std::string repeatText(std::string_view text, size_t times);
 
-std::string_view TrimBlanks(std::string_view text);
-std::string_view TrimTrailingBlanks(std::string_view text);
+std::string_view trimBlanks(std::string_view text);
+std::string_view trimTrailingBlanks(std::string_view text);
 
 // The last component of a folder ("data" of "/srv/data"); empty for "/".
-std::string_view LastPathComponent(std::string_view folder);
+std::string_view lastPathComponent(std::string_view folder);
 
 }  // namespace tallyfold

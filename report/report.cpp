@@ -6,19 +6,19 @@
 
 namespace tallyfold {
 
-ReportCounters WriteReport(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
+ReportCounters writeReport(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
                            ScanStatus& status) {
   switch (input.options.kind) {
     case ReportKind::Details:
-      return WriteDetailedList(input, sink, cancel, status);
+      return writeDetailedList(input, sink, cancel, status);
     case ReportKind::Tree:
-      return WriteTreeList(input, sink, status);
+      return writeTreeList(input, sink, status);
     case ReportKind::TreeWithSize:
-      return WriteTreeSizeList(input, sink, status);
+      return writeTreeSizeList(input, sink, status);
     case ReportKind::FolderList:
-      return WriteFolderList(input, sink, status);
+      return writeFolderList(input, sink, status);
   }
-  return WriteDetailedList(input, sink, cancel, status);
+  return writeDetailedList(input, sink, cancel, status);
 }
 
 }  // namespace tallyfold

@@ -56,7 +56,7 @@ struct ReportInput {
 
 // Runs the generator of options.kind. The detailed list stops early when cancel
 // is set (and still closes the document); status texts go to status.
-ReportCounters WriteReport(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
+ReportCounters writeReport(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
                            ScanStatus& status);
 
 }  // namespace tallyfold

@@ -3,8 +3,8 @@
 #include <charconv>
 
 #include "platform/utf8_text.h"
+#include "report/file_details.h"
 #include "report/listing_text.h"
-#include "scan/file_details.h"
 
 namespace tallyfold {
 
@@ -35,7 +35,7 @@ std::string fontTableName(std::string_view fontName) {
   for (char c : fontName) {
     if (c != ';') name += c;
   }
-  return EscapeRtfText(name);
+  return escapeRtfText(name);
 }
 
 void appendUnicodeEscape(std::string& out, char32_t c) {
@@ -59,8 +59,8 @@ bool isControlCharacter(char32_t c) {
 
 }  // namespace
 
-int FontHalfPoints(std::string_view fontSize) {
-  fontSize = TrimBlanks(fontSize);
+int fontHalfPoints(std::string_view fontSize) {
+  fontSize = trimBlanks(fontSize);
   if (!isPlainDecimal(fontSize)) return kDefaultHalfPoints;
   double points = 0;
   auto [end, error] = std::from_chars(fontSize.data(), fontSize.data() + fontSize.size(), points);
@@ -69,7 +69,7 @@ int FontHalfPoints(std::string_view fontSize) {
   return static_cast<int>(2 * points);
 }
 
-std::string BuildRtfHeader(std::string_view fontName, std::string_view fontSize, uint32_t colour) {
+std::string buildRtfHeader(std::string_view fontName, std::string_view fontSize, uint32_t colour) {
   // A colour with its highest bit set (a system colour reference) still gives
   // three components of 0 to 255, so the colour table stays valid RTF.
   uint32_t red = colour & 255;
@@ -80,12 +80,12 @@ std::string BuildRtfHeader(std::string_view fontName, std::string_view fontSize,
   header += "{\\f1\\fswiss\\fcharset0 Arial;}}";
   header += "{\\colortbl;\\red" + std::to_string(red) + "\\green" + std::to_string(green) +
             "\\blue" + std::to_string(blue) + ";}";
-  header += "\\viewkind4\\uc1\\pard\\li180\\cf1\\f0\\fs" + std::to_string(FontHalfPoints(fontSize));
+  header += "\\viewkind4\\uc1\\pard\\li180\\cf1\\f0\\fs" + std::to_string(fontHalfPoints(fontSize));
   header += "\\par ";
   return header;
 }
 
-std::string EscapeRtfText(std::string_view text) {
+std::string escapeRtfText(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   size_t pos = 0;
@@ -107,13 +107,13 @@ std::string EscapeRtfText(std::string_view text) {
   return out;
 }
 
-std::string EscapeListingText(std::string_view text, const ReportSettings& settings) {
-  if (settings.listInLower) return EscapeRtfText(toLowerUtf8(text));
-  if (settings.listInUpper) return EscapeRtfText(toUpperUtf8(text));
-  return EscapeRtfText(text);
+std::string escapeListingText(std::string_view text, const ReportSettings& settings) {
+  if (settings.listInLower) return escapeRtfText(toLowerUtf8(text));
+  if (settings.listInUpper) return escapeRtfText(toUpperUtf8(text));
+  return escapeRtfText(text);
 }
 
-std::string MakeSeparator(int64_t count) {
+std::string makeSeparator(int64_t count) {
   if (count <= 0) return {};
   return std::string(static_cast<size_t>(count), '-');
 }
@@ -122,28 +122,28 @@ namespace {
 
 // The detailed list ends its summary lines with "\\par", the trees with
 // "\\par " (a blank after): the report file keeps each as it always was.
-void WriteFileSummary(ReportSink& sink, const ReportCounters& counters, const LocaleFormat& locale,
+void writeFileSummary(ReportSink& sink, const ReportCounters& counters, const LocaleFormat& locale,
                       std::string_view lineEnd) {
   sink.writeLine("\\par\\b Total Summary: \\b0");
   sink.writeLine("\\par " + std::to_string(counters.files) + " file(s) found in " +
                  std::to_string(counters.folders) + " folder(s) " + std::string(lineEnd));
-  sink.writeLine("Total file size " + SizeTextAuto(counters.totalSize, locale) + " " +
+  sink.writeLine("Total file size " + sizeTextAuto(counters.totalSize, locale) + " " +
                  std::string(lineEnd));
 }
 
 }  // namespace
 
-void WriteDetailedSummary(ReportSink& sink, const ReportCounters& counters,
+void writeDetailedSummary(ReportSink& sink, const ReportCounters& counters,
                           const LocaleFormat& locale) {
-  WriteFileSummary(sink, counters, locale, "\\par");
+  writeFileSummary(sink, counters, locale, "\\par");
 }
 
-void WriteTreeSummary(ReportSink& sink, const ReportCounters& counters,
+void writeTreeSummary(ReportSink& sink, const ReportCounters& counters,
                       const LocaleFormat& locale) {
-  WriteFileSummary(sink, counters, locale, "\\par ");
+  writeFileSummary(sink, counters, locale, "\\par ");
 }
 
-void WriteFolderListSummary(ReportSink& sink, uint64_t folders) {
+void writeFolderListSummary(ReportSink& sink, uint64_t folders) {
   // The title row is followed by an empty line in the document.
   sink.writeLine("\\par\\b Total Summary: \\b0");
   sink.writeLine("");

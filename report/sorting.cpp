@@ -33,7 +33,7 @@ struct KeyRef {
 
 constexpr uint32_t kHeadBytes = 8;
 
-uint64_t HeadOf(const char* data, uint32_t size) {
+uint64_t headOf(const char* data, uint32_t size) {
   uint64_t head = 0;
   for (uint32_t k = 0; k < kHeadBytes; ++k) {
     head = (head << 8) | (k < size ? static_cast<unsigned char>(data[k]) : 0u);
@@ -41,7 +41,7 @@ uint64_t HeadOf(const char* data, uint32_t size) {
   return head;
 }
 
-int CompareKeys(const KeyRef& x, const KeyRef& y) {
+int compareKeys(const KeyRef& x, const KeyRef& y) {
   if (x.head != y.head && x.size >= kHeadBytes && y.size >= kHeadBytes) {
     return x.head < y.head ? -1 : 1;
   }
@@ -51,9 +51,9 @@ int CompareKeys(const KeyRef& x, const KeyRef& y) {
 }
 
 // before() of the sort: x sorts strictly before y in the given direction.
-auto KeyOrder(bool ascending) {
+auto keyOrder(bool ascending) {
   return [ascending](const KeyRef& x, const KeyRef& y) {
-    const int c = CompareKeys(x, y);
+    const int c = compareKeys(x, y);
     return ascending ? c < 0 : c > 0;
   };
 }
@@ -70,14 +70,15 @@ class KeyTable {
   KeyTable(size_t count, const WriteKey& writeKey, std::type_identity<Scratch> = {}) {
     if (count > UINT32_MAX) throw std::length_error("too many elements to sort");
     refs_.resize(count);
-    const size_t parts = PartsFor(count);
+    const size_t parts = partsFor(count);
     parts_.resize(parts);
     std::vector<std::thread> helpers;
     std::vector<std::exception_ptr> failures(parts);
     for (size_t part = 0; part < parts; ++part) {
       auto fill = [&, part] {
         try {
-          Fill<Scratch>(parts_[part], part * count / parts, (part + 1) * count / parts, writeKey);
+          fillPart<Scratch>(parts_[part], part * count / parts, (part + 1) * count / parts,
+                            writeKey);
         } catch (...) {
           failures[part] = std::current_exception();
         }
@@ -96,7 +97,7 @@ class KeyTable {
     for (const std::exception_ptr& failure : failures) {
       if (failure) std::rethrow_exception(failure);
     }
-    PointAtKeys();
+    pointAtKeys();
   }
 
   std::vector<KeyRef>& refs() { return refs_; }
@@ -120,14 +121,14 @@ class KeyTable {
     std::vector<Block> blocks;
   };
 
-  static size_t PartsFor(size_t count) {
+  static size_t partsFor(size_t count) {
     if (count < 2 * kElementsPerThread) return 1;
     static const size_t cores = std::max(1u, std::thread::hardware_concurrency());
     return std::clamp<size_t>(count / kElementsPerThread, 1, std::min<size_t>(cores, 8));
   }
 
   template <class Scratch, class WriteKey>
-  void Fill(Part& part, size_t begin, size_t end, const WriteKey& writeKey) {
+  void fillPart(Part& part, size_t begin, size_t end, const WriteKey& writeKey) {
     part.begin = begin;
     Scratch scratch;
     for (size_t i = begin; i < end; ++i) {
@@ -148,14 +149,14 @@ class KeyTable {
   }
 
   // Blocks may have moved while they grew, so the pointers are set at the end.
-  void PointAtKeys() {
+  void pointAtKeys() {
     for (Part& part : parts_) {
       size_t i = part.begin;
       for (Block& block : part.blocks) {
         const char* next = block.bytes.data();
         for (size_t k = 0; k < block.keys; ++k, ++i) {
           refs_[i].data = next;
-          refs_[i].head = HeadOf(next, refs_[i].size);
+          refs_[i].head = headOf(next, refs_[i].size);
           next += refs_[i].size;
         }
       }
@@ -166,7 +167,7 @@ class KeyTable {
   std::vector<KeyRef> refs_;
 };
 
-void AppendBigEndian32(uint32_t value, std::string& out) {
+void appendBigEndian32(uint32_t value, std::string& out) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(value >> shift));
 }
 
@@ -231,7 +232,7 @@ class FolderKeyWriter {
 
 // Every folder of the store gets a rank in the whole-list order of folders;
 // folders with the same path share a rank.
-std::vector<uint32_t> RankFolders(const RecordStore& store, const Collation& collation) {
+std::vector<uint32_t> rankFolders(const RecordStore& store, const Collation& collation) {
   KeyTable table(
       store.folderCount(),
       [&](size_t folder, FolderKeyWriter& writer, std::string& out) {
@@ -239,18 +240,18 @@ std::vector<uint32_t> RankFolders(const RecordStore& store, const Collation& col
       },
       std::type_identity<FolderKeyWriter>{});
   std::vector<KeyRef>& order = table.refs();
-  SortRange(order, KeyOrder(true));
+  sortRange(order, keyOrder(true));
   std::vector<uint32_t> ranks(order.size());
   uint32_t rank = 0;
   for (size_t k = 0; k < order.size(); ++k) {
-    if (k > 0 && CompareKeys(order[k - 1], order[k]) != 0) ++rank;
+    if (k > 0 && compareKeys(order[k - 1], order[k]) != 0) ++rank;
     ranks[order[k].index] = rank;
   }
   return ranks;
 }
 
 // The record text after the folder field of a file record: "name|size".
-void WriteFileRecordRest(const RecordStore& store, RecordRef record, std::string& text) {
+void writeFileRecordRest(const RecordStore& store, RecordRef record, std::string& text) {
   text.assign(store.name(record));
   text.push_back('|');
   text.append(formatSizeField(store.file(record).size));
@@ -258,7 +259,7 @@ void WriteFileRecordRest(const RecordStore& store, RecordRef record, std::string
 
 // Every folder record has the same text after its folder field, so the same
 // key: it is collated once.
-std::string FolderRecordRestKey(const Collation& collation) {
+std::string folderRecordRestKey(const Collation& collation) {
   std::string text(kFolderRecordName);
   text.push_back('|');
   text.append(kFolderRecordSize);
@@ -268,12 +269,12 @@ std::string FolderRecordRestKey(const Collation& collation) {
 }
 
 // The last-modified day as the number yyyymmdd, in local time.
-uint32_t DayNumber(int64_t mtime) {
+uint32_t dayNumber(int64_t mtime) {
   const LocalTime t = toLocalTime(mtime);
   return static_cast<uint32_t>(t.year * 10000 + t.month * 100 + t.day);
 }
 
-void AppendDay(uint32_t day, std::string& text) {
+void appendDay(uint32_t day, std::string& text) {
   char digits[16];
   const int length = std::snprintf(digits, sizeof digits, "%08u", day);
   text.append(digits, static_cast<size_t>(length));
@@ -281,7 +282,7 @@ void AppendDay(uint32_t day, std::string& text) {
 
 enum class FileSortField { kName, kSize, kDate };
 
-FileSortField ParseSortField(std::string_view text) {
+FileSortField parseSortField(std::string_view text) {
   if (text == "Size") return FileSortField::kSize;
   if (text == "Date") return FileSortField::kDate;
   return FileSortField::kName;  // "Name", and anything unknown
@@ -289,15 +290,15 @@ FileSortField ParseSortField(std::string_view text) {
 
 }  // namespace
 
-void SortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
+void sortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
                      const Collation& collation) {
   if (a.size() < 2) return;
   if (ordinal) {
     // std::string compares its bytes as unsigned characters: character codes.
     if (ascending) {
-      SortRange(a, [](const std::string& x, const std::string& y) { return x < y; });
+      sortRange(a, [](const std::string& x, const std::string& y) { return x < y; });
     } else {
-      SortRange(a, [](const std::string& x, const std::string& y) { return x > y; });
+      sortRange(a, [](const std::string& x, const std::string& y) { return x > y; });
     }
     return;
   }
@@ -305,31 +306,31 @@ void SortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
     collation.appendSortKey(a[i], out);
   });
   std::vector<KeyRef>& order = table.refs();
-  SortRange(order, KeyOrder(ascending));
+  sortRange(order, keyOrder(ascending));
   std::vector<std::string> sorted;
   sorted.reserve(a.size());
   for (const KeyRef& ref : order) sorted.push_back(std::move(a[ref.index]));
   a.swap(sorted);
 }
 
-std::vector<RecordRef> SortRecords(const RecordStore& store, std::vector<RecordRef> records,
+std::vector<RecordRef> sortRecords(const RecordStore& store, std::vector<RecordRef> records,
                                    const Collation& collation) {
   if (records.size() < 2) return records;
-  const std::vector<uint32_t> ranks = RankFolders(store, collation);
+  const std::vector<uint32_t> ranks = rankFolders(store, collation);
   // Each record's key: its folder's rank in 4 big-endian bytes, then the
   // collation key of the rest of its text.
-  const std::string folderRecordKey = FolderRecordRestKey(collation);
+  const std::string folderRecordKey = folderRecordRestKey(collation);
   KeyTable table(records.size(), [&](size_t i, std::string& text, std::string& out) {
-    AppendBigEndian32(ranks[records[i].folder], out);
+    appendBigEndian32(ranks[records[i].folder], out);
     if (records[i].isFolderRecord()) {
       out.append(folderRecordKey);
     } else {
-      WriteFileRecordRest(store, records[i], text);
+      writeFileRecordRest(store, records[i], text);
       collation.appendSortKey(text, out);
     }
   });
   std::vector<KeyRef>& order = table.refs();
-  SortRange(order, KeyOrder(true));
+  sortRange(order, keyOrder(true));
   table.freeKeys();
   std::vector<RecordRef> sorted;
   sorted.reserve(records.size());
@@ -337,16 +338,16 @@ std::vector<RecordRef> SortRecords(const RecordStore& store, std::vector<RecordR
   return sorted;
 }
 
-std::vector<uint32_t> SortFolderFiles(const RecordStore& store, uint32_t folder,
+std::vector<uint32_t> sortFolderFiles(const RecordStore& store, uint32_t folder,
                                       std::vector<uint32_t> files, std::string_view sortField,
                                       bool ascending, const Collation& collation) {
   if (files.size() < 2) return files;
-  const FileSortField field = ParseSortField(sortField);
+  const FileSortField field = parseSortField(sortField);
   const FolderEntry& entry = store.folder(folder);
   std::vector<uint32_t> days;
   if (field == FileSortField::kDate) {
     days.reserve(files.size());
-    for (uint32_t file : files) days.push_back(DayNumber(entry.file(file).mtime));
+    for (uint32_t file : files) days.push_back(dayNumber(entry.file(file).mtime));
   }
   // The keys are "name?size", "size?name" and "day?name?size". A listing
   // would also put the folder's path in each key ("folder?name?size" and so
@@ -366,14 +367,14 @@ std::vector<uint32_t> SortFolderFiles(const RecordStore& store, uint32_t folder,
         text.append(size).append(1, '?').append(name);
         break;
       case FileSortField::kDate:
-        AppendDay(days[i], text);
+        appendDay(days[i], text);
         text.append(1, '?').append(name).append(1, '?').append(size);
         break;
     }
     collation.appendSortKey(text, out);
   });
   std::vector<KeyRef>& order = table.refs();
-  SortRange(order, KeyOrder(ascending));
+  sortRange(order, keyOrder(ascending));
   std::vector<uint32_t> sorted;
   sorted.reserve(files.size());
   for (const KeyRef& ref : order) sorted.push_back(files[ref.index]);

@@ -18,11 +18,11 @@ class Collation;
 // Sorts a[0..n) in place. before(x, y) must be a strict weak order that already
 // includes the direction (x sorts strictly before y).
 template <class T, class Before>
-void SortRange(std::vector<T>& a, Before before);
+void sortRange(std::vector<T>& a, Before before);
 
 // Strings: ascending or descending, by character code (ordinal) or by the
 // collation.
-void SortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
+void sortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
                      const Collation& collation);
 
 // The whole-list order of the scan's records, ascending: folder fields compare
@@ -30,13 +30,13 @@ void SortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
 // folders never compare equal), then the rest of the record "name|size" by the
 // collation. A folder's records and its sub-tree stay together, and a folder
 // comes before its sub-folders.
-std::vector<RecordRef> SortRecords(const RecordStore& store, std::vector<RecordRef> records,
+std::vector<RecordRef> sortRecords(const RecordStore& store, std::vector<RecordRef> records,
                                    const Collation& collation);
 
 // The order of one folder's files in the detailed list, by the sort choice
 // "Name", "Size" or "Date" (last-modified day, local time) and direction.
 // Takes and returns file indexes of the folder.
-std::vector<uint32_t> SortFolderFiles(const RecordStore& store, uint32_t folder,
+std::vector<uint32_t> sortFolderFiles(const RecordStore& store, uint32_t folder,
                                       std::vector<uint32_t> files, std::string_view sortField,
                                       bool ascending, const Collation& collation);
 

@@ -1,5 +1,5 @@
 #pragma once
-// The quicksort behind SortRange. Included by report/sorting.h; not to be
+// The quicksort behind sortRange. Included by report/sorting.h; not to be
 // included on its own.
 //
 // The exact steps matter, not only the result: the sort is not stable, and
@@ -20,7 +20,7 @@ namespace sorting {
 inline constexpr int64_t kInsertionSortSpan = 60;
 
 template <class T, class Before>
-void InsertionSortRange(std::vector<T>& a, int64_t lo, int64_t hi, Before& before) {
+void insertionSortRange(std::vector<T>& a, int64_t lo, int64_t hi, Before& before) {
   for (int64_t i = lo + 1; i <= hi; ++i) {
     T tmp = std::move(a[i]);
     int64_t j = i - 1;
@@ -35,7 +35,7 @@ void InsertionSortRange(std::vector<T>& a, int64_t lo, int64_t hi, Before& befor
 // Returns the pivot's final index; what lies before it does not sort after
 // the pivot, what lies after it does not sort before it.
 template <class T, class Before>
-int64_t PartitionRange(std::vector<T>& a, int64_t lo, int64_t hi, Before& before) {
+int64_t partitionRange(std::vector<T>& a, int64_t lo, int64_t hi, Before& before) {
   const int64_t mid = lo + (hi - lo) / 2;
   T pivot = std::move(a[mid]);
   if (mid != lo) a[mid] = std::move(a[lo]);
@@ -59,29 +59,29 @@ int64_t PartitionRange(std::vector<T>& a, int64_t lo, int64_t hi, Before& before
 // stays logarithmic. Only a call tests the size: once a range is partitioned,
 // the loop keeps partitioning its larger parts down to single elements.
 template <class T, class Before>
-void QuickSortRange(std::vector<T>& a, int64_t lo, int64_t hi, Before& before) {
+void quickSortRange(std::vector<T>& a, int64_t lo, int64_t hi, Before& before) {
   if (hi - lo > kInsertionSortSpan) {
     while (lo < hi) {
-      const int64_t p = PartitionRange(a, lo, hi, before);
+      const int64_t p = partitionRange(a, lo, hi, before);
       if (p - lo <= hi - p) {
-        QuickSortRange(a, lo, p - 1, before);
+        quickSortRange(a, lo, p - 1, before);
         lo = p + 1;
       } else {
-        QuickSortRange(a, p + 1, hi, before);
+        quickSortRange(a, p + 1, hi, before);
         hi = p - 1;
       }
     }
   } else {
-    InsertionSortRange(a, lo, hi, before);
+    insertionSortRange(a, lo, hi, before);
   }
 }
 
 }  // namespace sorting
 
 template <class T, class Before>
-void SortRange(std::vector<T>& a, Before before) {
+void sortRange(std::vector<T>& a, Before before) {
   if (a.size() < 2) return;
-  sorting::QuickSortRange(a, 0, static_cast<int64_t>(a.size()) - 1, before);
+  sorting::quickSortRange(a, 0, static_cast<int64_t>(a.size()) - 1, before);
 }
 
 }  // namespace tallyfold

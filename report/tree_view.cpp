@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "platform/utf8_text.h"
+#include "report/file_details.h"
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
-#include "scan/file_details.h"
 
 namespace tallyfold {
 
@@ -38,7 +38,7 @@ struct TreeRun {
 // Lines longer than the tree width keep column size + 11 characters and end
 // in "...", so they end exactly at the tree width.
 std::string fitToTree(const TreeRun& run, std::string line) {
-  if (utf8Length(line) > run.treeWidth) return CutWithEllipsis(line, run.cutKeep);
+  if (utf8Length(line) > run.treeWidth) return cutWithEllipsis(line, run.cutKeep);
   return line;
 }
 
@@ -49,10 +49,10 @@ std::string lineEnd(const TreeRun& run) {
 void writeFolderLine(TreeRun& run, std::string_view folder, int64_t depth, bool first) {
   const ReportSettings& settings = run.input.settings;
   // The connecting line continues the bars of the levels above.
-  if (!first) run.sink.writeLine(TreeIndent(depth) + "\\par ");
-  std::string_view shown = settings.fullPath ? folder : LastPathComponent(folder);
-  std::string line = fitToTree(run, TreeBranchPrefix(depth) + std::string(shown));
-  run.sink.writeLine(EscapeListingText(line, settings) + lineEnd(run));
+  if (!first) run.sink.writeLine(treeIndent(depth) + "\\par ");
+  std::string_view shown = settings.fullPath ? folder : lastPathComponent(folder);
+  std::string line = fitToTree(run, treeBranchPrefix(depth) + std::string(shown));
+  run.sink.writeLine(escapeListingText(line, settings) + lineEnd(run));
   ++run.counters.folders;
 }
 
@@ -61,10 +61,10 @@ void writeFolderLine(TreeRun& run, std::string_view folder, int64_t depth, bool 
 std::string sizeColumn(const TreeRun& run, std::string_view line, RecordRef record) {
   const ReportInput& input = run.input;
   double bytes = static_cast<double>(input.store.file(record).size);
-  std::string size = SizeTextByUnit(bytes, input.settings.showSizeIn, input.locale);
+  std::string size = sizeTextByUnit(bytes, input.settings.showSizeIn, input.locale);
   size_t length = utf8Length(line);
   size_t fill = length < run.treeWidth ? run.treeWidth - length : 0;
-  size_t trimmed = utf8Length(TrimBlanks(size));
+  size_t trimmed = utf8Length(trimBlanks(size));
   size_t lead = trimmed < kSizeWidth ? kSizeWidth - trimmed : 0;
   return std::string(lead + fill, ' ') + size;
 }
@@ -75,7 +75,7 @@ void writeFileLine(TreeRun& run, RecordRef record, const std::string& filePrefix
   ++run.counters.files;
   std::string line = fitToTree(run, filePrefix + std::string(input.store.name(record)));
   if (run.withSize) line += sizeColumn(run, line, record);
-  run.sink.writeLine(EscapeListingText(line, input.settings) + lineEnd(run));
+  run.sink.writeLine(escapeListingText(line, input.settings) + lineEnd(run));
 }
 
 ReportCounters writeTree(const ReportInput& input, ReportSink& sink, ScanStatus& status,
@@ -83,19 +83,19 @@ ReportCounters writeTree(const ReportInput& input, ReportSink& sink, ScanStatus&
   size_t columnSize = static_cast<size_t>(input.settings.columnSize());
   TreeRun run{input, sink, withSize, columnSize + 14, columnSize + 11, {}};
   sink.writeLine(
-      BuildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
+      buildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
 
   const std::vector<RecordRef>& records = input.sortedRecords;
   std::string previousFolder;
   std::string filePrefix;
   for (size_t i = 0; i < records.size(); ++i) {
     RecordRef record = records[i];
-    std::string_view folder = FolderWithoutSlash(input.store.folderPath(record));
+    std::string_view folder = folderWithoutSlash(input.store.folderPath(record));
     if (i == 0 || folder != previousFolder) {
-      int64_t depth = TreeDepth(folder, input.options.locationFolders);
+      int64_t depth = treeDepth(folder, input.options.locationFolders);
       writeFolderLine(run, folder, depth, i == 0);
       previousFolder = folder;
-      filePrefix = TreeBranchPrefix(depth + 1);
+      filePrefix = treeBranchPrefix(depth + 1);
     }
     // A file whose name sorts before its folder's record is still a file
     // line of that folder; the folder record itself never is.
@@ -107,27 +107,27 @@ ReportCounters writeTree(const ReportInput& input, ReportSink& sink, ScanStatus&
     }
   }
 
-  if (input.settings.includeFullSum) WriteTreeSummary(sink, run.counters, input.locale);
+  if (input.settings.includeFullSum) writeTreeSummary(sink, run.counters, input.locale);
   sink.writeLine(kTreeClosingLine);
   return run.counters;
 }
 
 }  // namespace
 
-int64_t CountPathSeparators(std::string_view text) {
+int64_t countPathSeparators(std::string_view text) {
   return std::count(text.begin(), text.end(), '/');
 }
 
-std::string TreeIndent(int64_t depth) {
+std::string treeIndent(int64_t depth) {
   if (depth <= 1) return {};
-  return RepeatText("|  ", static_cast<size_t>(depth - 1));
+  return repeatText("|  ", static_cast<size_t>(depth - 1));
 }
 
-std::string TreeBranchPrefix(int64_t depth) {
-  return TreeIndent(depth) + "|-- ";
+std::string treeBranchPrefix(int64_t depth) {
+  return treeIndent(depth) + "|-- ";
 }
 
-int64_t TreeDepth(std::string_view folder, const std::vector<std::string>& locationFolders) {
+int64_t treeDepth(std::string_view folder, const std::vector<std::string>& locationFolders) {
   std::string_view path = depthText(folder);
   std::string_view location;
   for (const std::string& row : locationFolders) {
@@ -137,14 +137,14 @@ int64_t TreeDepth(std::string_view folder, const std::vector<std::string>& locat
       break;
     }
   }
-  return CountPathSeparators(path) - CountPathSeparators(location) + 1;
+  return countPathSeparators(path) - countPathSeparators(location) + 1;
 }
 
-ReportCounters WriteTreeList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
+ReportCounters writeTreeList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
   return writeTree(input, sink, status, false);
 }
 
-ReportCounters WriteTreeSizeList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
+ReportCounters writeTreeSizeList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
   return writeTree(input, sink, status, true);
 }
 

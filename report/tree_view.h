@@ -12,15 +12,15 @@
 
 namespace tallyfold {
 
-ReportCounters WriteTreeList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
-ReportCounters WriteTreeSizeList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
+ReportCounters writeTreeList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
+ReportCounters writeTreeSizeList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
 
 // The number of "/" in a text.
-int64_t CountPathSeparators(std::string_view text);
+int64_t countPathSeparators(std::string_view text);
 // "|  " repeated depth - 1 times: the bars of the levels above.
-std::string TreeIndent(int64_t depth);
-// The branch drawn before a line at a depth: TreeIndent(depth) then "|-- ".
-std::string TreeBranchPrefix(int64_t depth);
+std::string treeIndent(int64_t depth);
+// The branch drawn before a line at a depth: treeIndent(depth) then "|-- ".
+std::string treeBranchPrefix(int64_t depth);
 
 // The depth of a folder (path without trailing "/", but "/" itself) below the
 // first scan location whose folder contains it: the location's own folder is
@@ -28,6 +28,6 @@ std::string TreeBranchPrefix(int64_t depth);
 // text (case included) is the folder or the folder continues it after a "/".
 // The root "/" as a location: "/" is depth 1, "/usr" depth 2. A folder under no
 // location counts from the root.
-int64_t TreeDepth(std::string_view folder, const std::vector<std::string>& locationFolders);
+int64_t treeDepth(std::string_view folder, const std::vector<std::string>& locationFolders);
 
 }  // namespace tallyfold

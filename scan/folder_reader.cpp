@@ -57,7 +57,7 @@ void FolderReader::handOver(ReaderThread& thread, std::vector<PendingFolder>& su
   for (PendingFolder& folder : subFolders) folder.parent = shared;
 }
 
-void FolderReader::WalkFolder(ReaderThread& thread) {
+void FolderReader::walkFolder(ReaderThread& thread) {
   thread.wasRead = false;
   if (context_.cancelled()) {
     releaseParent(thread.parent);
@@ -83,7 +83,7 @@ void FolderReader::WalkFolder(ReaderThread& thread) {
 }
 
 void FolderReader::readEntries(ReaderThread& thread) {
-  bool filesExcluded = context_.isFolderExcluded(FolderWithoutSlash(thread.path));
+  bool filesExcluded = context_.isFolderExcluded(folderWithoutSlash(thread.path));
   DirEntry entry;
   EntryFacts facts;
   while (thread.reader.next(entry)) {
@@ -115,7 +115,7 @@ bool FolderReader::admitsSubFolder(const std::string& parent, std::string_view n
   bool checkExclusion = context_.skipExcludedFolderTrees();
   if (!checkDepth && !checkExclusion) return true;
   std::string path = parent + std::string(name);
-  if (checkDepth && context_.depthRules().FolderDepth(path) > location_.level) return false;
+  if (checkDepth && context_.depthRules().folderDepth(path) > location_.level) return false;
   return !(checkExclusion && context_.isFolderExcluded(path));
 }
 

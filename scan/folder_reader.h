@@ -55,7 +55,7 @@ class FolderReader {
   FolderReader(const CurrentLocation& location, WalkContext& context);
 
   // Reads the thread's folder; the folder stays open for handOver.
-  void WalkFolder(ReaderThread& thread);
+  void walkFolder(ReaderThread& thread);
   // Keeps the folder open for its sub-folders when there are any (and not too
   // many folders are kept open already), else closes it.
   void handOver(ReaderThread& thread, std::vector<PendingFolder>& subFolders);

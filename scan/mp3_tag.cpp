@@ -191,16 +191,16 @@ void fillFromTag(std::string_view record, Mp3Tag& tag) {
   tag.year = fieldText(record.substr(93, 4));
   tag.comment = fieldText(record.substr(97, 30));
   tag.genre = static_cast<uint8_t>(record[127]);
-  tag.genreName = std::string(GenreName(tag.genre));
+  tag.genreName = std::string(genreNameOf(tag.genre));
 }
 
 }  // namespace
 
-std::string_view GenreName(uint8_t genre) {
+std::string_view genreNameOf(uint8_t genre) {
   return genre < kGenreNames.size() ? kGenreNames[genre] : std::string_view();
 }
 
-bool ReadMp3Tag(const std::string& path, Mp3Tag& tag) {
+bool readMp3Tag(const std::string& path, Mp3Tag& tag) {
   tag = Mp3Tag{};
   const std::optional<std::string> record = readFileTail(path, kTagSize);
   if (!record || record->size() < kTagSize) return false;

@@ -28,7 +28,7 @@ std::string_view trimSpaces(std::string_view text) {
 
 }  // namespace
 
-int CountSlashes(std::string_view text) {
+int countSlashes(std::string_view text) {
   if (text == "/") return 0;
   int count = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -41,12 +41,12 @@ FolderDepthRules::FolderDepthRules(const std::vector<std::string>& rowFolders) {
   rows_.reserve(rowFolders.size());
   for (const std::string& folder : rowFolders) {
     std::string lowered = toLowerUtf8(withoutTrailingSlash(folder));
-    int slashes = CountSlashes(lowered);
+    int slashes = countSlashes(lowered);
     rows_.push_back(Row{std::move(lowered), slashes});
   }
 }
 
-int FolderDepthRules::FolderDepth(std::string_view path) const {
+int FolderDepthRules::folderDepth(std::string_view path) const {
   std::string lowered = toLowerUtf8(path);
   int base = 0;
   for (const Row& row : rows_) {
@@ -55,7 +55,7 @@ int FolderDepthRules::FolderDepth(std::string_view path) const {
       break;
     }
   }
-  return CountSlashes(lowered) - base;
+  return countSlashes(lowered) - base;
 }
 
 TypeFilter::TypeFilter(std::string_view filter) {

@@ -10,7 +10,7 @@ namespace tallyfold {
 
 // The number of "/" separators in a path; a run of "/" counts once, and the
 // root folder "/" counts 0 so that /a lies one level below it.
-int CountSlashes(std::string_view text);
+int countSlashes(std::string_view text);
 
 // Hidden files are never listed; hidden folders are walked.
 inline bool isHiddenName(std::string_view name) {
@@ -27,7 +27,7 @@ class FolderDepthRules {
   // path: a folder's full path without trailing "/". A row contains it when the
   // row's folder (case ignored, trailing "/" left out) is the whole path or a
   // leading part of it that ends at a "/".
-  int FolderDepth(std::string_view path) const;
+  int folderDepth(std::string_view path) const;
 
  private:
   struct Row {

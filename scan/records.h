@@ -108,7 +108,7 @@ class RecordStore {
 
 // A record's folder path as the folder itself is named: without its trailing
 // "/", except the root "/" itself.
-inline std::string_view FolderWithoutSlash(std::string_view folderPath) {
+inline std::string_view folderWithoutSlash(std::string_view folderPath) {
   if (folderPath.size() > 1 && folderPath.back() == '/') folderPath.remove_suffix(1);
   return folderPath;
 }

@@ -79,13 +79,13 @@ ScanResult runScan(const ScanRequest& request, CancelFlag& cancel, ScanStatus& s
       result.totals.emplace_back();
       continue;
     }
-    result.totals.push_back(WalkLocation(row->folder, location, context, result));
+    result.totals.push_back(walkLocation(row->folder, location, context, result));
   }
   result.cancelled = cancel.load();
   return result;
 }
 
-std::string FormatSeconds(int64_t seconds) {
+std::string formatSeconds(int64_t seconds) {
   int64_t s = seconds < 0 ? 0 : seconds;
   if (s < 60) return "00:00:" + twoDigits(s);
   int64_t m = s / 60;
@@ -96,13 +96,13 @@ std::string FormatSeconds(int64_t seconds) {
   return std::to_string(h) + ":" + std::to_string(m) + ":" + twoDigits(s);
 }
 
-int64_t BuzTimer::elapsedSeconds() const {
+int64_t ElapsedTimer::elapsedSeconds() const {
   auto elapsed = std::chrono::steady_clock::now() - start_;
   return std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
 }
 
-std::string BuzTimer::Elapsed() const {
-  return FormatSeconds(elapsedSeconds());
+std::string ElapsedTimer::elapsedText() const {
+  return formatSeconds(elapsedSeconds());
 }
 
 }  // namespace tallyfold

@@ -69,14 +69,15 @@ bool parseLevel(std::string_view text, int& level);
 ScanResult runScan(const ScanRequest& request, CancelFlag& cancel, ScanStatus& status);
 
 // "00:00:07", "00:02:05", "1:2:05", "10:0:00".
-std::string FormatSeconds(int64_t seconds);
+std::string formatSeconds(int64_t seconds);
 
 // The elapsed-time counter of a scan.
-class BuzTimer {
+class ElapsedTimer {
  public:
-  BuzTimer() { Reset(); }
-  void Reset() { start_ = std::chrono::steady_clock::now(); }
-  std::string Elapsed() const;
+  ElapsedTimer() { reset(); }
+  void reset() { start_ = std::chrono::steady_clock::now(); }
+  // formatSeconds of the whole seconds since the last reset.
+  std::string elapsedText() const;
   int64_t elapsedSeconds() const;
 
  private:

@@ -74,7 +74,7 @@ void LocationWalk::work() {
   uint32_t number = 0;
   while (take(number, thread)) {
     try {
-      reader_.WalkFolder(thread);
+      reader_.walkFolder(thread);
       finish(number, thread);
     } catch (...) {
       stop(thread);
@@ -168,7 +168,7 @@ ScanTotals LocationWalk::emit() {
 
 }  // namespace
 
-ScanTotals WalkLocation(std::string_view path, const CurrentLocation& location,
+ScanTotals walkLocation(std::string_view path, const CurrentLocation& location,
                         WalkContext& context, ScanResult& result) {
   std::string folder(path);
   if (folder.empty() || folder.back() != '/') folder.push_back('/');

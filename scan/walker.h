@@ -16,7 +16,7 @@ namespace tallyfold {
 // Walks one location: path is the location's text exactly as given ("/" is
 // added when it does not end in one). Appends the records, the folders and the
 // failures to result and returns the location's totals.
-ScanTotals WalkLocation(std::string_view path, const CurrentLocation& location,
+ScanTotals walkLocation(std::string_view path, const CurrentLocation& location,
                         WalkContext& context, ScanResult& result);
 
 }  // namespace tallyfold

@@ -39,24 +39,24 @@ std::string rowsText(const std::vector<ScanLocation>& rows) {
 }
 
 TEST(JobFile, TextByteForByte) {
-  EXPECT_EQ(JobFileText(threeRowJob()),
+  EXPECT_EQ(jobFileText(threeRowJob()),
             "Option3\r\nSize\r\nDesc\r\nDejaVu Sans Mono\r\n12\r\n"
             "/home/ann/Music,Yes,.mp3;.wma,2,3\r\n"
             "/srv/data,No,*.*,,3\r\n"
             "/home/ann/Photos,Yes,.jpg,All Levels,4\r\n");
-  EXPECT_EQ(JobFileText(Job{}), "Option1\r\nName\r\nAsc\r\ncourier new\r\n10\r\n\r\n");
+  EXPECT_EQ(jobFileText(Job{}), "Option1\r\nName\r\nAsc\r\ncourier new\r\n10\r\n\r\n");
 }
 
 TEST(JobFile, SaveThenLoadGivesTheSameJob) {
   TempDir dir;
   const std::string path = dir / "music.dif";
   for (const Job& saved : {threeRowJob(), Job{}}) {
-    ASSERT_TRUE(SaveJob(path, saved));  // the second save replaces the file
-    EXPECT_EQ(readFile(path), JobFileText(saved));
+    ASSERT_TRUE(saveJob(path, saved));  // the second save replaces the file
+    EXPECT_EQ(readFile(path), jobFileText(saved));
     Job loaded;
     loaded.locations = {row("/old", "Yes", "*.*", "All Levels")};
-    ASSERT_TRUE(LoadJob(path, loaded));
-    EXPECT_EQ(JobFileText(loaded), JobFileText(saved));
+    ASSERT_TRUE(loadJob(path, loaded));
+    EXPECT_EQ(jobFileText(loaded), jobFileText(saved));
   }
 }
 
@@ -66,9 +66,9 @@ TEST(JobFile, FolderWithCommasComesBackWhole) {
   Job saved;
   saved.locations = {row("/home/ann/Smith, John,Jr", "Yes", "*.*", "All Levels"),
                      row(",", "No", ".txt", "")};
-  ASSERT_TRUE(SaveJob(path, saved));
+  ASSERT_TRUE(saveJob(path, saved));
   Job loaded;
-  ASSERT_TRUE(LoadJob(path, loaded));
+  ASSERT_TRUE(loadJob(path, loaded));
   EXPECT_EQ(rowsText(loaded.locations), rowsText(saved.locations));
 }
 
@@ -78,14 +78,14 @@ TEST(JobFile, ReportTypeSortAndFontLines) {
   job.reportType = ReportType::Tree;
   // Unknown report types change nothing; only "Asc" exactly means ascending.
   ASSERT_TRUE(
-      LoadJob(dir.writeFile("a.dif", "Option9\r\n  Date \r\nasc\r\n Arial \r\n 9\r\n"), job));
-  EXPECT_EQ(JobFileText(job), "Option2\r\nDate\r\nDesc\r\nArial\r\n9\r\n\r\n");
+      loadJob(dir.writeFile("a.dif", "Option9\r\n  Date \r\nasc\r\n Arial \r\n 9\r\n"), job));
+  EXPECT_EQ(jobFileText(job), "Option2\r\nDate\r\nDesc\r\nArial\r\n9\r\n\r\n");
   // Lines the file lacks leave their values.
-  ASSERT_TRUE(LoadJob(dir.writeFile("b.dif", "option2\nName\nAsc\n"), job));
-  EXPECT_EQ(JobFileText(job), "Option2\r\nName\r\nAsc\r\nArial\r\n9\r\n\r\n");
+  ASSERT_TRUE(loadJob(dir.writeFile("b.dif", "option2\nName\nAsc\n"), job));
+  EXPECT_EQ(jobFileText(job), "Option2\r\nName\r\nAsc\r\nArial\r\n9\r\n\r\n");
   for (int type = 1; type <= 4; ++type) {
     const std::string line = "Option" + std::to_string(type);
-    ASSERT_TRUE(LoadJob(dir.writeFile("c.dif", line + "\r\n"), job));
+    ASSERT_TRUE(loadJob(dir.writeFile("c.dif", line + "\r\n"), job));
     EXPECT_EQ(static_cast<int>(job.reportType), type);
   }
 }
@@ -93,7 +93,7 @@ TEST(JobFile, ReportTypeSortAndFontLines) {
 TEST(JobFile, RowLines) {
   TempDir dir;
   Job job;
-  ASSERT_TRUE(LoadJob(dir.writeFile("rows.dif",
+  ASSERT_TRUE(loadJob(dir.writeFile("rows.dif",
                                     "Option1\r\nName\r\nAsc\r\nMono\r\n10\r\n"
                                     "/music,Yes,*.*,All Levels,3\r\n"
                                     "/short,Yes,*.*,2\r\n"
@@ -115,13 +115,13 @@ TEST(JobFile, RowLines) {
 TEST(JobFile, UnreadableAndUnwritableFiles) {
   TempDir dir;
   Job job = threeRowJob();
-  EXPECT_FALSE(LoadJob(dir / "missing.dif", job));
+  EXPECT_FALSE(loadJob(dir / "missing.dif", job));
   EXPECT_TRUE(job.locations.empty());
   EXPECT_EQ(job.sort, "Size");  // only the locations are cleared
 
   const std::string plain = dir.writeFile("plain", "keep");
-  EXPECT_FALSE(SaveJob(plain + "/job.dif", threeRowJob()));
-  EXPECT_FALSE(SaveJob("", threeRowJob()));
+  EXPECT_FALSE(saveJob(plain + "/job.dif", threeRowJob()));
+  EXPECT_FALSE(saveJob("", threeRowJob()));
   EXPECT_EQ(readFile(plain), "keep");
 }
 

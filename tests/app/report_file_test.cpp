@@ -34,7 +34,7 @@ TEST(ReportFile, FolderListGoesToTmpfileDmpInTheApplicationFolder) {
   ReportCounters counters;
   std::string error;
 
-  ASSERT_TRUE(WriteReportFile(input, cancel, status, counters, error)) << error;
+  ASSERT_TRUE(writeReportFile(input, cancel, status, counters, error)) << error;
   EXPECT_EQ(reportFilePath(), home / "app/tmpfile.dmp");
   std::string text = test::readFile(reportFilePath());
   EXPECT_NE(text.find("\r\n/music\\par\r\n\r\n \\par\\par\\par}\r\n"), std::string::npos) << text;
@@ -42,7 +42,7 @@ TEST(ReportFile, FolderListGoesToTmpfileDmpInTheApplicationFolder) {
 
   // A folder that cannot hold the file: the call says so.
   test::EnvironmentValue blocked("TALLYFOLD_HOME", home / "app/tmpfile.dmp/below");
-  EXPECT_FALSE(WriteReportFile(input, cancel, status, counters, error));
+  EXPECT_FALSE(writeReportFile(input, cancel, status, counters, error));
   EXPECT_FALSE(error.empty());
 }
 

@@ -75,7 +75,7 @@ TEST(HtmlExport, WritesTheHeadTheConvertedLinesAndTheTail) {
   std::string report = dir.writeFile("tmpfile.dmp", reportOf(kLineRules));
   std::vector<std::pair<uint64_t, uint64_t>> progress;
   ASSERT_TRUE(
-      ExportHtml(report, dir / "list.htm", "Courier New", "10", nullptr,
+      exportHtml(report, dir / "list.htm", "Courier New", "10", nullptr,
                  [&](uint64_t done, uint64_t total) { progress.emplace_back(done, total); }));
 
   std::vector<std::string> expected = kHeadLines;
@@ -95,7 +95,7 @@ TEST(HtmlExport, CancelLeavesThePartialPage) {
   test::TempDir dir;
   std::string report = dir.writeFile("tmpfile.dmp", reportOf(kLineRules));
   CancelFlag cancel{false};
-  EXPECT_FALSE(ExportHtml(report, dir / "list.htm", "Courier New", "10", &cancel,
+  EXPECT_FALSE(exportHtml(report, dir / "list.htm", "Courier New", "10", &cancel,
                           [&](uint64_t done, uint64_t) { cancel = done >= 3; }));
   std::vector<std::string> expected = kHeadLines;
   expected.push_back(kLineRules[1].second);
@@ -105,39 +105,39 @@ TEST(HtmlExport, CancelLeavesThePartialPage) {
 
 TEST(HtmlExport, MissingReportGivesTheHeadAlone) {
   test::TempDir dir;
-  EXPECT_FALSE(ExportHtml(dir / "tmpfile.dmp", dir / "list.html", "Courier New", "10"));
+  EXPECT_FALSE(exportHtml(dir / "tmpfile.dmp", dir / "list.html", "Courier New", "10"));
   EXPECT_EQ(splitCrLf(test::readFile(dir / "list.html")), kHeadLines);
   // A page that cannot be written is reported.
-  EXPECT_FALSE(ExportHtml(dir / "tmpfile.dmp", dir / "no/such/folder/list.htm", "Mono", "10"));
+  EXPECT_FALSE(exportHtml(dir / "tmpfile.dmp", dir / "no/such/folder/list.htm", "Mono", "10"));
 }
 
 TEST(HtmlExport, FontTextsCannotBreakOutOfTheStyleSheet) {
   std::vector<std::string> head =
-      HtmlHeadLines("Evil'; } </style><script>alert(1)</script>{", "12pt; color: red");
+      htmlHeadLines("Evil'; } </style><script>alert(1)</script>{", "12pt; color: red");
   EXPECT_EQ(head[4],
             ".dir  { font-family: 'Evil  stylescriptalert1script'; font-size: 10pt; "
             "font-weight: bold }");
-  EXPECT_EQ(CssFontFamily("  DejaVu Sans_Mono-2 "), "'DejaVu Sans_Mono-2'");
-  EXPECT_EQ(CssFontFamily("Noto \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF"),
+  EXPECT_EQ(cssFontFamily("  DejaVu Sans_Mono-2 "), "'DejaVu Sans_Mono-2'");
+  EXPECT_EQ(cssFontFamily("Noto \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF"),
             "'Noto \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF'");
-  EXPECT_EQ(CssFontFamily("\"';<>"), "monospace");
-  EXPECT_EQ(CssFontSize(" 8.5 "), "8.5");
-  EXPECT_EQ(CssFontSize("12"), "12");
+  EXPECT_EQ(cssFontFamily("\"';<>"), "monospace");
+  EXPECT_EQ(cssFontSize(" 8.5 "), "8.5");
+  EXPECT_EQ(cssFontSize("12"), "12");
   for (std::string_view bad : {"", "0", "-3", "1e3", "8.", ".5", "99999", "8.5.1", "10pt"}) {
-    EXPECT_EQ(CssFontSize(bad), "10") << bad;
+    EXPECT_EQ(cssFontSize(bad), "10") << bad;
   }
 }
 
 TEST(HtmlExport, EscapesLineText) {
-  EXPECT_EQ(ToHtmlText("a\\\\b\\c \\{x\\}"), "a\\b\\c&nbsp;{x}");
-  EXPECT_EQ(UnescapeRtfText("\\u233 x\\u233\\'e9y\\ul z\\u-z"), "\xC3\xA9\xC3\xA9y\\ul z\\u-z");
-  EXPECT_EQ(UnescapeRtfText("\\u-10179?\\u-10179?\\u-8704?a\\u-8704?"),
+  EXPECT_EQ(toHtmlText("a\\\\b\\c \\{x\\}"), "a\\b\\c&nbsp;{x}");
+  EXPECT_EQ(unescapeRtfText("\\u233 x\\u233\\'e9y\\ul z\\u-z"), "\xC3\xA9\xC3\xA9y\\ul z\\u-z");
+  EXPECT_EQ(unescapeRtfText("\\u-10179?\\u-10179?\\u-8704?a\\u-8704?"),
             "\xEF\xBF\xBD\xF0\x9F\x98\x80"
             "a\xEF\xBF\xBD");
   // Bytes that are not UTF-8 are read as Windows-1252.
-  EXPECT_EQ(ToHtmlText("caf\xE9"), "caf\xC3\xA9");
-  EXPECT_TRUE(HoldsUnescapedClosingBrace("a\\\\}"));
-  EXPECT_FALSE(HoldsUnescapedClosingBrace("a\\}b\\\\\\}"));
+  EXPECT_EQ(toHtmlText("caf\xE9"), "caf\xC3\xA9");
+  EXPECT_TRUE(holdsUnescapedClosingBrace("a\\\\}"));
+  EXPECT_FALSE(holdsUnescapedClosingBrace("a\\}b\\\\\\}"));
 }
 
 }  // namespace

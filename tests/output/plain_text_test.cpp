@@ -40,13 +40,13 @@ const std::string kFolderListText =
     "\n";
 
 TEST(PlainText, ShowsAReportAsThePaneWould) {
-  EXPECT_EQ(RtfToPlainText(kFolderListReport), kFolderListText);
+  EXPECT_EQ(rtfToPlainText(kFolderListReport), kFolderListText);
   // Text after the last paragraph end has no line end of its own.
-  EXPECT_EQ(RtfToPlainText("{\\rtf1 a\\par b\\tab c}"), "a\nb\tc");
+  EXPECT_EQ(rtfToPlainText("{\\rtf1 a\\par b\\tab c}"), "a\nb\tc");
 
   std::istringstream in(kFolderListReport);
   std::ostringstream out;
-  ConvertRtfToText(in, out);
+  convertRtfToText(in, out);
   EXPECT_EQ(out.str(), kFolderListText);
 }
 
@@ -54,15 +54,15 @@ TEST(PlainText, ConvertsAReportFileIntoATextFile) {
   test::TempDir dir;
   std::string report = dir.writeFile("tmpfile.dmp", kFolderListReport);
   std::string text = dir / "list.txt";
-  ASSERT_TRUE(SaveRtfFileAsText(report, text));
+  ASSERT_TRUE(saveRtfFileAsText(report, text));
   EXPECT_EQ(test::readFile(text), kFolderListText);
 
   // A missing source leaves an earlier text file as it was.
-  EXPECT_FALSE(SaveRtfFileAsText(dir / "none.dmp", text));
+  EXPECT_FALSE(saveRtfFileAsText(dir / "none.dmp", text));
   EXPECT_EQ(test::readFile(text), kFolderListText);
 
   AtomicFileWriter writer(dir / "other.txt");
-  ASSERT_TRUE(ConvertRtfFileToText(report, writer));
+  ASSERT_TRUE(convertRtfFileToText(report, writer));
   ASSERT_TRUE(writer.commit());
   EXPECT_EQ(test::readFile(dir / "other.txt"), kFolderListText);
 }
@@ -76,9 +76,9 @@ TEST(TextLines, ReadsEveryKindOfLineEnd) {
   EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
 
   std::istringstream counted(bytes + "\r\n");
-  EXPECT_EQ(CountTextLines(counted), 6u);
+  EXPECT_EQ(countTextLines(counted), 6u);
   std::istringstream empty("");
-  EXPECT_EQ(CountTextLines(empty), 0u);
+  EXPECT_EQ(countTextLines(empty), 0u);
 
   // A CR LF split across the reader's chunks still ends one line.
   std::string longLine(64 * 1024 - 1, 'x');

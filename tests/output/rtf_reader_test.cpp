@@ -17,14 +17,14 @@ const std::string kHeader =
 
 std::string allText(std::string_view rtf) {
   std::string text;
-  for (const RtfParagraph& p : ParseRtf(rtf)) text += p.text() + (p.ended ? "|" : "");
+  for (const RtfParagraph& p : parseRtf(rtf)) text += p.text() + (p.ended ? "|" : "");
   return text;
 }
 
 // The texts of a whole report are checked where it is shown as plain text.
 TEST(RtfReader, ReadsTheStylesOfAReportDocument) {
   const std::vector<RtfParagraph> paragraphs =
-      ParseRtf(kHeader +
+      parseRtf(kHeader +
                "\r\n----------\r\n\\b\\par Directory of /data \\par\\b0\r\n"
                "----------\\par\\par\r\n");
   EXPECT_EQ(paragraphs.at(2).text(), "Directory of /data ");
@@ -45,7 +45,7 @@ TEST(RtfReader, SwitchesCharacterFormatting) {
       "{\\colortbl;\\red1\\green2\\blue3;\\red255\\green255\\blue255;}"
       "a{\\b b\\b0 c}{\\i d\\i0}{\\ul e\\ulnone f\\ul g\\ul0 h}{\\uldb i}"
       "\\cf2 j\\cf7 k\\f1 l\\fs30 m\\plain n}";
-  std::vector<RtfParagraph> paragraphs = ParseRtf(doc);
+  std::vector<RtfParagraph> paragraphs = parseRtf(doc);
   ASSERT_EQ(paragraphs.size(), 1u);
   EXPECT_FALSE(paragraphs[0].ended);
   std::map<std::string, RtfStyle> styleOf;
@@ -107,7 +107,7 @@ TEST(RtfReader, SurvivesMalformedDocuments) {
   }
   EXPECT_EQ(allText("{\\rtf1 abc\xC3"), "abc\xC3\x83");
   // Braces unbalanced both ways.
-  std::vector<RtfParagraph> extraClose = ParseRtf("{\\rtf1 {\\b bold} plain}}}} after\\par");
+  std::vector<RtfParagraph> extraClose = parseRtf("{\\rtf1 {\\b bold} plain}}}} after\\par");
   ASSERT_EQ(extraClose.size(), 1u);
   EXPECT_EQ(extraClose[0].text(), "bold plain after");
   EXPECT_TRUE(extraClose[0].runs[0].style.bold);
@@ -120,7 +120,7 @@ TEST(RtfReader, SurvivesMalformedDocuments) {
   std::string deep = "{\\rtf1 {\\b " + std::string(100000, '{') + "deep" +
                      std::string(100000, '}') + "} plain{" + std::string(2000, '{') + "\\i x" +
                      std::string(2000, '}') + "y}\\par}";
-  std::vector<RtfParagraph> nested = ParseRtf(deep);
+  std::vector<RtfParagraph> nested = parseRtf(deep);
   ASSERT_EQ(nested.size(), 1u);
   EXPECT_EQ(nested[0].text(), "deep plainxy");
   for (const RtfRun& run : nested[0].runs) {
@@ -135,7 +135,7 @@ TEST(RtfReader, SurvivesMalformedDocuments) {
     c = static_cast<char>(state >> 24);
   }
   size_t pieces = 0;
-  for (const RtfParagraph& p : ParseRtf(garbage)) {
+  for (const RtfParagraph& p : parseRtf(garbage)) {
     EXPECT_TRUE(isValidUtf8(p.text()));
     ++pieces;
   }
@@ -160,16 +160,16 @@ TEST(RtfReader, StreamsAFileInBoundedPieces) {
   std::string path = dir.writeFile("long.rtf", kHeader + body + "\\par }");
 
   PieceRecorder fromFile;
-  ASSERT_TRUE(ReadRtfFile(path, fromFile));
+  ASSERT_TRUE(readRtfFile(path, fromFile));
   PieceRecorder fromMemory;
-  ReadRtf(kHeader + body + "\\par }", fromMemory);
+  readRtf(kHeader + body + "\\par }", fromMemory);
   EXPECT_EQ(fromFile.text, fromMemory.text);
   EXPECT_GT(fromFile.text.size(), 3'000'000u);
   // One paragraph of megabytes still arrives in pieces of bounded size.
   EXPECT_LE(fromFile.largestPiece, 64u * 1024 + 4);
 
   PieceRecorder missing;
-  EXPECT_FALSE(ReadRtfFile(dir / "none.rtf", missing));
+  EXPECT_FALSE(readRtfFile(dir / "none.rtf", missing));
 }
 
 }  // namespace

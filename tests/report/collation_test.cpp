@@ -11,7 +11,7 @@
 namespace tallyfold {
 namespace {
 
-int Sign(int value) {
+int signOf(int value) {
   return (value > 0) - (value < 0);
 }
 
@@ -44,7 +44,7 @@ TEST(Collation, SortKeysOrderLikeCompareIncludingInvalidBytes) {
     for (const std::string& y : texts) {
       const std::string kx = collation.sortKey(x);
       const std::string ky = collation.sortKey(y);
-      EXPECT_EQ(Sign(kx.compare(ky)), Sign(collation.compare(x, y))) << x << " vs " << y;
+      EXPECT_EQ(signOf(kx.compare(ky)), signOf(collation.compare(x, y))) << x << " vs " << y;
     }
   }
   // An invalid byte stands for U+FFFD.
@@ -55,7 +55,7 @@ TEST(Collation, SortKeysOrderLikeCompareIncludingInvalidBytes) {
 }
 
 // The locale name read with LC_ALL, LC_COLLATE and LANG set (nullptr: unset).
-std::string LocaleNameWith(const char* all, const char* collate, const char* lang) {
+std::string localeNameWith(const char* all, const char* collate, const char* lang) {
   auto value = [](const char* text) {
     return text ? std::optional<std::string>(text) : std::nullopt;
   };
@@ -65,12 +65,12 @@ std::string LocaleNameWith(const char* all, const char* collate, const char* lan
 }
 
 TEST(Collation, UserLocaleComesFromTheEnvironment) {
-  EXPECT_EQ(LocaleNameWith("de_DE.UTF-8@euro", "sv_SE.UTF-8", "fr_FR"), "de_DE");
-  EXPECT_EQ(LocaleNameWith("", "sv_SE.UTF-8", "fr_FR.UTF-8"), "sv_SE");
-  EXPECT_EQ(LocaleNameWith(nullptr, nullptr, "fr_FR.ISO-8859-1"), "fr_FR");
-  EXPECT_EQ(LocaleNameWith(nullptr, nullptr, nullptr), "");
-  EXPECT_EQ(LocaleNameWith("POSIX", nullptr, "fr_FR.UTF-8"), "");
-  EXPECT_EQ(LocaleNameWith("C.UTF-8", nullptr, nullptr), "");
+  EXPECT_EQ(localeNameWith("de_DE.UTF-8@euro", "sv_SE.UTF-8", "fr_FR"), "de_DE");
+  EXPECT_EQ(localeNameWith("", "sv_SE.UTF-8", "fr_FR.UTF-8"), "sv_SE");
+  EXPECT_EQ(localeNameWith(nullptr, nullptr, "fr_FR.ISO-8859-1"), "fr_FR");
+  EXPECT_EQ(localeNameWith(nullptr, nullptr, nullptr), "");
+  EXPECT_EQ(localeNameWith("POSIX", nullptr, "fr_FR.UTF-8"), "");
+  EXPECT_EQ(localeNameWith("C.UTF-8", nullptr, nullptr), "");
   // Not ICU's POSIX rules, where "A" (code 65) would come before "|" (124).
   EXPECT_LT(Collation::forUserLocale().compare("|", "A"), 0);
 }

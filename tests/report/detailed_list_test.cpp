@@ -95,9 +95,9 @@ TEST_F(DetailedListTest, DefaultColumnsWithFullSummary) {
   EXPECT_EQ(report.counters.totalSize, 6334.0);
   // A column size that is no number counts as 40; below 3 as 3.
   report.settings.colSize = "wide";
-  EXPECT_EQ(DetailedLineWidth(report.settings), 68);
+  EXPECT_EQ(detailedLineWidth(report.settings), 68);
   report.settings.colSize = "1";
-  EXPECT_EQ(DetailedLineWidth(report.settings), 3 + 2 + 14 + 12);
+  EXPECT_EQ(detailedLineWidth(report.settings), 3 + 2 + 14 + 12);
 }
 
 TEST_F(DetailedListTest, RootFolderHeadingWithAndWithoutFullPath) {
@@ -159,7 +159,7 @@ TEST_F(DetailedListTest, SizeDescendingInLowerCaseWithTimeAttributesAndOwner) {
           "Total file size 4.88 KB \\par ",
           " \\par \\par \\par }",
       }));
-  EXPECT_EQ(DetailedLineWidth(s), 20 + 2 + 14 + 10 + 5 + 17);
+  EXPECT_EQ(detailedLineWidth(s), 20 + 2 + 14 + 10 + 5 + 17);
 }
 
 TEST_F(DetailedListTest, DateSortWritesTheDayWithSlashesOtherSortsTheLocaleSeparators) {
@@ -235,7 +235,7 @@ TEST_F(DetailedListTest, TagAndCrcColumns) {
                 " \\par",
                 " \\par \\par \\par }",
             }));
-  EXPECT_EQ(DetailedLineWidth(s), 12 + 2 + 32 + 32 + 6 + 15 + 12);
+  EXPECT_EQ(detailedLineWidth(s), 12 + 2 + 32 + 32 + 6 + 15 + 12);
 
   s.removeBlankSpaces = 1;
   EXPECT_EQ(report.run(),
@@ -327,7 +327,7 @@ TEST_F(DetailedListTest, CancelDuringRowsEndsTheBlockAndStillClosesTheDocument) 
   status.cancel = &report.cancel;
   ReportInput input{report.store,   report.records, report.settings,
                     report.options, report.locale,  report.collation};
-  ReportCounters counters = WriteReport(input, report.sink, report.cancel, status);
+  ReportCounters counters = writeReport(input, report.sink, report.cancel, status);
 
   EXPECT_EQ(report.sink.lines,
             (Lines{kDefaultHeader, "\\b\\par A \\par\\b0", " \\par", "a1   \\par", "a2   \\par",

@@ -79,7 +79,7 @@ struct ReportRun {
   const std::vector<std::string>& run() {
     sink.lines.clear();
     ReportInput input{store, records, settings, options, locale, collation};
-    counters = WriteReport(input, sink, cancel, status);
+    counters = writeReport(input, sink, cancel, status);
     return sink.lines;
   }
 };

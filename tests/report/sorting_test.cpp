@@ -17,7 +17,7 @@ namespace {
 // The sort written out step for step, with copies and a three-way comparison,
 // as the yardstick for the order the library leaves equal elements in.
 template <class T>
-void PlainSort(std::vector<T>& a, std::function<int(const T&, const T&)> compare, bool ascending) {
+void plainSort(std::vector<T>& a, std::function<int(const T&, const T&)> compare, bool ascending) {
   auto before = [&](const T& x, const T& y) { return compare(x, y) * (ascending ? 1 : -1) < 0; };
   std::function<void(int, int)> quickSort = [&](int lo, int hi) {
     if (hi - lo <= 60) {
@@ -54,7 +54,7 @@ void PlainSort(std::vector<T>& a, std::function<int(const T&, const T&)> compare
 }
 
 // Words that tie under the collation in many ways: "ab", "Ab", "aB", "AB".
-std::vector<std::string> WordsWithTies(size_t count, unsigned seed) {
+std::vector<std::string> wordsWithTies(size_t count, unsigned seed) {
   std::mt19937 random(seed);
   std::vector<std::string> words(count);
   for (std::string& word : words) {
@@ -67,15 +67,15 @@ std::vector<std::string> WordsWithTies(size_t count, unsigned seed) {
 
 class Sorting : public testing::Test {
  protected:
-  std::vector<std::string> ByLibrary(std::vector<std::string> a, bool ascending) {
-    SortStringArray(a, ascending, false, collation);
+  std::vector<std::string> byLibrary(std::vector<std::string> a, bool ascending) {
+    sortStringArray(a, ascending, false, collation);
     return a;
   }
-  std::vector<std::string> Plainly(std::vector<std::string> a, bool ascending) {
-    PlainSort<std::string>(a, compare, ascending);
+  std::vector<std::string> plainly(std::vector<std::string> a, bool ascending) {
+    plainSort<std::string>(a, compare, ascending);
     return a;
   }
-  std::vector<std::string> Stably(std::vector<std::string> a) {
+  std::vector<std::string> stably(std::vector<std::string> a) {
     std::stable_sort(a.begin(), a.end(), [&](auto& x, auto& y) { return compare(x, y) < 0; });
     return a;
   }
@@ -87,37 +87,37 @@ class Sorting : public testing::Test {
 
 TEST_F(Sorting, SmallArraysBothDirectionsAndOrdinal) {
   using Texts = std::vector<std::string>;
-  EXPECT_EQ(ByLibrary({"b", "A", "c"}, true), (Texts{"A", "b", "c"}));
-  EXPECT_EQ(ByLibrary({"b", "A", "c"}, false), (Texts{"c", "b", "A"}));
-  EXPECT_EQ(ByLibrary({"only"}, true), (Texts{"only"}));
+  EXPECT_EQ(byLibrary({"b", "A", "c"}, true), (Texts{"A", "b", "c"}));
+  EXPECT_EQ(byLibrary({"b", "A", "c"}, false), (Texts{"c", "b", "A"}));
+  EXPECT_EQ(byLibrary({"only"}, true), (Texts{"only"}));
   Texts bytes = {"b", "a", "B", "\xc3\xa9", "A"};
-  SortStringArray(bytes, true, true, collation);
+  sortStringArray(bytes, true, true, collation);
   EXPECT_EQ(bytes, (Texts{"A", "B", "a", "b", "\xc3\xa9"}));
-  SortStringArray(bytes, false, true, collation);
+  sortStringArray(bytes, false, true, collation);
   EXPECT_EQ(bytes, (Texts{"\xc3\xa9", "b", "a", "B", "A"}));
 }
 
 TEST_F(Sorting, EqualElementsEndWhereTheSchemePutsThem) {
   // 61 elements go by insertion alone, which keeps equal elements in order;
   // 62 are partitioned first, which moves them about.
-  const std::vector<std::string> short_ = WordsWithTies(61, 7), longer = WordsWithTies(62, 7);
-  EXPECT_EQ(ByLibrary(short_, true), Stably(short_));
-  EXPECT_EQ(ByLibrary(longer, true), Plainly(longer, true));
-  EXPECT_NE(ByLibrary(longer, true), Stably(longer));
+  const std::vector<std::string> short_ = wordsWithTies(61, 7), longer = wordsWithTies(62, 7);
+  EXPECT_EQ(byLibrary(short_, true), stably(short_));
+  EXPECT_EQ(byLibrary(longer, true), plainly(longer, true));
+  EXPECT_NE(byLibrary(longer, true), stably(longer));
   for (unsigned seed = 1; seed <= 20; ++seed) {
-    const std::vector<std::string> words = WordsWithTies(50 + seed * 37, seed);
-    EXPECT_EQ(ByLibrary(words, true), Plainly(words, true)) << seed;
-    EXPECT_EQ(ByLibrary(words, false), Plainly(words, false)) << seed;
+    const std::vector<std::string> words = wordsWithTies(50 + seed * 37, seed);
+    EXPECT_EQ(byLibrary(words, true), plainly(words, true)) << seed;
+    EXPECT_EQ(byLibrary(words, false), plainly(words, false)) << seed;
   }
   // Enough elements for the keys to be made on several threads.
-  const std::vector<std::string> many = WordsWithTies(40000, 4);
-  EXPECT_EQ(ByLibrary(many, false), Plainly(many, false));
+  const std::vector<std::string> many = wordsWithTies(40000, 4);
+  EXPECT_EQ(byLibrary(many, false), plainly(many, false));
   const std::vector<std::string> same(300, "same");
-  EXPECT_EQ(ByLibrary(same, true), same);
+  EXPECT_EQ(byLibrary(same, true), same);
 }
 
 // Epoch seconds of a local date and time.
-int64_t LocalSeconds(int day, int hour) {
+int64_t localSeconds(int day, int hour) {
   std::tm parts{};
   parts.tm_year = 2024 - 1900;
   parts.tm_mday = day;
@@ -136,7 +136,7 @@ class FolderFiles : public testing::Test {
   }
   std::vector<std::string> Names(std::string_view field, bool ascending) {
     std::vector<std::string> names;
-    for (uint32_t file : SortFolderFiles(store, folder, files, field, ascending, collation)) {
+    for (uint32_t file : sortFolderFiles(store, folder, files, field, ascending, collation)) {
       names.emplace_back(store.name({folder, file}));
     }
     return names;
@@ -149,9 +149,9 @@ class FolderFiles : public testing::Test {
 };
 
 TEST_F(FolderFiles, NameSizeAndDateOrders) {
-  Add("big.bin", 1000, LocalSeconds(9, 12));
-  Add("Small.bin", 900, LocalSeconds(10, 18));
-  Add("alpha.txt", 5000, LocalSeconds(10, 8));
+  Add("big.bin", 1000, localSeconds(9, 12));
+  Add("Small.bin", 900, localSeconds(10, 18));
+  Add("alpha.txt", 5000, localSeconds(10, 8));
   using List = std::vector<std::string>;
   EXPECT_EQ(Names("Name", true), (List{"alpha.txt", "big.bin", "Small.bin"}));
   EXPECT_EQ(Names("Name", false), (List{"Small.bin", "big.bin", "alpha.txt"}));
@@ -165,8 +165,8 @@ TEST_F(FolderFiles, NameSizeAndDateOrders) {
 
 TEST_F(FolderFiles, TiesLandAsWithKeysThatHoldTheFolderPath) {
   std::mt19937 random(11);
-  for (const std::string& word : WordsWithTies(150, 3)) {
-    Add(word + ".txt", random() % 3 * 100, LocalSeconds(1 + random() % 2, 10));
+  for (const std::string& word : wordsWithTies(150, 3)) {
+    Add(word + ".txt", random() % 3 * 100, localSeconds(1 + random() % 2, 10));
   }
   for (const char* field : {"Name", "Size", "Date"}) {
     // "folder?name?size", "size?folder?name" or "day?folder?name?size".
@@ -174,16 +174,16 @@ TEST_F(FolderFiles, TiesLandAsWithKeysThatHoldTheFolderPath) {
       const FileEntry& facts = store.file({folder, file});
       const std::string path = "/data/music/", name(store.name({folder, file}));
       const std::string size = formatSizeField(facts.size);
-      const std::string day = facts.mtime == LocalSeconds(1, 10) ? "20240101" : "20240102";
+      const std::string day = facts.mtime == localSeconds(1, 10) ? "20240101" : "20240102";
       if (field == std::string("Size")) return size + "?" + path + "?" + name;
       return (field == std::string("Date") ? day + "?" : "") + path + "?" + name + "?" + size;
     };
     for (bool ascending : {true, false}) {
       std::vector<uint32_t> expected = files;
-      PlainSort<uint32_t>(
+      plainSort<uint32_t>(
           expected, [&](uint32_t x, uint32_t y) { return collation.compare(key(x), key(y)); },
           ascending);
-      EXPECT_EQ(SortFolderFiles(store, folder, files, field, ascending, collation), expected)
+      EXPECT_EQ(sortFolderFiles(store, folder, files, field, ascending, collation), expected)
           << field << ascending;
     }
   }
@@ -219,7 +219,7 @@ TEST_F(WholeList, FoldersInTreeOrderEachWithItsOwnRecords) {
   Folder("/r/ABC/sub/", {"deep"});
   Folder("/r/!first/", {"f"});
   std::vector<std::string> texts;
-  for (RecordRef record : SortRecords(store, records, collation)) {
+  for (RecordRef record : sortRecords(store, records, collation)) {
     const std::string text = store.recordText(record);
     texts.push_back(text.substr(0, text.rfind('|')));  // without the size field
   }
@@ -257,15 +257,15 @@ TEST_F(WholeList, TiesLandWhereTheSchemePutsThem) {
     auto rest = [&](RecordRef r) { return std::string(store.name(r)) + "|" + store.sizeField(r); };
     return collation.compare(rest(x), rest(y));
   };
-  const std::vector<std::string> names = WordsWithTies(400, 9);
+  const std::vector<std::string> names = wordsWithTies(400, 9);
   const char* paths[] = {"/s/", "/s/ab/", "/s/AB/", "/s/a/", "/s/ab/c/", "/s/", "/t/"};
   for (size_t i = 0; i < 7; ++i) {
     Folder(paths[i], std::vector<std::string>(names.begin() + i * 50, names.begin() + i * 50 + 50),
            i % 2);
   }
   std::vector<RecordRef> expected = records;
-  PlainSort<RecordRef>(expected, compare, true);
-  const std::vector<RecordRef> sorted = SortRecords(store, records, collation);
+  plainSort<RecordRef>(expected, compare, true);
+  const std::vector<RecordRef> sorted = sortRecords(store, records, collation);
   ASSERT_EQ(sorted.size(), expected.size());
   for (size_t i = 0; i < sorted.size(); ++i) {
     EXPECT_TRUE(sorted[i].folder == expected[i].folder && sorted[i].file == expected[i].file) << i;

@@ -132,7 +132,7 @@ TEST_F(TreeViewTest, TreesDeeperThanThirtyLevels) {
   Lines expected{kDefaultHeader};
   for (int depth = 1; depth <= 36; ++depth) {
     std::string name =
-        depth == 1 ? std::string(LastPathComponent(dir.path())) : "l" + std::to_string(depth - 1);
+        depth == 1 ? std::string(lastPathComponent(dir.path())) : "l" + std::to_string(depth - 1);
     if (depth > 1) expected.push_back(bars(depth - 1) + "\\par ");
     expected.push_back(bars(depth - 1) + "|-- " + name + "\\par ");
   }
@@ -175,22 +175,22 @@ TEST_F(TreeViewTest, ProgressEveryFiftyRecords) {
 
 TEST(TreeDepth, CountsFromTheLocationThatContainsTheFolder) {
   const std::vector<std::string> data{"/data"};
-  EXPECT_EQ(TreeDepth("/data", data), 1);
-  EXPECT_EQ(TreeDepth("/data/A", data), 2);
-  EXPECT_EQ(TreeDepth("/data/A", {"/data/"}), 2);
+  EXPECT_EQ(treeDepth("/data", data), 1);
+  EXPECT_EQ(treeDepth("/data/A", data), 2);
+  EXPECT_EQ(treeDepth("/data/A", {"/data/"}), 2);
   // A location contains a folder only up to a "/": /data is no part of
   // /database, so the second location decides.
-  EXPECT_EQ(TreeDepth("/database/deep/loc/x", {"/data", "/database/deep/loc"}), 2);
+  EXPECT_EQ(treeDepth("/database/deep/loc/x", {"/data", "/database/deep/loc"}), 2);
   // Letter case counts; a folder under no location counts from the root.
-  EXPECT_EQ(TreeDepth("/Data/x", data), 3);
-  EXPECT_EQ(TreeDepth("/Data/x", {"/data", "/Data"}), 2);
-  EXPECT_EQ(TreeDepth("/x/y", {}), 3);
+  EXPECT_EQ(treeDepth("/Data/x", data), 3);
+  EXPECT_EQ(treeDepth("/Data/x", {"/data", "/Data"}), 2);
+  EXPECT_EQ(treeDepth("/x/y", {}), 3);
   // The first containing location in list order wins.
-  EXPECT_EQ(TreeDepth("/a/b/c", {"/a", "/a/b"}), 3);
+  EXPECT_EQ(treeDepth("/a/b/c", {"/a", "/a/b"}), 3);
   // The root as a location: "/" itself is depth 1, its sub-folders 2.
-  EXPECT_EQ(TreeDepth("/", {"/"}), 1);
-  EXPECT_EQ(TreeDepth("/usr", {"/"}), 2);
-  EXPECT_EQ(TreeDepth("/usr/lib", {"/"}), 3);
+  EXPECT_EQ(treeDepth("/", {"/"}), 1);
+  EXPECT_EQ(treeDepth("/usr", {"/"}), 2);
+  EXPECT_EQ(treeDepth("/usr/lib", {"/"}), 3);
 }
 
 }  // namespace

@@ -51,12 +51,12 @@ TEST(Mp3Tag, ReadsTheTagThatEndsTheFile) {
   const std::string record = tagRecord("Song", "Artist", "Album", "1999", "Nice one", 17);
   const std::string expected =
       readFields("Song", "Artist", "Album", "1999", "Nice one", 17, "Rock");
-  ASSERT_TRUE(ReadMp3Tag(dir.writeFile("song.mp3", std::string(5000, '\xff') + record), tag));
+  ASSERT_TRUE(readMp3Tag(dir.writeFile("song.mp3", std::string(5000, '\xff') + record), tag));
   EXPECT_EQ(fieldsOf(tag), expected);
   // A file of exactly one tag is read (a hidden one too); one byte less is not.
-  ASSERT_TRUE(ReadMp3Tag(dir.writeFile(".exact.mp3", record), tag));
+  ASSERT_TRUE(readMp3Tag(dir.writeFile(".exact.mp3", record), tag));
   EXPECT_EQ(fieldsOf(tag), expected);
-  EXPECT_FALSE(ReadMp3Tag(dir.writeFile("short.mp3", record.substr(0, 127)), tag));
+  EXPECT_FALSE(readMp3Tag(dir.writeFile("short.mp3", record.substr(0, 127)), tag));
   EXPECT_EQ(fieldsOf(tag), kBlank);
 }
 
@@ -68,14 +68,14 @@ TEST(Mp3Tag, FieldsEndAtTheirFirstNul) {
   std::string record = tagRecord(fullTitle, "", std::string_view("Al\0bum", 6), "99", "", 1);
   record.replace(97, 30, comment);
   Mp3Tag tag;
-  ASSERT_TRUE(ReadMp3Tag(dir.writeFile("a.mp3", record), tag));
+  ASSERT_TRUE(readMp3Tag(dir.writeFile("a.mp3", record), tag));
   EXPECT_EQ(fieldsOf(tag), readFields(fullTitle, "", "Al", "99", "Track note", 1, "Classic Rock"));
 }
 
 TEST(Mp3Tag, TextIsLatin1UnlessItIsUtf8) {
   TempDir dir;
   Mp3Tag tag;
-  ASSERT_TRUE(ReadMp3Tag(
+  ASSERT_TRUE(readMp3Tag(
       dir.writeFile("a.mp3", tagRecord("Caf\xe9", "Bj\xc3\xb6rk", "", "", "\xe9\xc3", 200)), tag));
   EXPECT_EQ(fieldsOf(tag),
             readFields("Caf\xc3\xa9", "Bj\xc3\xb6rk", "", "", "\xc3\xa9\xc3\x83", 200, ""));
@@ -86,9 +86,9 @@ TEST(Mp3Tag, GenreNames) {
   const std::pair<int, std::string_view> anchors[] = {
       {0, "Blues"},        {40, "Alt. Rock"},  {67, "Phychedelic"}, {90, "Avantegarde"},
       {107, "Booty Bass"}, {147, "Synth Pop"}, {148, ""},           {255, ""}};
-  for (const auto& [genre, name] : anchors) EXPECT_EQ(GenreName(genre), name) << genre;
+  for (const auto& [genre, name] : anchors) EXPECT_EQ(genreNameOf(genre), name) << genre;
   for (int genre = 0; genre <= 255; ++genre) {
-    EXPECT_EQ(GenreName(genre).empty(), genre > 147) << genre;
+    EXPECT_EQ(genreNameOf(genre).empty(), genre > 147) << genre;
   }
 }
 
@@ -103,8 +103,8 @@ TEST(Mp3Tag, EveryReadStartsFromBlankFields) {
       dir.writeFile("notes.txt", std::string(300, 'x')), dir / "missing.mp3",
       dir.makeDir("folder.mp3")};
   for (const std::string& path : noTag) {
-    ASSERT_TRUE(ReadMp3Tag(song, tag));
-    EXPECT_FALSE(ReadMp3Tag(path, tag)) << path;
+    ASSERT_TRUE(readMp3Tag(song, tag));
+    EXPECT_FALSE(readMp3Tag(path, tag)) << path;
     EXPECT_EQ(fieldsOf(tag), kBlank) << path;
   }
 }

@@ -34,9 +34,9 @@ TEST(ScanRunTime, FormatSecondsAndElapsed) {
       {60, "00:01:00"},   {3599, "00:59:59"},
       {3600, "1:0:00"},   {3725, "1:2:05"},
       {36000, "10:0:00"}, {100 * 3600 + 11 * 60 + 1, "100:11:01"}};
-  for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatSeconds(seconds), text) << seconds;
-  BuzTimer timer;
-  EXPECT_EQ(timer.Elapsed(), "00:00:00");
+  for (const auto& [seconds, text] : cases) EXPECT_EQ(formatSeconds(seconds), text) << seconds;
+  ElapsedTimer timer;
+  EXPECT_EQ(timer.elapsedText(), "00:00:00");
 }
 
 TEST(ScanRunLevels, LevelTexts) {

@@ -161,7 +161,7 @@ TEST(WalkerFaults, DeepTreesWithManyWaitingFoldersKeepFewFilesOpen) {
   WalkContext context({}, rows, true, cancel, status);
   context.setThreads(1);
   ScanResult result;
-  result.totals.push_back(WalkLocation(rows[0].folder, CurrentLocation{}, context, result));
+  result.totals.push_back(walkLocation(rows[0].folder, CurrentLocation{}, context, result));
   int after = openDescriptors();
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
   EXPECT_EQ(after, before);

@@ -7,34 +7,34 @@ namespace tallyfold {
 namespace {
 
 TEST(WalkerPathRules, CountSlashesTreatsTheRootAsLevelZero) {
-  EXPECT_EQ(CountSlashes("/"), 0);
-  EXPECT_EQ(CountSlashes(""), 0);
-  EXPECT_EQ(CountSlashes("/a"), 1);
-  EXPECT_EQ(CountSlashes("/data/A/B"), 3);
-  EXPECT_EQ(CountSlashes("/data//A"), 2);
-  EXPECT_EQ(CountSlashes("rel/A"), 1);
+  EXPECT_EQ(countSlashes("/"), 0);
+  EXPECT_EQ(countSlashes(""), 0);
+  EXPECT_EQ(countSlashes("/a"), 1);
+  EXPECT_EQ(countSlashes("/data/A/B"), 3);
+  EXPECT_EQ(countSlashes("/data//A"), 2);
+  EXPECT_EQ(countSlashes("rel/A"), 1);
 }
 
 TEST(WalkerPathRules, FolderDepthMatchesWholeFolderNamesOnly) {
   FolderDepthRules rules({"/data", "/"});
-  EXPECT_EQ(rules.FolderDepth("/data/A"), 1);
-  EXPECT_EQ(rules.FolderDepth("/data/A/B"), 2);
+  EXPECT_EQ(rules.folderDepth("/data/A"), 1);
+  EXPECT_EQ(rules.folderDepth("/data/A/B"), 2);
   // /database is not inside /data: it is measured from the root row.
-  EXPECT_EQ(rules.FolderDepth("/database/A"), 2);
-  EXPECT_EQ(rules.FolderDepth("/a"), 1);
+  EXPECT_EQ(rules.folderDepth("/database/A"), 2);
+  EXPECT_EQ(rules.folderDepth("/a"), 1);
   // Case is ignored, and a row's trailing "/" does not count.
   FolderDepthRules upper({"/DATA/", "/data/A"});
-  EXPECT_EQ(upper.FolderDepth("/Data/A/B"), 2);
+  EXPECT_EQ(upper.folderDepth("/Data/A/B"), 2);
   // The first containing row in list order wins, even a wider one.
   FolderDepthRules inner({"/data/A", "/data"});
-  EXPECT_EQ(inner.FolderDepth("/data/A/B"), 1);
-  EXPECT_EQ(inner.FolderDepth("/data/C"), 1);
+  EXPECT_EQ(inner.folderDepth("/data/A/B"), 1);
+  EXPECT_EQ(inner.folderDepth("/data/C"), 1);
   // No containing row: the depth is counted from the root.
   FolderDepthRules none({"/other"});
-  EXPECT_EQ(none.FolderDepth("/data/A"), 2);
+  EXPECT_EQ(none.folderDepth("/data/A"), 2);
   // Doubled separators in a location's text do not add a level.
   FolderDepthRules doubled({"/data//"});
-  EXPECT_EQ(doubled.FolderDepth("/data//A"), 1);
+  EXPECT_EQ(doubled.folderDepth("/data//A"), 1);
 }
 
 // The rest of the filter's rules are met in the walk's own tests.

@@ -110,7 +110,7 @@ TEST(WalkerOrder, RecordsComeInListingOrderDepthFirst) {
   WalkContext context(request.exclusions, request.locations, true, cancel, status);
   context.setThreads(1);
   ScanResult single;
-  WalkLocation(dir.path(), CurrentLocation{}, context, single);
+  walkLocation(dir.path(), CurrentLocation{}, context, single);
   EXPECT_EQ(test::texts(single), expected);
 }
 

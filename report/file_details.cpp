@@ -1,4 +1,4 @@
-#include "scan/file_details.h"
+#include "report/file_details.h"
 
 #include <climits>
 #include <cmath>
@@ -87,7 +87,7 @@ bool endsInProgramExtension(const std::string& path) {
 
 }  // namespace
 
-std::string AttributeText(uint32_t attributeWord) {
+std::string attributeText(uint32_t attributeWord) {
   switch (attributeWord) {
     case 1:
       return "R   ";
@@ -126,17 +126,17 @@ std::string AttributeText(uint32_t attributeWord) {
   }
 }
 
-std::string AttributeTextOfPath(const std::string& path) {
+std::string attributeTextOfPath(const std::string& path) {
   const std::optional<FileFacts> facts = statPath(path);
   if (!facts) return std::string(kNoAttributes);
-  return AttributeText(facts->attributes);
+  return attributeText(facts->attributes);
 }
 
-bool PathExists(const std::string& path) {
+bool pathExists(const std::string& path) {
   return !path.empty() && statPath(path).has_value();
 }
 
-std::string SizeTextAuto(double bytes, const LocaleFormat& format) {
+std::string sizeTextAuto(double bytes, const LocaleFormat& format) {
   if (!std::isfinite(bytes)) return std::string(kSizeError);
   if (bytes >= kKilo * kKilo * kKilo) {
     return withUnit(twoDecimalText(bytes / kKilo / kKilo / kKilo, format), "GB");
@@ -146,7 +146,7 @@ std::string SizeTextAuto(double bytes, const LocaleFormat& format) {
   return wholeText(std::trunc(bytes), format, false) + " bytes";
 }
 
-std::string SizeTextByUnit(double bytes, std::string_view unit, const LocaleFormat& format) {
+std::string sizeTextByUnit(double bytes, std::string_view unit, const LocaleFormat& format) {
   if (!std::isfinite(bytes)) return std::string(kSizeError);
   if (unit == "Bytes") return wholeText(std::trunc(bytes), format, true);
   if (unit == "KB") return wholeText(std::round(bytes / kKilo), format, false) + " KB";
@@ -155,15 +155,7 @@ std::string SizeTextByUnit(double bytes, std::string_view unit, const LocaleForm
   return {};
 }
 
-uint16_t HiWordOf(uint32_t value) {
-  return static_cast<uint16_t>(value >> 16);
-}
-
-uint16_t LoWordOf(uint32_t value) {
-  return static_cast<uint16_t>(value & 0xFFFFu);
-}
-
-std::string FileVersionText(const std::string& path) {
+std::string fileVersionText(const std::string& path) {
   if (!endsInProgramExtension(path)) return {};
   const auto parts = readPeFileVersion(path);
   if (!parts) return {};
@@ -175,11 +167,7 @@ std::string FileVersionText(const std::string& path) {
   return text;
 }
 
-std::string FileOwnerName(const std::string& path) {
-  return fileOwnerName(path);
-}
-
-std::string CrcText(const std::string& path) {
+std::string crcText(const std::string& path) {
   const std::optional<uint32_t> crc = fileCrc32(path);
   return crc ? crc32Text(*crc) : std::string();
 }

@@ -13,27 +13,22 @@ namespace tallyfold {
 
 // 4-character attribute text of an attribute word ("A   ", "RH  ", "RAHS" ...);
 // "    " for words without an entry.
-std::string AttributeText(uint32_t attributeWord);
+std::string attributeText(uint32_t attributeWord);
 // Of a file by path; "    " when it cannot be examined.
-std::string AttributeTextOfPath(const std::string& path);
+std::string attributeTextOfPath(const std::string& path);
 
 // True when the path names an existing file or folder.
-bool PathExists(const std::string& path);
+bool pathExists(const std::string& path);
 
 // "512 bytes", "1.00 KB", "1024.00 KB", "1.50 GB" ...
-std::string SizeTextAuto(double bytes, const LocaleFormat& format);
+std::string sizeTextAuto(double bytes, const LocaleFormat& format);
 // By the unit "Bytes" ("1,234,567"), "KB" ("2 KB"), "MB", "GB"; other units
 // give the empty text.
-std::string SizeTextByUnit(double bytes, std::string_view unit, const LocaleFormat& format);
-
-uint16_t HiWordOf(uint32_t value);
-uint16_t LoWordOf(uint32_t value);
+std::string sizeTextByUnit(double bytes, std::string_view unit, const LocaleFormat& format);
 
 // "5.1.2600.0" for a .exe/.dll/.ocx with a version resource; else empty.
-std::string FileVersionText(const std::string& path);
-// The owner's user name; empty when unknown.
-std::string FileOwnerName(const std::string& path);
+std::string fileVersionText(const std::string& path);
 // 8 upper-case hex digits of the file's CRC-32; empty when it cannot be read.
-std::string CrcText(const std::string& path);
+std::string crcText(const std::string& path);
 
 }  // namespace tallyfold
