@@ -6,18 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "report/report.h"
 #include "scan/scan_location.h"
 
 namespace tallyfold {
 
-enum class ReportType { Details = 1, Tree = 2, TreeWithSize = 3, FolderList = 4 };
-
 struct Job {
   ReportType reportType = ReportType::Details;
-  std::string sort = "Name";  // "Name", "Size" or "Date"
+  std::string sort = kDefaultSort;  // "Name", "Size" or "Date"
   bool ascending = true;
-  std::string fontName = "courier new";
-  std::string fontSize = "10";
+  std::string fontName = kDefaultFontName;
+  std::string fontSize = kDefaultFontSize;
   std::vector<ScanLocation> locations;
 };
 
@@ -29,6 +28,11 @@ bool saveJob(const std::string& path, const Job& job);
 bool loadJob(const std::string& path, Job& job);
 // The text of a job file, byte for byte.
 std::string jobFileText(const Job& job);
+// The texts the location list shows and the job file keeps for a row:
+// "Yes" or "No"; "All Levels", a whole number, or "" for a row without
+// sub-folders.
+std::string subFolderCellText(const ScanLocation& row);
+std::string levelCellText(const ScanLocation& row);
 // default.dif in the application folder.
 std::string defaultJobPath();
 

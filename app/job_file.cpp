@@ -1,5 +1,6 @@
 #include "app/job.h"
 
+#include <charconv>
 #include <string_view>
 
 #include "platform/app_folder.h"
@@ -10,6 +11,10 @@ namespace tallyfold {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kYesText = "Yes";
+constexpr std::string_view kAllLevelsText = "All Levels";
+constexpr std::string_view kScannedIcon = "3";
+constexpr std::string_view kNotScannedIcon = "4";
 constexpr size_t kRowFieldCount = 5;
 
 std::string reportTypeLine(ReportType type) {
@@ -17,11 +22,9 @@ std::string reportTypeLine(ReportType type) {
 }
 
 std::string rowLine(const ScanLocation& row) {
-  std::string line = row.folder;
-  for (const std::string* field : {&row.subFolder, &row.fileTypes, &row.level, &row.smallIcon}) {
-    line += ',';
-    line += *field;
-  }
+  std::string line = row.folder + ',' + subFolderCellText(row) + ',' + row.fileTypes + ',' +
+                     levelCellText(row) + ',';
+  line += row.scanned ? kScannedIcon : kNotScannedIcon;
   return line;
 }
 
@@ -38,22 +41,31 @@ void applyReportTypeLine(std::string_view line, Job& job) {
   if (line == "Option4") job.reportType = ReportType::FolderList;
 }
 
-// The icon number as its leading whole number reads ("3", "4" of "4x"), "0"
-// when the field starts with no number.
-std::string iconNumberText(std::string_view field) {
+// The icon number as its leading whole number reads ("3", "4" of "4x" or
+// "4.0"); 0 when the field starts with no number. Only 4 means anything: the
+// row is listed but not scanned.
+long iconNumber(std::string_view field) {
   field = trimmedBlanks(field);
-  bool negative = false;
-  if (!field.empty() && (field.front() == '-' || field.front() == '+')) {
-    negative = field.front() == '-';
-    field.remove_prefix(1);
+  if (!field.empty() && field.front() == '+') field.remove_prefix(1);
+  long number = 0;
+  std::from_chars(field.data(), field.data() + field.size(), number);
+  return number;
+}
+
+// The level cell: "All Levels" and the empty text have no limit, a whole number
+// (blanks and a "+" allowed) is the limit; anything else is kept as it was so
+// the scan can name the row and a save writes it back unchanged.
+void applyLevelCell(std::string_view cell, ScanLocation& row) {
+  if (cell.empty() || cell == kAllLevelsText) return;
+  std::string_view digits = trimmedBlanks(cell);
+  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+  int16_t value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+    row.unreadableLevel = std::string(cell);
+    return;
   }
-  std::string digits;
-  for (const char c : field) {
-    if (c < '0' || c > '9') break;
-    if (!(digits.empty() && c == '0')) digits += c;
-  }
-  if (digits.empty()) return "0";
-  return negative ? "-" + digits : digits;
+  row.level = value;
 }
 
 // A row line holds five fields. The last four never hold ",", so they are
@@ -69,10 +81,10 @@ bool parseRowLine(std::string_view line, ScanLocation& row) {
   }
   fields[0] = rest;
   row.folder = std::string(fields[0]);
-  row.subFolder = std::string(fields[1]);
+  row.subFolders = fields[1] == kYesText;
   row.fileTypes = std::string(fields[2]);
-  row.level = std::string(fields[3]);
-  row.smallIcon = iconNumberText(fields[4]);
+  applyLevelCell(fields[3], row);
+  row.scanned = iconNumber(fields[4]) != 4;
   return true;
 }
 
@@ -101,6 +113,17 @@ void applyLine(size_t lineNumber, std::string_view line, Job& job) {
 }
 
 }  // namespace
+
+std::string subFolderCellText(const ScanLocation& row) {
+  return row.subFolders ? std::string(kYesText) : "No";
+}
+
+std::string levelCellText(const ScanLocation& row) {
+  if (!row.unreadableLevel.empty()) return row.unreadableLevel;
+  if (!row.subFolders) return {};
+  return row.level == ScanLocation::kAllLevels ? std::string(kAllLevelsText)
+                                               : std::to_string(row.level);
+}
 
 std::string jobFileText(const Job& job) {
   std::string text;

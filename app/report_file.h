@@ -5,17 +5,18 @@
 
 #include <string>
 
-#include "report/report.h"
+#include "app/run_pipeline.h"
 
 namespace tallyfold {
 
 // applicationFolder() + "/tmpfile.dmp".
 std::string reportFilePath();
 
-// Runs the report into the report file, replacing it atomically (a failed
-// write leaves the previous report in place). False, with a message in error,
+// Runs the job into the report file. The file is replaced atomically by the
+// finished document, a cancelled run's included; a failed write or a stopped
+// run leaves the previous report in place. False, with a message in error,
 // when the file could not be written.
-bool writeReportFile(const ReportInput& input, CancelFlag& cancel, ScanStatus& status,
-                     ReportCounters& counters, std::string& error);
+bool runJobIntoReportFile(const RunSettings& run, RunControl& control, RunOutcome& outcome,
+                          std::string& error);
 
 }  // namespace tallyfold

@@ -113,7 +113,7 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
         error = "level '" + value + "' is not a whole number from 0 to 32767";
         return false;
       }
-      options.level = value;
+      options.level = std::atoi(value.c_str());
       return true;
     case kFilter:
       options.filter = value;
@@ -147,7 +147,10 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
 }  // namespace
 
 bool parseCliOptions(int argc, char** argv, CliOptions& options, std::string& error) {
-  optind = 1;
+  // 0, not 1: glibc then also drops the place inside a cluster of short
+  // options ("-xq") where an earlier parse stopped, which would point into
+  // that parse's arguments.
+  optind = 0;
   opterr = 0;
   int option;
   while ((option = getopt_long(argc, argv, ":j:r:s:o:0qh", kLongOptions, nullptr)) != -1) {

@@ -17,7 +17,7 @@ struct CliOptions {
   std::optional<std::string> fontName;
   std::optional<std::string> fontSize;
   bool noSubFolders = false;
-  std::optional<std::string> level;
+  std::optional<int> level;  // 0: all levels
   std::optional<std::string> filter;
   std::vector<std::pair<std::string, std::string>> settings;  // "Section.Key", value
   std::string output;

@@ -3,7 +3,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 
 #include "cli/cli_options.h"
@@ -25,19 +24,19 @@ namespace {
 
 constexpr const char* kProgram = "tallyfold-cli";
 
-CancelFlag gCancel{false};
-volatile std::sig_atomic_t gInterrupted = 0;
+// The run the signal handlers stop; set while a run goes on.
+std::atomic<RunControl*> gRunControl{nullptr};
 
-// Ctrl-C ends the walk early; the run then discards its output instead of
-// leaving a half-written file.
-extern "C" void onInterrupt(int) {
-  gInterrupted = 1;
-  gCancel.store(true);
+// SIGINT and SIGTERM stop the run: every loop of the walk, the sort, the
+// report and the long reads polls the flag, and the output that was not yet
+// in place is discarded instead of left half-written.
+extern "C" void onStopSignal(int) {
+  if (RunControl* control = gRunControl.load()) control->requestStop();
 }
 
-void installInterruptHandlers() {
+void installStopHandlers() {
   struct sigaction action {};
-  action.sa_handler = onInterrupt;
+  action.sa_handler = onStopSignal;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
@@ -59,9 +58,18 @@ bool applySettingOverrides(const CliOptions& options, ReportSettings& settings,
 
 void reportFailures(const ScanResult& scan) {
   for (const auto& failure : scan.failures) {
+    const std::string reason =
+        failure.problem.empty() ? std::strerror(failure.error) : failure.problem;
     std::fprintf(stderr, "%s: cannot read '%s': %s\n", kProgram, failure.path.c_str(),
-                 std::strerror(failure.error));
+                 reason.c_str());
   }
+}
+
+// Help and version texts go to standard output, whose failure (a full disk,
+// a closed pipe) is an output failure like any other.
+int printText(const std::string& text) {
+  const bool written = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+  return written ? kExitDone : kExitOutputFailed;
 }
 
 }  // namespace
@@ -70,53 +78,43 @@ int runCli(int argc, char** argv) {
   CliOptions options;
   std::string error;
   if (!parseCliOptions(argc, argv, options, error)) return usageError(error);
-  if (options.help) {
-    std::fputs(usageText().c_str(), stdout);
-    return kExitDone;
-  }
-  if (options.version) {
-    std::printf("%s %s\n", kProgram, TALLYFOLD_VERSION);
-    return kExitDone;
-  }
+  if (options.help) return printText(usageText());
+  if (options.version) return printText(std::string(kProgram) + " " + TALLYFOLD_VERSION + "\n");
 
-  Job job;
-  if (!assembleJob(options, job, error)) {
+  RunSettings run;
+  if (!assembleJob(options, run.job, error)) {
     std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
     return kExitUsage;
   }
-  ReportSettings settings = loadReportSettings(SettingsStore(std::string(kSettingsApplication)));
-  if (!applySettingOverrides(options, settings, error)) return usageError(error);
+  run.report = loadReportSettings(SettingsStore(std::string(kSettingsApplication)));
+  if (!applySettingOverrides(options, run.report, error)) return usageError(error);
+  run.exclusions = loadExclusionList(exclusionListPath());
 
-  ReportRun run{job, settings, options.output, OutputForm::PlainText};
+  OutputChoice output{options.output, OutputForm::PlainText};
   if (!options.output.empty() && !options.records) {
     auto form = outputFormFor(options.output);
     if (!form)
       return usageError("cannot tell the output form of '" + options.output +
                         "': name it .rtf, .txt, .htm or .html");
-    run.form = *form;
+    output.form = *form;
   }
 
-  ScanRequest request;
-  request.locations = job.locations;
-  request.exclusions = loadExclusionList(exclusionListPath());
-  request.folderRecords = job.reportType != ReportType::Details;
-
-  installInterruptHandlers();
-  TerminalProgress progress(!options.quiet);
-  ScanResult scan;
-  try {
-    scan = runScan(request, gCancel, progress);
-  } catch (const std::invalid_argument& bad) {
-    progress.clear();
-    return usageError(bad.what());
+  RunControl control;
+  gRunControl.store(&control);
+  installStopHandlers();
+  TerminalProgress progress(control, !options.quiet);
+  ScanResult scan = scanJob(run, control);
+  OutputResult result = OutputResult::Stopped;
+  if (!control.stopRequested()) {
+    result = options.records ? writeRecords(scan, options.nulTerminated, stdout)
+                                   ? OutputResult::Written
+                                   : OutputResult::Failed
+                             : writeReportOutput(scan, run, output, control, error);
   }
-
-  bool written = options.records ? writeRecords(scan, options.nulTerminated, stdout)
-                                 : writeReportOutput(scan, run, gCancel, progress, error);
-  progress.clear();
-  if (gInterrupted) return kExitInterrupted;
+  progress.stop();
+  if (result == OutputResult::Stopped) return kExitInterrupted;
   reportFailures(scan);
-  if (!written) {
+  if (result == OutputResult::Failed) {
     std::fprintf(stderr, "%s: %s\n", kProgram,
                  error.empty() ? "cannot write the output" : error.c_str());
     return kExitOutputFailed;

@@ -22,9 +22,8 @@ ScanLocation locationFor(const CliOptions& options, std::string folder) {
   ScanLocation row;
   row.folder = locationText(std::move(folder));
   if (options.noSubFolders) {
-    row.subFolder = "No";
-    row.level = "";
-  } else if (options.level && *options.level != "0") {
+    row.subFolders = false;
+  } else if (options.level) {
     row.level = *options.level;
   }
   if (options.filter) row.fileTypes = *options.filter;

@@ -32,49 +32,39 @@ std::string printableStatus(std::string_view text) {
 
 }  // namespace
 
-TerminalProgress::TerminalProgress(bool enabled)
-    : enabled_(enabled && isatty(STDERR_FILENO)), lastPrint_(std::chrono::steady_clock::now()) {}
+TerminalProgress::TerminalProgress(const RunControl& control, bool enabled) : control_(control) {
+  if (enabled && isatty(STDERR_FILENO)) poller_ = std::thread([this] { pollUntilStopped(); });
+}
 
 TerminalProgress::~TerminalProgress() {
-  clear();
+  stop();
 }
 
-void TerminalProgress::showStatus(std::string_view text) {
-  if (!enabled_) return;
-  {
-    std::lock_guard lock(mutex_);
-    status_ = printableStatus(text);
+void TerminalProgress::pollUntilStopped() {
+  std::unique_lock lock(mutex_);
+  while (!wake_.wait_for(lock, kInterval, [this] { return stopping_; })) print();
+  if (lineShown_) {
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
   }
-  printIfDue();
 }
 
-void TerminalProgress::showProgress(uint64_t entriesSeen, uint64_t foldersSeen) {
-  if (!enabled_) return;
-  entries_.store(entriesSeen, std::memory_order_relaxed);
-  folders_.store(foldersSeen, std::memory_order_relaxed);
-  printIfDue();
-}
-
-void TerminalProgress::printIfDue() {
-  auto now = std::chrono::steady_clock::now();
-  std::unique_lock lock(mutex_, std::try_to_lock);
-  if (!lock.owns_lock() || now - lastPrint_ < kInterval) return;
-  lastPrint_ = now;
+void TerminalProgress::print() {
   std::fprintf(stderr, "\r\033[K%s  %llu entries, %llu folders  %s", timer_.elapsedText().c_str(),
-               static_cast<unsigned long long>(entries_.load()),
-               static_cast<unsigned long long>(folders_.load()), status_.c_str());
+               static_cast<unsigned long long>(control_.entriesScanned()),
+               static_cast<unsigned long long>(control_.foldersScanned()),
+               printableStatus(control_.statusText()).c_str());
   std::fflush(stderr);
   lineShown_ = true;
 }
 
-void TerminalProgress::clear() {
-  if (!enabled_) return;
-  std::lock_guard lock(mutex_);
-  if (lineShown_) {
-    std::fputs("\r\033[K", stderr);
-    std::fflush(stderr);
-    lineShown_ = false;
+void TerminalProgress::stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
   }
+  wake_.notify_all();
+  if (poller_.joinable()) poller_.join();
 }
 
 }  // namespace tallyfold::cli

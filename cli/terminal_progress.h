@@ -1,39 +1,38 @@
 #pragma once
-// Progress on standard error while a scan, sort or report runs: one line,
-// rewritten in place at most once a second, only when standard error is a
-// terminal.
+// Progress on standard error while a run goes on: one line, rewritten in place
+// once a second from the run control, only when standard error is a terminal.
 
-#include <atomic>
-#include <chrono>
-#include <cstdint>
+#include <condition_variable>
 #include <mutex>
-#include <string>
-#include <string_view>
+#include <thread>
 
+#include "scan/run_control.h"
 #include "scan/scan_run.h"
 
 namespace tallyfold::cli {
 
-class TerminalProgress : public ScanStatus {
+class TerminalProgress {
  public:
-  explicit TerminalProgress(bool enabled);
-  ~TerminalProgress() override;
+  TerminalProgress(const RunControl& control, bool enabled);
+  ~TerminalProgress();
+  TerminalProgress(const TerminalProgress&) = delete;
+  TerminalProgress& operator=(const TerminalProgress&) = delete;
 
-  void showStatus(std::string_view text) override;
-  void showProgress(uint64_t entriesSeen, uint64_t foldersSeen) override;
-  // Clears the progress line before other output goes to standard error.
-  void clear();
+  // Stops the updates and clears the line before other output goes to
+  // standard error.
+  void stop();
 
  private:
-  void printIfDue();
+  void pollUntilStopped();
+  void print();
 
-  bool enabled_;
+  const RunControl& control_;
   ElapsedTimer timer_;
   std::mutex mutex_;
-  std::string status_;
-  std::atomic<uint64_t> entries_{0}, folders_{0};
-  std::chrono::steady_clock::time_point lastPrint_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
   bool lineShown_ = false;
+  std::thread poller_;
 };
 
 }  // namespace tallyfold::cli

@@ -22,7 +22,6 @@ constexpr size_t kOwnerCut = 15;
 constexpr size_t kOwnerWidth = 17;
 constexpr size_t kCrcWidth = 10;
 constexpr uint8_t kHiddenOrSystem = kHiddenAttribute | kSystemAttribute;
-constexpr uint64_t kStatusEveryFiles = 5;
 
 std::string twoDigits(int value) {
   char text[16];
@@ -72,24 +71,6 @@ void appendTagColumns(std::string& row, const std::string& fullPath,
   if (settings.year) row += tagColumn(tag.year, settings);
   if (settings.genre) row += tagColumn(tag.genreName, settings);
   if (settings.comment) row += tagColumn(tag.comment, settings);
-}
-
-std::string percentText(uint64_t done, uint64_t total, const LocaleFormat& locale) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.1f", 100.0 / static_cast<double>(total) * done);
-  std::string out = text;
-  size_t point = out.find('.');
-  if (point != std::string::npos) out.replace(point, 1, locale.decimalPoint);
-  return out;
-}
-
-void showRowProgress(DetailedListRun& run) {
-  uint64_t files = run.counters.files;
-  if (files % kStatusEveryFiles != 0) return;
-  uint64_t total = run.input.sortedRecords.size();
-  run.status.showStatus("Formatting list, please wait...(" + std::to_string(files) + "/" +
-                        std::to_string(total) + ") " + percentText(files, total, run.input.locale) +
-                        "%");
 }
 
 std::vector<uint32_t> sortedFileIndexes(const ReportInput& input, const RecordStore& store,
@@ -221,20 +202,21 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
   uint64_t filesInBlock = 0;
   uint64_t blockBytes = 0;
   for (const RecordRef& file : files) {
-    if (run.cancel.load()) break;
+    if (run.control.cancelRequested()) break;
     std::string row = detailedRowText(run.input, file);
     ++filesInBlock;
     blockBytes += run.input.store.file(file).size;
     ++run.counters.files;
     run.sink.writeLine(escapeListingText(row, settings) + " \\par");
-    showRowProgress(run);
+    run.control.setFormatted(run.counters.files);
   }
   writeBlockSummary(run, filesInBlock, blockBytes);
 }
 
-ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
-                                 ScanStatus& status) {
-  DetailedListRun run{input, sink, cancel, status, detailedLineWidth(input.settings), {}};
+ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control) {
+  DetailedListRun run{input, sink, control, detailedLineWidth(input.settings), {}};
+  control.startFormatting(FormattingCount::Files, input.sortedRecords.size(),
+                          input.locale.decimalPoint);
   sink.writeLine(
       buildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
 
@@ -242,7 +224,7 @@ ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, Can
   std::string_view previousFolder;
   std::vector<RecordRef> blockFiles;
   for (const RecordRef& record : input.sortedRecords) {
-    if (cancel.load()) break;
+    if (control.cancelRequested()) break;
     // This listing shows files only; folder records carry nothing for it.
     if (record.isFolderRecord()) continue;
     run.counters.totalSize += static_cast<double>(store.file(record).size);

@@ -18,14 +18,12 @@ int64_t detailedLineWidth(const ReportSettings& settings);
 struct DetailedListRun {
   const ReportInput& input;
   ReportSink& sink;
-  CancelFlag& cancel;
-  ScanStatus& status;
+  RunControl& control;
   int64_t lineWidth = 0;
   ReportCounters counters;
 };
 
-ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
-                                 ScanStatus& status);
+ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control);
 
 // Writes one folder's block. folder: the folder path without its trailing "/"
 // (but "/" itself); files: the folder's file records in row order.

@@ -8,19 +8,15 @@
 
 namespace tallyfold {
 
-namespace {
-
-constexpr uint64_t kStatusEveryRecords = 50;
-
-}  // namespace
-
-ReportCounters writeFolderList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
+ReportCounters writeFolderList(const ReportInput& input, ReportSink& sink, RunControl& control) {
   ReportCounters counters;
   sink.writeLine(
       buildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
   const std::vector<RecordRef>& records = input.sortedRecords;
+  control.startFormatting(FormattingCount::Records, records.size());
   std::string previousFolder;
   for (size_t i = 0; i < records.size(); ++i) {
+    if (control.cancelRequested()) break;
     std::string_view folder = folderWithoutSlash(input.store.folderPath(records[i]));
     if (i == 0 || folder != previousFolder) {
       // Each folder line is followed by an empty line in the document.
@@ -29,11 +25,7 @@ ReportCounters writeFolderList(const ReportInput& input, ReportSink& sink, ScanS
       previousFolder = folder;
       ++counters.folders;
     }
-    uint64_t done = i + 1;
-    if (done % kStatusEveryRecords == 0) {
-      status.showStatus("Formating list. please wait... " + std::to_string(done) + " / " +
-                        std::to_string(records.size()));
-    }
+    control.setFormatted(i + 1);
   }
   if (input.settings.includeFullSum) writeFolderListSummary(sink, counters.folders);
   sink.writeLine(kTreeClosingLine);

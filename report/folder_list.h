@@ -6,6 +6,7 @@
 
 namespace tallyfold {
 
-ReportCounters writeFolderList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
+// Stops early when the run is cancelled, and still closes the document.
+ReportCounters writeFolderList(const ReportInput& input, ReportSink& sink, RunControl& control);
 
 }  // namespace tallyfold

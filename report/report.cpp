@@ -6,19 +6,18 @@
 
 namespace tallyfold {
 
-ReportCounters writeReport(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
-                           ScanStatus& status) {
-  switch (input.options.kind) {
-    case ReportKind::Details:
-      return writeDetailedList(input, sink, cancel, status);
-    case ReportKind::Tree:
-      return writeTreeList(input, sink, status);
-    case ReportKind::TreeWithSize:
-      return writeTreeSizeList(input, sink, status);
-    case ReportKind::FolderList:
-      return writeFolderList(input, sink, status);
+ReportCounters writeReport(const ReportInput& input, ReportSink& sink, RunControl& control) {
+  switch (input.options.type) {
+    case ReportType::Details:
+      return writeDetailedList(input, sink, control);
+    case ReportType::Tree:
+      return writeTreeList(input, sink, control);
+    case ReportType::TreeWithSize:
+      return writeTreeSizeList(input, sink, control);
+    case ReportType::FolderList:
+      return writeFolderList(input, sink, control);
   }
-  return writeDetailedList(input, sink, cancel, status);
+  return writeDetailedList(input, sink, control);
 }
 
 }  // namespace tallyfold

@@ -1,7 +1,6 @@
 #pragma once
 // The four report generators. Each writes the listing as a small RTF document,
-// one line per call of the sink, and returns its counters. The window writes
-// to the report file tmpfile.dmp; the command-line program to its own output.
+// one line per call of the sink, and returns its counters.
 
 #include <cstdint>
 #include <string>
@@ -11,11 +10,16 @@
 #include "platform/locale_format.h"
 #include "report/report_settings.h"
 #include "scan/records.h"
-#include "scan/scan_run.h"
+#include "scan/run_control.h"
 
 namespace tallyfold {
 
 class Collation;
+
+// A new job's listing font and sort field.
+inline constexpr const char* kDefaultFontName = "courier new";
+inline constexpr const char* kDefaultFontSize = "10";
+inline constexpr const char* kDefaultSort = "Name";
 
 // Receives the document line by line (the sink adds the CR LF).
 class ReportSink {
@@ -24,16 +28,17 @@ class ReportSink {
   virtual void writeLine(std::string_view line) = 0;
 };
 
-enum class ReportKind { Details, Tree, TreeWithSize, FolderList };
+// The four report types; the numbers are the ones job files keep ("Option1").
+enum class ReportType { Details = 1, Tree = 2, TreeWithSize = 3, FolderList = 4 };
 
 // The job's part in a report: font, colour, sort choice and the locations
 // (whose folder texts decide each folder's depth in the trees).
 struct ReportOptions {
-  ReportKind kind = ReportKind::Details;
-  std::string fontName = "courier new";
-  std::string fontSize = "10";
+  ReportType type = ReportType::Details;
+  std::string fontName = kDefaultFontName;
+  std::string fontSize = kDefaultFontSize;
   uint32_t colour = 0;  // red in the low byte, then green, then blue
-  std::string sort = "Name";
+  std::string sort = kDefaultSort;
   bool ascending = true;
   std::vector<std::string> locationFolders;  // every row's folder, in list order
 };
@@ -54,9 +59,8 @@ struct ReportInput {
   const Collation& collation;
 };
 
-// Runs the generator of options.kind. The detailed list stops early when cancel
-// is set (and still closes the document); status texts go to status.
-ReportCounters writeReport(const ReportInput& input, ReportSink& sink, CancelFlag& cancel,
-                           ScanStatus& status);
+// Runs the generator of options.type. Every generator stops early when the run
+// is cancelled and still closes the document; its progress goes to control.
+ReportCounters writeReport(const ReportInput& input, ReportSink& sink, RunControl& control);
 
 }  // namespace tallyfold

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "scan/records.h"
+#include "scan/run_control.h"
 
 namespace tallyfold {
 
@@ -20,18 +21,14 @@ class Collation;
 template <class T, class Before>
 void sortRange(std::vector<T>& a, Before before);
 
-// Strings: ascending or descending, by character code (ordinal) or by the
-// collation.
-void sortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
-                     const Collation& collation);
-
 // The whole-list order of the scan's records, ascending: folder fields compare
 // component by component (collation first, then the exact bytes, so distinct
 // folders never compare equal), then the rest of the record "name|size" by the
 // collation. A folder's records and its sub-tree stay together, and a folder
-// comes before its sub-folders.
+// comes before its sub-folders. A cancel hands the records back in the order
+// they came.
 std::vector<RecordRef> sortRecords(const RecordStore& store, std::vector<RecordRef> records,
-                                   const Collation& collation);
+                                   const Collation& collation, const CancelFlag* cancel = nullptr);
 
 // The order of one folder's files in the detailed list, by the sort choice
 // "Name", "Size" or "Date" (last-modified day, local time) and direction.

@@ -11,7 +11,6 @@ namespace tallyfold {
 
 namespace {
 
-constexpr uint64_t kStatusEveryRecords = 50;
 constexpr size_t kSizeWidth = 12;
 
 // A folder text for depth counting: no trailing "/", and the root as the
@@ -78,7 +77,7 @@ void writeFileLine(TreeRun& run, RecordRef record, const std::string& filePrefix
   run.sink.writeLine(escapeListingText(line, input.settings) + lineEnd(run));
 }
 
-ReportCounters writeTree(const ReportInput& input, ReportSink& sink, ScanStatus& status,
+ReportCounters writeTree(const ReportInput& input, ReportSink& sink, RunControl& control,
                          bool withSize) {
   size_t columnSize = static_cast<size_t>(input.settings.columnSize());
   TreeRun run{input, sink, withSize, columnSize + 14, columnSize + 11, {}};
@@ -86,9 +85,11 @@ ReportCounters writeTree(const ReportInput& input, ReportSink& sink, ScanStatus&
       buildRtfHeader(input.options.fontName, input.options.fontSize, input.options.colour));
 
   const std::vector<RecordRef>& records = input.sortedRecords;
+  control.startFormatting(FormattingCount::Records, records.size());
   std::string previousFolder;
   std::string filePrefix;
   for (size_t i = 0; i < records.size(); ++i) {
+    if (control.cancelRequested()) break;
     RecordRef record = records[i];
     std::string_view folder = folderWithoutSlash(input.store.folderPath(record));
     if (i == 0 || folder != previousFolder) {
@@ -100,11 +101,7 @@ ReportCounters writeTree(const ReportInput& input, ReportSink& sink, ScanStatus&
     // A file whose name sorts before its folder's record is still a file
     // line of that folder; the folder record itself never is.
     if (!record.isFolderRecord()) writeFileLine(run, record, filePrefix);
-    uint64_t done = i + 1;
-    if (done % kStatusEveryRecords == 0) {
-      status.showStatus("Formating list. please wait... " + std::to_string(done) + " / " +
-                        std::to_string(records.size()));
-    }
+    control.setFormatted(i + 1);
   }
 
   if (input.settings.includeFullSum) writeTreeSummary(sink, run.counters, input.locale);
@@ -140,12 +137,12 @@ int64_t treeDepth(std::string_view folder, const std::vector<std::string>& locat
   return countPathSeparators(path) - countPathSeparators(location) + 1;
 }
 
-ReportCounters writeTreeList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
-  return writeTree(input, sink, status, false);
+ReportCounters writeTreeList(const ReportInput& input, ReportSink& sink, RunControl& control) {
+  return writeTree(input, sink, control, false);
 }
 
-ReportCounters writeTreeSizeList(const ReportInput& input, ReportSink& sink, ScanStatus& status) {
-  return writeTree(input, sink, status, true);
+ReportCounters writeTreeSizeList(const ReportInput& input, ReportSink& sink, RunControl& control) {
+  return writeTree(input, sink, control, true);
 }
 
 }  // namespace tallyfold

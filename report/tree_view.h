@@ -12,8 +12,9 @@
 
 namespace tallyfold {
 
-ReportCounters writeTreeList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
-ReportCounters writeTreeSizeList(const ReportInput& input, ReportSink& sink, ScanStatus& status);
+// Both stop early when the run is cancelled, and still close the document.
+ReportCounters writeTreeList(const ReportInput& input, ReportSink& sink, RunControl& control);
+ReportCounters writeTreeSizeList(const ReportInput& input, ReportSink& sink, RunControl& control);
 
 // The number of "/" in a text.
 int64_t countPathSeparators(std::string_view text);

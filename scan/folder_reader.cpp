@@ -65,7 +65,7 @@ void FolderReader::walkFolder(ReaderThread& thread) {
     return;
   }
   if (int error = openFolder(thread); error != 0) {
-    thread.failures.push_back(ReadFailure{thread.path, error});
+    thread.failures.push_back(ReadFailure{thread.path, error, {}});
     return;
   }
   thread.identity = FolderIdentity{};
@@ -76,7 +76,7 @@ void FolderReader::walkFolder(ReaderThread& thread) {
   if (std::find(thread.above.begin(), thread.above.end(), thread.identity) == thread.above.end()) {
     readEntries(thread);
     if (int error = thread.reader.readError(); error != 0) {
-      thread.failures.push_back(ReadFailure{thread.path, error});
+      thread.failures.push_back(ReadFailure{thread.path, error, {}});
     }
   }
   reportEntries(thread, {}, 1);
@@ -98,7 +98,7 @@ void FolderReader::readEntries(ReaderThread& thread) {
     bool asFile = !filesExcluded && admitsFile(name);
     if (!asFile && (entry.kind == EntryKind::File || !location_.includeSubFolders)) continue;
     if (int error = thread.reader.examine(entry, facts); error != 0) {
-      thread.failures.push_back(ReadFailure{thread.path + std::string(name), error});
+      thread.failures.push_back(ReadFailure{thread.path + std::string(name), error, {}});
       continue;
     }
     if (facts.isDirectory) {
@@ -154,7 +154,7 @@ void FolderReader::reportEntries(ReaderThread& thread, std::string_view folderSh
   uint64_t after = before + entries;
   context_.addProgress(entries, foldersRead);
   if (!folderShown.empty() && (before == 0 || before / kStatusPace != after / kStatusPace)) {
-    context_.showStatus("Scanning... " + std::string(folderShown));
+    context_.showFolder(folderShown);
   }
 }
 

@@ -1,17 +1,21 @@
 #pragma once
-// One row of the job's scan-location list, exactly as the list and the job
-// file hold it: five texts.
+// One row of the job's scan-location list. The texts the list and the job
+// file show for these fields are made and read in the job file code alone.
 
 #include <string>
 
 namespace tallyfold {
 
 struct ScanLocation {
-  std::string folder;                // the folder to scan, as the user gave it
-  std::string subFolder = "Yes";     // "Yes" walks sub-folders; any other text does not
-  std::string fileTypes = "*.*";     // "*.*" or entries such as .mp3;.jpg
-  std::string level = "All Levels";  // "All Levels", "" or a whole number
-  std::string smallIcon = "3";       // "4" marks a row that is listed but not scanned
+  static constexpr int kAllLevels = 0;
+
+  std::string folder;             // the folder to scan, as the user gave it
+  bool subFolders = true;         // walk the sub-folders
+  std::string fileTypes = "*.*";  // "*.*" or entries such as .mp3;.jpg
+  int level = kAllLevels;         // how deep the walk goes; 0 has no limit
+  bool scanned = true;            // false: listed but not scanned
+  std::string unreadableLevel;    // a job file's level text that is no whole
+                                  // number, kept as it was; the scan names the row
 };
 
 }  // namespace tallyfold

@@ -1,9 +1,7 @@
 #include "scan/scan_run.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
-#include <stdexcept>
 
 #include "scan/walker.h"
 
@@ -11,32 +9,11 @@ namespace tallyfold {
 
 namespace {
 
-constexpr std::string_view kAllLevels = "All Levels";
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-// The small-icon cell read as a number, the way the list keeps it: leading
-// digits count ("4" and "4.0" both mean 4); a text without a number is 0.
-bool isNotScanned(const ScanLocation& row) {
-  std::string_view text = trimmed(row.smallIcon);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return value == 4;
-}
-
 CurrentLocation currentLocationOf(const ScanLocation& row) {
   CurrentLocation location;
-  location.includeSubFolders = row.subFolder == "Yes";
+  location.includeSubFolders = row.subFolders;
   location.filter = row.fileTypes;
-  if (!parseLevel(row.level, location.level)) {
-    throw std::invalid_argument("Level \"" + row.level + "\" of " + row.folder +
-                                " is not a whole number");
-  }
+  location.level = row.level;
   return location;
 }
 
@@ -48,40 +25,28 @@ std::string twoDigits(int64_t value) {
 
 }  // namespace
 
-bool parseLevel(std::string_view text, int& level) {
-  if (text.empty() || text == kAllLevels) {
-    level = 0;
-    return true;
-  }
-  std::string_view digits = trimmed(text);
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  int16_t value = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty()) return false;
-  level = value;
-  return true;
-}
-
-ScanResult runScan(const ScanRequest& request, CancelFlag& cancel, ScanStatus& status) {
-  // Every level is checked before the first folder is read, so a bad row
-  // leaves nothing half done.
-  std::vector<std::pair<const ScanLocation*, CurrentLocation>> walks;
-  for (const ScanLocation& row : request.locations) {
-    if (!isNotScanned(row)) walks.emplace_back(&row, currentLocationOf(row));
-  }
+ScanResult runScan(const ScanRequest& request, RunControl& control) {
+  control.enterPhase(RunPhase::Scanning);
   ScanResult result;
-  WalkContext context(request.exclusions, request.locations, request.folderRecords, cancel, status);
-  for (const auto& [row, location] : walks) {
+  WalkContext context(request.exclusions, request.locations, request.folderRecords, control);
+  for (const ScanLocation& row : request.locations) {
+    if (!row.scanned) continue;
     // A row without a folder (possible in a hand-made job file) names
     // nothing; walking "/" in its place would list the whole machine.
-    if (row->folder.empty()) {
-      result.failures.push_back(ReadFailure{"", ENOENT});
+    if (row.folder.empty()) {
+      result.failures.push_back(ReadFailure{"", ENOENT, {}});
       result.totals.emplace_back();
       continue;
     }
-    result.totals.push_back(walkLocation(row->folder, location, context, result));
+    if (!row.unreadableLevel.empty()) {
+      result.failures.push_back(ReadFailure{
+          row.folder, EINVAL, "its level \"" + row.unreadableLevel + "\" is not a whole number"});
+      result.totals.emplace_back();
+      continue;
+    }
+    result.totals.push_back(walkLocation(row.folder, currentLocationOf(row), context, result));
   }
-  result.cancelled = cancel.load();
+  result.cancelled = control.cancelRequested();
   return result;
 }
 

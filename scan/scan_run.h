@@ -3,7 +3,6 @@
 // collects the records. The window and the command-line program each give it a
 // status sink; sorting and the report come after it.
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -12,26 +11,10 @@
 
 #include "scan/exclusions.h"
 #include "scan/records.h"
+#include "scan/run_control.h"
 #include "scan/scan_location.h"
 
 namespace tallyfold {
-
-// Set by the Cancel command (or an aborted error report) from any thread;
-// polled by the walk and the detailed-list report.
-using CancelFlag = std::atomic<bool>;
-
-// Where a run's status texts and progress go.
-class ScanStatus {
- public:
-  virtual ~ScanStatus() = default;
-  // The status bar's message text ("Scanning... /path/", "Ready" ...).
-  virtual void showStatus(std::string_view text) = 0;
-  // Counts so far; called often, a sink shows them at its own pace.
-  virtual void showProgress(uint64_t entriesSeen, uint64_t foldersSeen) {
-    (void)entriesSeen;
-    (void)foldersSeen;
-  }
-};
 
 // What the walk of one location found.
 struct ScanTotals {
@@ -40,10 +23,12 @@ struct ScanTotals {
   uint64_t folders = 0;  // sub-folders walked; the location itself not counted
 };
 
-// A folder or file that could not be read, with the system's reason.
+// A folder or file that could not be read, with the system's reason, or a
+// scan location that could not be walked as it stands (its reason in words).
 struct ReadFailure {
   std::string path;
-  int error = 0;  // errno
+  int error = 0;        // errno
+  std::string problem;  // when not empty, said instead of the errno's text
 };
 
 struct ScanResult {
@@ -55,18 +40,15 @@ struct ScanResult {
 };
 
 struct ScanRequest {
-  std::vector<ScanLocation> locations;  // all rows; rows marked "4" are skipped
+  std::vector<ScanLocation> locations;  // all rows; rows not to be scanned are skipped
   ExclusionLists exclusions;
   bool folderRecords = false;  // every report type but the detailed list
+  bool followLinks = false;    // enter links to folders (each real folder once)
 };
 
-// The level cell as a depth limit: 0 for "All Levels" or empty, else the whole
-// number. False when the text is none of these.
-bool parseLevel(std::string_view text, int& level);
-
-// Walks every scanned row in list order. Throws std::invalid_argument, before
-// walking anything, when a scanned row's level is not a whole number.
-ScanResult runScan(const ScanRequest& request, CancelFlag& cancel, ScanStatus& status);
+// Walks every scanned row in list order. A row whose level could not be read
+// from its job file is not walked and is named among the failures.
+ScanResult runScan(const ScanRequest& request, RunControl& control);
 
 // "00:00:07", "00:02:05", "1:2:05", "10:0:00".
 std::string formatSeconds(int64_t seconds);

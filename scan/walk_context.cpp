@@ -6,7 +6,7 @@
 namespace tallyfold {
 
 WalkContext::WalkContext(const ExclusionLists& exclusions, const std::vector<ScanLocation>& rows,
-                         bool folderRecords, CancelFlag& cancel, ScanStatus& status)
+                         bool folderRecords, RunControl& control)
     : exclusions_(exclusions),
       anyFolders_(!exclusions.folders.empty()),
       anyFileNames_(!exclusions.fileNames.empty()),
@@ -17,8 +17,7 @@ WalkContext::WalkContext(const ExclusionLists& exclusions, const std::vector<Sca
         return folders;
       }()),
       folderRecords_(folderRecords),
-      cancel_(cancel),
-      status_(status) {}
+      control_(control) {}
 
 bool WalkContext::isFolderExcluded(std::string_view folderPath) const {
   return anyFolders_ && exclusions_.isFolderExcluded(folderPath);
@@ -30,18 +29,6 @@ bool WalkContext::isFileNameExcluded(std::string_view name) const {
 
 bool WalkContext::isExtensionExcluded(std::string_view name) const {
   return anyExtensions_ && exclusions_.isExtensionExcluded(name);
-}
-
-void WalkContext::showStatus(std::string_view text) {
-  std::lock_guard lock(statusMutex_);
-  status_.showStatus(text);
-}
-
-void WalkContext::addProgress(uint64_t entries, uint64_t folders) {
-  std::lock_guard lock(statusMutex_);
-  entriesSeen_ += entries;
-  foldersSeen_ += folders;
-  status_.showProgress(entriesSeen_, foldersSeen_);
 }
 
 unsigned WalkContext::threads() const {

@@ -1,11 +1,10 @@
 #pragma once
 // What every location of a scan run shares while it is walked: the exclusion
-// snapshot, the depth rules of the whole scan-location list, the cancel flag
-// and the status sink.
+// snapshot, the depth rules of the whole scan-location list and the run
+// control that carries the cancel flag and the progress.
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +19,10 @@ namespace tallyfold {
 class WalkContext {
  public:
   WalkContext(const ExclusionLists& exclusions, const std::vector<ScanLocation>& rows,
-              bool folderRecords, CancelFlag& cancel, ScanStatus& status);
+              bool folderRecords, RunControl& control);
 
   bool folderRecords() const { return folderRecords_; }
-  bool cancelled() const { return cancel_.load(std::memory_order_relaxed); }
+  bool cancelled() const { return control_.cancelRequested(); }
   const FolderDepthRules& depthRules() const { return depthRules_; }
 
   // The exclusion tests; lists that are empty cost nothing.
@@ -32,9 +31,9 @@ class WalkContext {
   bool isExtensionExcluded(std::string_view name) const;
   bool skipExcludedFolderTrees() const { return exclusions_.skipExcludedFolderTrees(); }
 
-  // Status texts and progress, from any of the walk's threads (one at a time).
-  void showStatus(std::string_view text);
-  void addProgress(uint64_t entries, uint64_t folders);
+  // Progress, from any of the walk's threads.
+  void showFolder(std::string_view folder) { control_.showFolder(folder); }
+  void addProgress(uint64_t entries, uint64_t folders) { control_.addScanned(entries, folders); }
   // How many threads read folders; 0 (the default) means one per core.
   void setThreads(unsigned threads) { threads_ = threads; }
   unsigned threads() const;
@@ -44,11 +43,7 @@ class WalkContext {
   bool anyFolders_, anyFileNames_, anyExtensions_;
   FolderDepthRules depthRules_;
   bool folderRecords_;
-  CancelFlag& cancel_;
-  ScanStatus& status_;
-  std::mutex statusMutex_;
-  uint64_t entriesSeen_ = 0;
-  uint64_t foldersSeen_ = 0;
+  RunControl& control_;
   unsigned threads_ = 0;
 };
 

@@ -9,9 +9,15 @@ namespace {
 using test::readFile;
 using test::TempDir;
 
-ScanLocation row(std::string folder, std::string sub, std::string types, std::string level,
-                 std::string icon = "3") {
-  return {std::move(folder), std::move(sub), std::move(types), std::move(level), std::move(icon)};
+ScanLocation row(std::string folder, bool subFolders, std::string types, int level,
+                 bool scanned = true) {
+  ScanLocation location;
+  location.folder = std::move(folder);
+  location.subFolders = subFolders;
+  location.fileTypes = std::move(types);
+  location.level = level;
+  location.scanned = scanned;
+  return location;
 }
 
 Job threeRowJob() {
@@ -21,9 +27,8 @@ Job threeRowJob() {
   job.ascending = false;
   job.fontName = "DejaVu Sans Mono";
   job.fontSize = "12";
-  job.locations = {row("/home/ann/Music", "Yes", ".mp3;.wma", "2"),
-                   row("/srv/data", "No", "*.*", ""),
-                   row("/home/ann/Photos", "Yes", ".jpg", "All Levels", "4")};
+  job.locations = {row("/home/ann/Music", true, ".mp3;.wma", 2), row("/srv/data", false, "*.*", 0),
+                   row("/home/ann/Photos", true, ".jpg", 0, false)};
   return job;
 }
 
@@ -32,7 +37,8 @@ Job threeRowJob() {
 std::string rowsText(const std::vector<ScanLocation>& rows) {
   std::string text;
   for (const ScanLocation& r : rows) {
-    text += r.folder + "|" + r.subFolder + "|" + r.fileTypes + "|" + r.level + "|" + r.smallIcon +
+    text += r.folder + "|" + (r.subFolders ? "sub" : "flat") + "|" + r.fileTypes + "|" +
+            std::to_string(r.level) + r.unreadableLevel + "|" + (r.scanned ? "scan" : "skip") +
             "|\n";
   }
   return text;
@@ -54,7 +60,7 @@ TEST(JobFile, SaveThenLoadGivesTheSameJob) {
     ASSERT_TRUE(saveJob(path, saved));  // the second save replaces the file
     EXPECT_EQ(readFile(path), jobFileText(saved));
     Job loaded;
-    loaded.locations = {row("/old", "Yes", "*.*", "All Levels")};
+    loaded.locations = {row("/old", true, "*.*", 0)};
     ASSERT_TRUE(loadJob(path, loaded));
     EXPECT_EQ(jobFileText(loaded), jobFileText(saved));
   }
@@ -64,8 +70,7 @@ TEST(JobFile, FolderWithCommasComesBackWhole) {
   TempDir dir;
   const std::string path = dir / "commas.dif";
   Job saved;
-  saved.locations = {row("/home/ann/Smith, John,Jr", "Yes", "*.*", "All Levels"),
-                     row(",", "No", ".txt", "")};
+  saved.locations = {row("/home/ann/Smith, John,Jr", true, "*.*", 0), row(",", false, ".txt", 0)};
   ASSERT_TRUE(saveJob(path, saved));
   Job loaded;
   ASSERT_TRUE(loadJob(path, loaded));
@@ -102,14 +107,30 @@ TEST(JobFile, RowLines) {
                                     "/odd,Maybe, .txt , 3 ,04x\r\n"
                                     "/none,No,*.*,,\r\n"
                                     "/text,No,*.*,,icon\r\n"
-                                    "/last,No,*.*,,7"),
+                                    "/last,No,*.*,,7\r\n"
+                                    "/deep,Yes,*.*,+32767, 4.0\r\n"
+                                    "/empty,Yes,*.*,,3\r\n"
+                                    "/bad,Yes,*.*,all levels,3\r\n"
+                                    "/wide,Yes,*.*,32768,3"),
                       job));
-  EXPECT_EQ(
-      rowsText(job.locations),
-      rowsText({row("/music", "Yes", "*.*", "All Levels", "3"),
-                row("/skip", "Yes", "*.*", "All Levels", "4"),
-                row("/odd", "Maybe", " .txt ", " 3 ", "4"), row("/none", "No", "*.*", "", "0"),
-                row("/text", "No", "*.*", "", "0"), row("/last", "No", "*.*", "", "7")}));
+  // Only "Yes" walks sub-folders; only an icon number of 4 skips the row; a
+  // level that is no whole number is kept for the scan to name.
+  ScanLocation bad = row("/bad", true, "*.*", 0), wide = row("/wide", true, "*.*", 0);
+  bad.unreadableLevel = "all levels";
+  wide.unreadableLevel = "32768";
+  EXPECT_EQ(rowsText(job.locations),
+            rowsText({row("/music", true, "*.*", 0), row("/skip", true, "*.*", 0, false),
+                      row("/odd", false, " .txt ", 3, false), row("/none", false, "*.*", 0),
+                      row("/text", false, "*.*", 0), row("/last", false, "*.*", 0),
+                      row("/deep", true, "*.*", 32767, false), row("/empty", true, "*.*", 0), bad,
+                      wide}));
+  // The cells as the list shows them and a save writes them.
+  const std::pair<size_t, std::string_view> cells[] = {
+      {0, "Yes All Levels"}, {2, "No "}, {6, "Yes 32767"}, {8, "Yes all levels"}};
+  for (const auto& [index, text] : cells) {
+    const ScanLocation& location = job.locations[index];
+    EXPECT_EQ(subFolderCellText(location) + " " + levelCellText(location), text);
+  }
 }
 
 TEST(JobFile, UnreadableAndUnwritableFiles) {

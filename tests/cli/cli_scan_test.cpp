@@ -119,12 +119,16 @@ TEST_F(CliTest, BadUsageExitsTwoAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-TEST_F(CliTest, LevelTextFromJobThatIsNoNumberIsBadUsage) {
-  std::string job = home.writeFile(
-      "job.dif", "Option1\r\nName\r\nAsc\r\nx\r\n10\r\n" + tree.path() + ",Yes,*.*,two,3\r\n");
+TEST_F(CliTest, LevelTextFromJobThatIsNoNumberNamesTheRowAndTheOthersAreListed) {
+  tree.writeFile("listed/a.txt", "a");
+  std::string job =
+      home.writeFile("job.dif", "Option1\r\nName\r\nAsc\r\nx\r\n10\r\n" + tree.path() +
+                                    ",Yes,*.*,two,3\r\n" + tree.path() + "/listed,Yes,*.*,,3\r\n");
   auto result = run({"--records", "-j", job});
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.err.find("two"), std::string::npos) << result.err;
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("level \"two\" is not a whole number"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.out.find("a.txt"), std::string::npos);
 }
 
 TEST_F(CliTest, UnreadableFolderIsNamedAndExitsOne) {

@@ -5,7 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+#include <utility>
+
 #include "listing_fixture.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace tallyfold {
@@ -298,17 +302,17 @@ TEST_F(DetailedListTest, NoRecordsGiveOneBlockForTheEmptyFolder) {
 
   // A cancel before the first record leaves the same document.
   makeDataTree();
-  report.cancel = true;
+  report.control.requestCancel();
   EXPECT_EQ(report.run(), emptyList);
 }
 
-// Sets the cancel flag at the first progress text, as the Cancel command
-// would while rows are written.
-struct CancelOnStatus : test::StatusLog {
-  CancelFlag* cancel = nullptr;
-  void showStatus(std::string_view text) override {
-    StatusLog::showStatus(text);
-    *cancel = true;
+// Cancels the run once the fifth row is written, as the Cancel command would
+// while rows are written.
+struct CancellingSink : test::LinesSink {
+  RunControl* control = nullptr;
+  void writeLine(std::string_view line) override {
+    LinesSink::writeLine(line);
+    if (line == "a5   \\par") control->requestCancel();
   }
 };
 
@@ -323,20 +327,20 @@ TEST_F(DetailedListTest, CancelDuringRowsEndsTheBlockAndStillClosesTheDocument) 
   test::addRealFolder(report.store, report.records, dir / "B/", {"b1"}, false);
   ReportSettings& s = namesOnly("4");
   s.includeFolderSum = s.includeFullSum = 1;
-  CancelOnStatus status;
-  status.cancel = &report.cancel;
+  CancellingSink sink;
+  sink.control = &report.control;
   ReportInput input{report.store,   report.records, report.settings,
                     report.options, report.locale,  report.collation};
-  ReportCounters counters = writeReport(input, report.sink, report.cancel, status);
+  ReportCounters counters = writeReport(input, sink, report.control);
 
-  EXPECT_EQ(report.sink.lines,
+  EXPECT_EQ(sink.lines,
             (Lines{kDefaultHeader, "\\b\\par A \\par\\b0", " \\par", "a1   \\par", "a2   \\par",
                    "a3   \\par", "a4   \\par", "a5   \\par", "\\par 5 file(s) found \\par ",
                    "Total file size 15 bytes \\par ", "\\b\\par B \\par\\b0", " \\par",
                    "\\par 0 file(s) found \\par ", "Total file size 0 bytes \\par ",
                    "\\par\\b Total Summary: \\b0", "\\par 5 file(s) found in 2 folder(s) \\par",
                    "Total file size 128 bytes \\par", " \\par \\par \\par }"}));
-  EXPECT_EQ(status.texts, (Lines{"Formatting list, please wait...(5/8) 62.5%"}));
+  EXPECT_EQ(report.control.statusText(), "Formatting list, please wait...(5/8) 62.5%");
   EXPECT_EQ(counters.files, 5u);
   EXPECT_EQ(counters.folders, 2u);
 }
@@ -360,6 +364,40 @@ TEST_F(DetailedListTest, OneFolderFromTwoLocationsIsOneSortedBlock) {
                    "c   \\par", "d   \\par", " \\par", " \\par \\par \\par }"}));
   EXPECT_EQ(report.counters.folders, 1u);
   EXPECT_EQ(report.counters.files, 4u);
+}
+
+TEST_F(DetailedListTest, DatesOfAnyYearShowWhole) {
+  // tmpfs keeps 64-bit seconds, so its files can carry any of these times.
+  test::EnvironmentValue shm("TMPDIR", "/dev/shm");
+  std::optional<TempDir> far;
+  try {
+    far.emplace();
+  } catch (const std::exception&) {
+    GTEST_SKIP() << "no /dev/shm here";
+  }
+  const std::pair<const char*, int64_t> files[] = {
+      {"new", 67768036191676799},  // past year INT_MAX: the last day of INT_MAX
+      {"mid", 9404918467200},      // 2 January 300000
+      {"old", k20231231},
+  };
+  for (const auto& [name, seconds] : files) {
+    TempDir::setMtime(far->writeFile(std::string("t/") + name), seconds);
+  }
+  test::addRealFolder(report.store, report.records, *far / "t/", {"new", "mid", "old"}, false);
+  ReportSettings& s = namesOnly("3");
+  s.date = 1;
+  for (const char* sort : {"Date", "Name"}) {
+    report.options.sort = sort;
+    const Lines rows = report.options.sort == "Date"
+                           ? Lines{"old  31/12/2023 \\par", "mid  02/01/300000 \\par",
+                                   "new  31/12/2147483647 \\par"}
+                           : Lines{"mid  02/01/300000 \\par", "new  31/12/2147483647 \\par",
+                                   "old  31/12/2023 \\par"};
+    Lines expected{kDefaultHeader, "\\b\\par t \\par\\b0", " \\par"};
+    expected.insert(expected.end(), rows.begin(), rows.end());
+    expected.insert(expected.end(), {" \\par", " \\par \\par \\par }"});
+    EXPECT_EQ(report.run(), expected) << sort;
+  }
 }
 
 }  // namespace

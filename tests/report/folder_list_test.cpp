@@ -14,7 +14,7 @@ using Lines = std::vector<std::string>;
 
 class FolderListTest : public ::testing::Test {
  protected:
-  void SetUp() override { report.options.kind = ReportKind::FolderList; }
+  void SetUp() override { report.options.type = ReportType::FolderList; }
 
   uint32_t folder(const std::string& relative, const std::vector<std::string>& names = {}) {
     for (const std::string& name : names) dir.writeFile(relative + "/" + name, "x");
@@ -68,8 +68,7 @@ TEST_F(FolderListTest, RootFolderKeepsItsSlashAndProgressEveryFiftyRecords) {
   }
   report.run();
   EXPECT_EQ(report.sink.lines, (Lines{kDefaultHeader, "/\\par", "", " \\par\\par\\par}"}));
-  EXPECT_EQ(report.status.texts, (Lines{"Formating list. please wait... 50 / 100",
-                                        "Formating list. please wait... 100 / 100"}));
+  EXPECT_EQ(report.control.statusText(), "Formating list. please wait... 100 / 100");
 }
 
 }  // namespace

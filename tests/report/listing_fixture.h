@@ -1,6 +1,6 @@
 #pragma once
 // Shared pieces of the listing tests: a sink that keeps the document's lines,
-// a status sink that keeps its texts, and a record store built from real files.
+// and a record store built from real files.
 
 #include <gtest/gtest.h>
 
@@ -16,18 +16,13 @@
 #include "report/report.h"
 #include "report/report_settings.h"
 #include "scan/records.h"
-#include "scan/scan_run.h"
+#include "scan/run_control.h"
 
 namespace tallyfold::test {
 
 struct LinesSink : ReportSink {
   std::vector<std::string> lines;
   void writeLine(std::string_view line) override { lines.emplace_back(line); }
-};
-
-struct StatusLog : ScanStatus {
-  std::vector<std::string> texts;
-  void showStatus(std::string_view text) override { texts.emplace_back(text); }
 };
 
 // Dates and times in the listings are local; the tests fix the zone.
@@ -71,15 +66,14 @@ struct ReportRun {
   LocaleFormat locale = LocaleFormat::plain();
   Collation collation{""};
   LinesSink sink;
-  StatusLog status;
-  CancelFlag cancel{false};
+  RunControl control;
   ReportCounters counters;
 
   // Each run writes a new document.
   const std::vector<std::string>& run() {
     sink.lines.clear();
     ReportInput input{store, records, settings, options, locale, collation};
-    counters = writeReport(input, sink, cancel, status);
+    counters = writeReport(input, sink, control);
     return sink.lines;
   }
 };

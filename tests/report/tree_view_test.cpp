@@ -39,7 +39,7 @@ class TreeViewTest : public ::testing::Test {
 
   // A tree of one location, drawn with folder names only.
   void plainTree(const std::string& location) {
-    report.options.kind = ReportKind::Tree;
+    report.options.type = ReportType::Tree;
     report.options.locationFolders = {location};
     report.settings.fullPath = 0;
   }
@@ -53,7 +53,7 @@ TEST_F(TreeViewTest, TreeWithSizesFullPathUpperCaseAndSummary) {
   addFile(data, "a.txt", 1234);
   uint32_t sub = folder("data/Sub");
   addFile(sub, "b.txt", 5000);
-  report.options.kind = ReportKind::TreeWithSize;
+  report.options.type = ReportType::TreeWithSize;
   report.options.locationFolders = {dir / "data"};
   report.settings.listInUpper = 1;
   report.settings.includeFullSum = 1;
@@ -146,7 +146,7 @@ TEST_F(TreeViewTest, RootLocationDrawsItsSubFoldersOneLevelDeeper) {
   RecordStore& store = report.store;
   report.records = {folderRecord(store.addFolder("/")), folderRecord(store.addFolder("/usr/")),
                     folderRecord(store.addFolder("/usr/lib/"))};
-  report.options.kind = ReportKind::Tree;
+  report.options.type = ReportType::Tree;
   report.options.locationFolders = {"/"};
   EXPECT_EQ(report.run(), (Lines{
                               kDefaultHeader,
@@ -166,10 +166,10 @@ TEST_F(TreeViewTest, ProgressEveryFiftyRecords) {
   for (int i = 0; i < 120; ++i) {
     report.records.push_back(RecordRef{index, store.addFile(index, "f" + std::to_string(i), {})});
   }
-  report.options.kind = ReportKind::TreeWithSize;
+  report.options.type = ReportType::TreeWithSize;
   report.run();
-  EXPECT_EQ(report.status.texts, (Lines{"Formating list. please wait... 50 / 121",
-                                        "Formating list. please wait... 100 / 121"}));
+  // The count is shown in steps of fifty records.
+  EXPECT_EQ(report.control.statusText(), "Formating list. please wait... 100 / 121");
   EXPECT_EQ(report.counters.files, 120u);
 }
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <stdexcept>
 
 #include "support/temp_dir.h"
 #include "tests/scan/walker_test_util.h"
@@ -16,7 +15,6 @@ namespace {
 
 using test::folderRecord;
 using test::location;
-using test::RecordingStatus;
 using test::TempDir;
 using Texts = std::vector<std::string>;
 
@@ -39,36 +37,22 @@ TEST(ScanRunTime, FormatSecondsAndElapsed) {
   EXPECT_EQ(timer.elapsedText(), "00:00:00");
 }
 
-TEST(ScanRunLevels, LevelTexts) {
-  const std::pair<std::string_view, int> good[] = {
-      {"All Levels", 0}, {"", 0}, {"3", 3}, {"32767", 32767}, {"-1", -1}};
-  for (const auto& [text, expected] : good) {
-    int level = -5;
-    EXPECT_TRUE(parseLevel(text, level)) << text;
-    EXPECT_EQ(level, expected) << text;
-  }
-  int level = 0;
-  for (std::string bad : {"abc", "all levels", "1.5", "32768", "3x", "-", "+"}) {
-    EXPECT_FALSE(parseLevel(bad, level)) << bad;
-  }
-}
-
-TEST(ScanRunLevels, BadLevelStopsTheRunBeforeAnyWalk) {
+TEST(ScanRunLevels, AnUnreadableLevelNamesTheRowAndTheOthersAreWalked) {
   TempDir dir;
   dir.writeFile("a.txt", "a");
-  ScanRequest request{{location(dir.path()), location("/x", "Yes", "*.*", "abc")}, {}, true};
-  CancelFlag cancel{false};
-  RecordingStatus status;
-  try {
-    runScan(request, cancel, status);
-    FAIL() << "no error for level abc";
-  } catch (const std::invalid_argument& error) {
-    EXPECT_STREQ(error.what(), "Level \"abc\" of /x is not a whole number");
-  }
-  EXPECT_EQ(status.progressCalls, 0u);
-  // A row that is not scanned is not checked either.
-  request.locations[1].smallIcon = "4";
-  EXPECT_EQ(runScan(request, cancel, status).totals.size(), 1u);
+  ScanLocation bad = location("/x");
+  bad.unreadableLevel = "abc";
+  ScanRequest request{{bad, location(dir.path())}, {}, true};
+  RunControl control;
+  ScanResult result = runScan(request, control);
+  ASSERT_EQ(result.failures.size(), 1u);
+  EXPECT_EQ(result.failures[0].path, "/x");
+  EXPECT_EQ(result.failures[0].problem, "its level \"abc\" is not a whole number");
+  EXPECT_EQ(test::texts(result),
+            (Texts{folderRecord(dir.path() + "/"), dir.path() + "/|a.txt|000000000000001"}));
+  // A row that is not scanned is not named either.
+  request.locations[0].scanned = false;
+  EXPECT_TRUE(runScan(request, control).failures.empty());
 }
 
 TEST(ScanRunRows, RowsMarkedFourAreSkippedAndOthersWalkedInOrder) {
@@ -78,7 +62,7 @@ TEST(ScanRunRows, RowsMarkedFourAreSkippedAndOthersWalkedInOrder) {
   dir.writeFile("three/c.txt", "ccc");
   std::vector<ScanLocation> rows{location(dir / "two"), location(dir / "one"),
                                  location(dir / "three")};
-  rows[2].smallIcon = "4.0";
+  rows[2].scanned = false;
   ScanResult result = test::scan(rows);
   EXPECT_EQ(test::texts(result),
             (Texts{folderRecord(dir / "two/"), dir / "two/|b.txt|000000000000002",
@@ -88,7 +72,7 @@ TEST(ScanRunRows, RowsMarkedFourAreSkippedAndOthersWalkedInOrder) {
   EXPECT_EQ(result.totals[1].files, 1u);
   EXPECT_FALSE(result.cancelled);
 
-  for (auto& row : rows) row.smallIcon = " 4";
+  for (auto& row : rows) row.scanned = false;
   result = test::scan(rows);
   EXPECT_TRUE(result.records.empty());
   EXPECT_TRUE(result.totals.empty());
@@ -100,20 +84,7 @@ TEST(ScanRunRows, RowsMarkedFourAreSkippedAndOthersWalkedInOrder) {
   EXPECT_EQ(result.failures[0].error, ENOENT);
 }
 
-// Sets the cancel flag the first time the walk reports progress.
-class CancellingStatus : public RecordingStatus {
- public:
-  explicit CancellingStatus(CancelFlag& flag) : flag_(flag) {}
-  void showProgress(uint64_t entries, uint64_t folders) override {
-    RecordingStatus::showProgress(entries, folders);
-    flag_ = true;
-  }
-
- private:
-  CancelFlag& flag_;
-};
-
-TEST(ScanRunCancel, CancelKeepsWhatWasReadAndLaterLocationsGetTheirFolderRecord) {
+TEST(ScanRunCancel, LaterLocationsStillGetTheirFolderRecord) {
   TempDir dir;
   for (int i = 0; i < 40; ++i) {
     dir.writeFile("big/sub" + std::to_string(i) + "/f.txt", "f");
@@ -121,29 +92,15 @@ TEST(ScanRunCancel, CancelKeepsWhatWasReadAndLaterLocationsGetTheirFolderRecord)
   }
   dir.writeFile("later/x.txt", "x");
   std::vector<ScanLocation> rows{location(dir / "big"), location(dir / "later")};
-  Texts full = test::scanTexts(rows);
-
   ScanRequest request{rows, {}, true};
-  CancelFlag cancel{false};
-  CancellingStatus status(cancel);
-  ScanResult result = runScan(request, cancel, status);
-  EXPECT_TRUE(result.cancelled);
-  Texts got = test::texts(result);
-  ASSERT_GE(got.size(), 2u);
-  EXPECT_LT(got.size(), full.size());
-  EXPECT_EQ(got.front(), folderRecord(dir / "big/"));
-  EXPECT_EQ(got.back(), folderRecord(dir / "later/"));
-  for (const std::string& text : got) {
-    EXPECT_NE(std::find(full.begin(), full.end(), text), full.end()) << text;
-  }
 
   // Cancelled before the start: folder records only, nothing else.
-  cancel = true;
-  RecordingStatus quiet;
-  EXPECT_EQ(test::texts(runScan(request, cancel, quiet)),
+  RunControl cancelled;
+  cancelled.requestCancel();
+  EXPECT_EQ(test::texts(runScan(request, cancelled)),
             (Texts{folderRecord(dir / "big/"), folderRecord(dir / "later/")}));
   request.folderRecords = false;
-  EXPECT_TRUE(runScan(request, cancel, quiet).records.empty());
+  EXPECT_TRUE(runScan(request, cancelled).records.empty());
 }
 
 TEST(ScanRunStatus, ScanningTextsAndCounts) {
@@ -154,21 +111,56 @@ TEST(ScanRunStatus, ScanningTextsAndCounts) {
     dir.writeFile(numbered("file", i) + ".txt", "g");
   }
   ScanRequest request{{location(dir.path())}, {}, false};
-  CancelFlag cancel{false};
-  RecordingStatus status;
-  ScanResult result = runScan(request, cancel, status);
+  RunControl control;
+  EXPECT_EQ(control.statusText(), "");
+  ScanResult result = runScan(request, control);
   EXPECT_EQ(result.records.size(), 90u);
   // Every entry counts, "." and ".." included: 62 in the location, 4 in each
   // of its 30 folders.
-  EXPECT_EQ(status.lastEntries, 62u + 30u * 4u);
-  EXPECT_EQ(status.lastFolders, 31u);
-  ASSERT_FALSE(status.texts.empty());
-  const std::string prefix = "Scanning... " + dir / "d";
-  EXPECT_LE(status.texts.size(), 4u);
-  for (const std::string& text : status.texts) {
-    EXPECT_TRUE(text.starts_with(prefix)) << text;
-    EXPECT_TRUE(text.ends_with("/")) << text;
-  }
+  EXPECT_EQ(control.entriesScanned(), 62u + 30u * 4u);
+  EXPECT_EQ(control.foldersScanned(), 31u);
+  const std::string text = control.statusText();
+  EXPECT_TRUE(text.starts_with("Scanning... " + dir / "d")) << text;
+  EXPECT_TRUE(text.ends_with("/")) << text;
+}
+
+TEST(ScanRunStatus, TextsOfTheLaterPhases) {
+  RunControl control;
+  control.enterPhase(RunPhase::Sorting);
+  EXPECT_EQ(control.statusText(), "Initializing format engine, please wait...");
+  control.startFormatting(FormattingCount::None, 10);
+  EXPECT_EQ(control.statusText(), "please wait...");
+  // The detailed list counts files in steps of five, with the share of the
+  // records in the locale's decimal form.
+  control.startFormatting(FormattingCount::Files, 8, ",");
+  control.setFormatted(4);
+  EXPECT_EQ(control.statusText(), "please wait...");
+  control.setFormatted(7);
+  EXPECT_EQ(control.statusText(), "Formatting list, please wait...(5/8) 62,5%");
+  // The other reports count records in steps of fifty.
+  control.startFormatting(FormattingCount::Records, 121);
+  control.setFormatted(120);
+  EXPECT_EQ(control.statusText(), "Formating list. please wait... 100 / 121");
+  control.enterPhase(RunPhase::Finished);
+  EXPECT_EQ(control.statusText(), "Ready");
+}
+
+TEST(ScanRunStatus, CancelEndsThePhaseAndStopEndsTheRun) {
+  RunControl control;
+  control.enterPhase(RunPhase::Scanning);
+  control.requestCancel();
+  EXPECT_TRUE(control.cancelRequested());
+  // The records a cancelled walk found are still reported.
+  control.finishWalk();
+  EXPECT_FALSE(control.cancelRequested());
+  control.enterPhase(RunPhase::Finished);
+  EXPECT_EQ(control.statusText(), "Scan Terminated.");
+
+  RunControl stopped;
+  stopped.requestStop();
+  stopped.finishWalk();
+  EXPECT_TRUE(stopped.cancelRequested());
+  EXPECT_TRUE(stopped.stopRequested());
 }
 
 }  // namespace

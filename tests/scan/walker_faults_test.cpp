@@ -156,9 +156,8 @@ TEST(WalkerFaults, DeepTreesWithManyWaitingFoldersKeepFewFilesOpen) {
   int before = openDescriptors();
   // One reading thread: a second one would take the waiting folders at once.
   std::vector<ScanLocation> rows{location(dir.path() + "/loc")};
-  CancelFlag cancel{false};
-  test::RecordingStatus status;
-  WalkContext context({}, rows, true, cancel, status);
+  RunControl control;
+  WalkContext context({}, rows, true, control);
   context.setThreads(1);
   ScanResult result;
   result.totals.push_back(walkLocation(rows[0].folder, CurrentLocation{}, context, result));

@@ -105,9 +105,8 @@ TEST(WalkerOrder, RecordsComeInListingOrderDepthFirst) {
 
   // The same records with a single reading thread.
   ScanRequest request{{location(dir.path())}, {}, true};
-  CancelFlag cancel{false};
-  test::RecordingStatus status;
-  WalkContext context(request.exclusions, request.locations, true, cancel, status);
+  RunControl control;
+  WalkContext context(request.exclusions, request.locations, true, control);
   context.setThreads(1);
   ScanResult single;
   walkLocation(dir.path(), CurrentLocation{}, context, single);
@@ -145,7 +144,7 @@ TEST(WalkerRules, TypeFilterComparesWholeExtensions) {
   std::string folder = dir.path() + "/f";
   auto listed = [&](const std::string& filter) {
     Texts names;
-    ScanResult result = scan({location(folder, "Yes", filter)}, false);
+    ScanResult result = scan({location(folder, true, filter)}, false);
     for (RecordRef r : result.records) names.emplace_back(result.store.name(r));
     std::sort(names.begin(), names.end());
     return names;
@@ -174,12 +173,9 @@ TEST(WalkerRules, HiddenNamesAndSubFolderSwitch) {
               fileRecord(root + ".config/", "inside.txt", 1)}));
 
   // Only "Yes" walks sub-folders.
-  for (std::string flag : {"yes", "No", ""}) {
-    ScanResult result = scan({location(dir.path(), flag)});
-    EXPECT_EQ(test::texts(result), (Texts{folderRecord(root), fileRecord(root, "shown.txt", 1)}))
-        << flag;
-    EXPECT_EQ(result.totals[0].folders, 0u);
-  }
+  ScanResult flat = scan({location(dir.path(), false)});
+  EXPECT_EQ(test::texts(flat), (Texts{folderRecord(root), fileRecord(root, "shown.txt", 1)}));
+  EXPECT_EQ(flat.totals[0].folders, 0u);
 }
 
 TEST(WalkerRules, LevelLimitsTheDepth) {
@@ -200,16 +196,16 @@ TEST(WalkerRules, LevelLimitsTheDepth) {
       texts.insert(texts.end(), levels[n].begin(), levels[n].end());
     return sorted(texts);
   };
-  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "Yes", "*.*", "1")})), upTo(1));
-  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "Yes", "*.*", "2")})), upTo(2));
-  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "Yes", "*.*", "0")})), upTo(3));
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), true, "*.*", 1)})), upTo(1));
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), true, "*.*", 2)})), upTo(2));
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), true, "*.*", 0)})), upTo(3));
   EXPECT_EQ(sorted(scanTexts({location(dir.path())})), upTo(3));
 
   // Depth counts from the first row that contains the folder, whatever row is
   // walked: with the outer folder first in the list, L1/L2 lies at depth 2.
-  ScanLocation skippedOuter = location(dir.path(), "Yes", "*.*", "1");
-  skippedOuter.smallIcon = "4";
-  ScanLocation inner = location(r + "L1", "Yes", "*.*", "1");
+  ScanLocation skippedOuter = location(dir.path(), true, "*.*", 1);
+  skippedOuter.scanned = false;
+  ScanLocation inner = location(r + "L1", true, "*.*", 1);
   EXPECT_EQ(scanTexts({skippedOuter, inner}), levels[1]);
   Texts innerAndL2 = levels[1];
   innerAndL2.insert(innerAndL2.end(), levels[2].begin(), levels[2].end());
@@ -241,7 +237,7 @@ TEST(WalkerRules, ExclusionsApplyToFilesAndFolders) {
             sorted({folderRecord(r), fileRecord(r, "keep.txt", 1), fileRecord(r, "README", 1)}));
   // Excluding the location itself drops its files but not its folder record.
   lists.folders = {dir.path()};
-  EXPECT_EQ(sorted(scanTexts({location(dir.path(), "No")}, true, lists)),
+  EXPECT_EQ(sorted(scanTexts({location(dir.path(), false)}, true, lists)),
             sorted({folderRecord(r)}));
 }
 

@@ -12,30 +12,21 @@
 
 namespace tallyfold::test {
 
-class RecordingStatus : public ScanStatus {
- public:
-  void showStatus(std::string_view text) override { texts.emplace_back(text); }
-  void showProgress(uint64_t entries, uint64_t folders) override {
-    lastEntries = entries;
-    lastFolders = folders;
-    ++progressCalls;
-  }
-  std::vector<std::string> texts;
-  uint64_t lastEntries = 0, lastFolders = 0, progressCalls = 0;
-};
-
-inline ScanLocation location(const std::string& folder, const std::string& subFolder = "Yes",
-                             const std::string& fileTypes = "*.*",
-                             const std::string& level = "All Levels") {
-  return ScanLocation{folder, subFolder, fileTypes, level, "3"};
+inline ScanLocation location(const std::string& folder, bool subFolders = true,
+                             const std::string& fileTypes = "*.*", int level = 0) {
+  ScanLocation row;
+  row.folder = folder;
+  row.subFolders = subFolders;
+  row.fileTypes = fileTypes;
+  row.level = level;
+  return row;
 }
 
 inline ScanResult scan(const std::vector<ScanLocation>& locations, bool folderRecords = true,
                        const ExclusionLists& exclusions = {}) {
   ScanRequest request{locations, exclusions, folderRecords};
-  CancelFlag cancel{false};
-  RecordingStatus status;
-  return runScan(request, cancel, status);
+  RunControl control;
+  return runScan(request, control);
 }
 
 inline std::vector<std::string> texts(const ScanResult& result) {

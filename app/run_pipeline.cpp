@@ -1,0 +1,58 @@
+#include "app/run_pipeline.h"
+
+#include "platform/locale_format.h"
+#include "report/collation.h"
+#include "report/sorting.h"
+
+namespace tallyfold {
+
+namespace {
+
+ReportOptions reportOptionsOf(const Job& job) {
+  ReportOptions options;
+  options.type = job.reportType;
+  options.fontName = job.fontName;
+  options.fontSize = job.fontSize;
+  options.sort = job.sort;
+  options.ascending = job.ascending;
+  for (const ScanLocation& location : job.locations) {
+    options.locationFolders.push_back(location.folder);
+  }
+  return options;
+}
+
+}  // namespace
+
+ScanResult scanJob(const RunSettings& run, RunControl& control) {
+  ScanRequest request;
+  request.locations = run.job.locations;
+  request.exclusions = run.exclusions;
+  request.folderRecords = run.job.reportType != ReportType::Details;
+  request.followLinks = run.followLinks;
+  ScanResult scan = runScan(request, control);
+  control.finishWalk();
+  return scan;
+}
+
+ReportCounters reportScan(ScanResult& scan, const RunSettings& run, ReportSink& sink,
+                          RunControl& control) {
+  const Collation collation = Collation::forUserLocale();
+  control.enterPhase(RunPhase::Sorting);
+  scan.records = sortRecords(scan.store, std::move(scan.records), collation, &control.cancelFlag());
+  const ReportOptions options = reportOptionsOf(run.job);
+  const LocaleFormat locale = LocaleFormat::current();
+  const ReportInput input{scan.store, scan.records, run.report, options, locale, collation};
+  control.startFormatting(FormattingCount::None, scan.records.size(), locale.decimalPoint);
+  return writeReport(input, sink, control);
+}
+
+RunOutcome runJob(const RunSettings& run, ReportSink& sink, RunControl& control) {
+  RunOutcome outcome;
+  outcome.scan = scanJob(run, control);
+  outcome.counters = reportScan(outcome.scan, run, sink, control);
+  outcome.cancelled = control.wasCancelled();
+  control.enterPhase(RunPhase::Finished);
+  return outcome;
+}
+
+}  // namespace tallyfold

@@ -1,0 +1,41 @@
+#pragma once
+// The run of a job, shared by both front ends: scan every location, sort the
+// records into report order, write the job's report into a sink. One
+// RunControl carries the cancel flag and the progress that the front end polls.
+
+#include "app/job.h"
+#include "report/report.h"
+#include "report/report_settings.h"
+#include "scan/exclusions.h"
+#include "scan/run_control.h"
+#include "scan/scan_run.h"
+
+namespace tallyfold {
+
+// What a run reads, taken once when it starts: the window's busy state keeps
+// the user from changing any of it while the run goes on.
+struct RunSettings {
+  Job job;
+  ReportSettings report;
+  ExclusionLists exclusions;
+  bool followLinks = false;  // enter links to folders, each real folder once
+};
+
+struct RunOutcome {
+  ScanResult scan;  // after the report its records are in report order
+  ReportCounters counters;
+  bool cancelled = false;
+};
+
+// The walk of every scanned location of the job.
+ScanResult scanJob(const RunSettings& run, RunControl& control);
+
+// Sorts the scan's records into report order and writes the job's report into
+// the sink. A cancelled report still closes its document.
+ReportCounters reportScan(ScanResult& scan, const RunSettings& run, ReportSink& sink,
+                          RunControl& control);
+
+// Both, then the Finished phase.
+RunOutcome runJob(const RunSettings& run, ReportSink& sink, RunControl& control);
+
+}  // namespace tallyfold
