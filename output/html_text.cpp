@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "output/text_bytes.h"
+#include "platform/text_trim.h"
 #include "platform/utf8_text.h"
-#include "report/listing_text.h"
 
 namespace tallyfold {
 
@@ -33,6 +33,63 @@ std::string_view cut(std::string_view line, int64_t first, int64_t count) {
 
 std::string_view leftPart(std::string_view line, int64_t count) {
   return cut(line, 1, count);
+}
+
+// True when text ends in the control word (such as "\\par"), its backslash
+// not itself escaped: "a\\\\par" ends in listing text, not in a line end.
+bool endsWithControlWord(std::string_view text, std::string_view word) {
+  if (!endsWith(text, word)) return false;
+  size_t backslashes = 0;
+  for (size_t pos = text.size() - word.size(); pos > 0 && text[pos - 1] == '\\'; --pos) {
+    ++backslashes;
+  }
+  return backslashes % 2 == 0;
+}
+
+// A line's text without its line end. The generators end a line in "\\par "
+// (the blank delimits the word and is no text), in " \\par" (the detailed
+// list's rows and sums: the blank is part of the line end) or in "\\par" right
+// after the text (the folder list, whose folder may end in a blank of its
+// own). A line without any of them is none of ours, and loses its last five
+// characters as such lines always have.
+std::string_view withoutLineEnd(std::string_view line, bool folderListLine) {
+  std::string_view text = line;
+  bool delimited = false;  // the first "\\par" of the line end has its blank
+  for (;;) {
+    if (endsWithControlWord(text, "\\par ")) {
+      text.remove_suffix(5);
+      delimited = true;
+    } else if (endsWithControlWord(text, "\\par")) {
+      text.remove_suffix(4);
+      delimited = false;
+    } else {
+      break;
+    }
+  }
+  if (text.size() == line.size()) return leftPart(line, static_cast<int64_t>(line.size()) - 5);
+  if (!delimited && !folderListLine && endsWith(text, " ")) text.remove_suffix(1);
+  return text;
+}
+
+// The text after a leading control word and its delimiting blank.
+std::string_view afterLeadingWord(std::string_view line, std::string_view word) {
+  std::string_view rest = line.substr(word.size());
+  return startsWith(rest, " ") ? rest.substr(1) : rest;
+}
+
+// A separator of hyphens as the detailed list writes it: alone, or followed
+// by "\\par\\par" with or without a blank before it. Gives the hyphens (and
+// the blank) and the number of line breaks, nothing for any other line, such
+// as the row of a file whose name begins with hyphens.
+std::optional<std::pair<std::string_view, int>> separatorLine(std::string_view line) {
+  const size_t hyphens = std::min(line.find_first_not_of('-'), line.size());
+  if (hyphens < 6) return std::nullopt;
+  std::string_view rest = line.substr(hyphens);
+  if (rest.empty()) return std::make_pair(line, 1);
+  if (rest == "\\par\\par" || rest == " \\par\\par") {
+    return std::make_pair(line.substr(0, line.size() - 8), 2);
+  }
+  return std::nullopt;
 }
 
 bool isDigit(char c) {
@@ -112,7 +169,7 @@ std::string cssFontFamily(std::string_view fontName) {
     char32_t c = decodeUtf8(valid, pos);
     if (isFontNameCharacter(c)) appendUtf8(kept, c);
   }
-  std::string_view name = trimBlanks(kept);
+  std::string_view name = trimText(kept);
   if (name.empty()) return "monospace";
   std::string quoted(1, '\'');
   quoted.append(name);
@@ -121,7 +178,7 @@ std::string cssFontFamily(std::string_view fontName) {
 }
 
 std::string cssFontSize(std::string_view fontSize) {
-  std::string_view size = trimBlanks(fontSize);
+  std::string_view size = trimText(fontSize);
   size_t point = size.find('.');
   std::string_view whole = size.substr(0, point);
   std::string_view fraction = point == std::string_view::npos ? "" : size.substr(point + 1);
@@ -222,20 +279,29 @@ bool holdsUnescapedClosingBrace(std::string_view line) {
   return false;
 }
 
-std::optional<std::string> convertReportLine(std::string_view line) {
-  const int64_t length = static_cast<int64_t>(line.size());
-  if (startsWith(line, "------")) {
-    if (endsWith(line, "\\par\\par")) return toHtmlText(leftPart(line, length - 8)) + "<br><br>";
-    return toHtmlText(line) + "<br>";
+// Each kind of line loses the control words it holds, whatever the length of
+// its text: cutting a fixed count of characters took a letter off a line that
+// ends in "\\par" alone.
+std::optional<std::string> convertReportLine(std::string_view line, bool beforeEmptyLine) {
+  if (auto separator = separatorLine(line)) {
+    std::string html = toHtmlText(separator->first);
+    for (int i = 0; i < separator->second; ++i) html += "<br>";
+    return html;
   }
   if (startsWith(line, "\\par\\b Total Summary:")) return "<br><b>Total Summary:</b><br>";
   if (startsWith(line, "\\b\\par")) {
-    return "<div class='dir'>" + toHtmlText(cut(line, 8, length - 14)) + "</div>";
+    // "\\b\\par ", the heading and its blank, then "\\par\\b0".
+    std::string_view heading = afterLeadingWord(line, "\\b\\par");
+    if (endsWithControlWord(heading, "\\par\\b0")) heading.remove_suffix(7);
+    return "<div class='dir'>" + toHtmlText(heading) + "</div>";
   }
-  if (startsWith(line, "\\par -")) return toHtmlText(cut(line, 6, length)) + "<br>";
-  if (startsWith(line, "\\par")) return toHtmlText(cut(line, 6, length - 10)) + "<br>";
-  if (startsWith(line, "Total")) return toHtmlText(leftPart(line, length - 5)) + "<br>";
-  if (!holdsUnescapedClosingBrace(line)) return toHtmlText(leftPart(line, length - 5)) + "<br>";
+  if (startsWith(line, "\\par -")) return toHtmlText(afterLeadingWord(line, "\\par")) + "<br>";
+  if (startsWith(line, "\\par")) {
+    return toHtmlText(withoutLineEnd(afterLeadingWord(line, "\\par"), false)) + "<br>";
+  }
+  if (startsWith(line, "Total") || !holdsUnescapedClosingBrace(line)) {
+    return toHtmlText(withoutLineEnd(line, beforeEmptyLine)) + "<br>";
+  }
   return std::nullopt;
 }
 

@@ -37,6 +37,9 @@ std::string toHtmlText(std::string_view text);
 // closing lines).
 bool holdsUnescapedClosingBrace(std::string_view line);
 // One line of the report file as page text; empty when the line is dropped.
-std::optional<std::string> convertReportLine(std::string_view line);
+// beforeEmptyLine: the next line of the file is empty, which only the folder
+// list writes (after each folder), so a blank before the line's closing
+// "\\par" is the folder's own and is kept.
+std::optional<std::string> convertReportLine(std::string_view line, bool beforeEmptyLine = false);
 
 }  // namespace tallyfold

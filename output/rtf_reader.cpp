@@ -9,6 +9,7 @@
 
 #include "output/rtf_vocabulary.h"
 #include "output/text_bytes.h"
+#include "platform/text_trim.h"
 #include "platform/utf8_text.h"
 
 namespace tallyfold {
@@ -383,12 +384,11 @@ class Reader {
   }
 
   void commitFont() {
-    std::string name = bytesAsUtf8(fontNameBytes_);
+    std::string name(trimText(bytesAsUtf8(fontNameBytes_)));
     fontNameBytes_.clear();
-    size_t first = name.find_first_not_of(' ');
-    if (first == std::string::npos) return;
-    name = name.substr(first, name.find_last_not_of(' ') - first + 1);
+    if (name.empty()) return;
     if (fonts_.size() < kMaxTableEntries || fonts_.count(fontNumber_) != 0) {
+      tablesChanging();
       fonts_[fontNumber_] = std::move(name);
     }
   }
@@ -418,11 +418,19 @@ class Reader {
   void colourTableByte(unsigned char byte) {
     if (byte != ';') return;
     if (colours_.size() < kMaxTableEntries) {
+      tablesChanging();
       colours_.push_back(colourEntry_.set ? std::optional<RtfColour>(colourEntry_.colour)
                                           : std::nullopt);
     }
     colourEntry_ = {};
   }
+
+  // A run's font name and colour are those of the tables as they stood when
+  // its text was read: the text read so far goes out before a table entry
+  // that may rename it. Handing it over later would let a table further on
+  // restyle earlier text, and differently for a document read from memory
+  // and one read in chunks, whose runs are handed over at other places.
+  void tablesChanging() { flushRun(); }
 
   // ---- text ----
 

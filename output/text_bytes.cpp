@@ -6,13 +6,6 @@ namespace tallyfold {
 
 namespace {
 
-// Bytes 0x80 to 0x9F; the rest of the upper half equals Latin-1.
-constexpr char16_t kUpperControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  //
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 int sequenceLength(unsigned char lead) {
   if (lead >= 0xC2 && lead <= 0xDF) return 2;
   if (lead >= 0xE0 && lead <= 0xEF) return 3;
@@ -21,11 +14,6 @@ int sequenceLength(unsigned char lead) {
 }
 
 }  // namespace
-
-char32_t windows1252ToUnicode(unsigned char byte) {
-  if (byte >= 0x80 && byte <= 0x9F) return kUpperControls[byte - 0x80];
-  return byte;
-}
 
 bool Utf8Repair::continues(unsigned char byte) const {
   if (byte < 0x80 || byte > 0xBF) return false;

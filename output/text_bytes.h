@@ -7,11 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace tallyfold {
+#include "platform/utf8_text.h"  // windows1252ToUnicode
 
-// The Unicode character of a Windows-1252 byte. The five bytes the code page
-// leaves unassigned map to the C1 control of the same number.
-char32_t windows1252ToUnicode(unsigned char byte);
+namespace tallyfold {
 
 // Turns a byte stream into valid UTF-8, one byte at a time, so that a
 // sequence may be split across calls.

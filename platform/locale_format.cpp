@@ -103,11 +103,21 @@ LocaleFormat LocaleFormat::current() {
 }
 
 LocalTime toLocalTime(int64_t secondsSinceEpoch) {
+  // File systems with 64-bit time stamps (tmpfs, ext4, btrfs) hold times whose
+  // year does not fit LocalTime's int: such a time is shown clamped, as the
+  // last second of year INT_MAX or the first second of year INT_MIN.
+  constexpr LocalTime kLatest{INT_MAX, 12, 31, 23, 59, 59};
+  constexpr LocalTime kEarliest{INT_MIN, 1, 1, 0, 0, 0};
   const time_t seconds = static_cast<time_t>(secondsSinceEpoch);
   tm parts{};
-  if (localtime_r(&seconds, &parts) == nullptr) return {};
-  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-          parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+  if (localtime_r(&seconds, &parts) == nullptr) {
+    return secondsSinceEpoch < 0 ? kEarliest : kLatest;
+  }
+  // tm_year counts from 1900, so the year itself may already be past INT_MAX.
+  const int64_t year = int64_t{parts.tm_year} + 1900;
+  if (year > INT_MAX) return kLatest;
+  return {static_cast<int>(year), parts.tm_mon + 1, parts.tm_mday,
+          parts.tm_hour,          parts.tm_min,     parts.tm_sec};
 }
 
 }  // namespace tallyfold

@@ -2,10 +2,12 @@
 
 #include "platform/folder_paths.h"
 #include "platform/text_file.h"
+#include "platform/text_trim.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace tallyfold {
 
@@ -15,19 +17,33 @@ char asciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return asciiLower(x) == asciiLower(y);
-         });
+// Names match without regard to ASCII letter case: the lookup key.
+std::string lowerName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = asciiLower(c);
+  return lower;
+}
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
 }
 
 // A name or value may hold any byte; the few that would break the line
-// structure are written as backslash escapes.
+// structure are written as backslash escapes, and so are blanks and tabs at
+// either end, which the reader trims (a file edited by hand may well have
+// "Key = value").
 std::string escaped(std::string_view text, bool isKey) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    if (c == '\\') {
+  const std::string_view inner = trimText(text, kBlankAndTabChars);
+  const size_t innerStart =
+      inner.empty() ? text.size() : static_cast<size_t>(inner.data() - text.data());
+  const size_t innerEnd = innerStart + inner.size();
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (isBlank(c) && (i < innerStart || i >= innerEnd)) {
+      out += c == ' ' ? "\\s" : "\\t";
+    } else if (c == '\\') {
       out += "\\\\";
     } else if (c == '\r') {
       out += "\\r";
@@ -70,6 +86,12 @@ std::string unescaped(std::string_view text) {
       case '[':
         out += '[';
         break;
+      case 's':
+        out += ' ';
+        break;
+      case 't':
+        out += '\t';
+        break;
       default:  // not one of ours: keep it as it stands
         out += '\\';
         out += next;
@@ -90,20 +112,13 @@ size_t keyEnd(std::string_view line) {
   return std::string_view::npos;
 }
 
-std::string_view trimmedBlanks(std::string_view text) {
-  size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
 bool isSectionLine(std::string_view line) {
-  line = trimmedBlanks(line);
+  line = trimText(line, kBlankAndTabChars);
   return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
 
 std::string sectionNameOf(std::string_view line) {
-  line = trimmedBlanks(line);
+  line = trimText(line, kBlankAndTabChars);
   return unescaped(line.substr(1, line.size() - 2));
 }
 
@@ -137,22 +152,27 @@ bool SettingsStore::load() {
     // leaves what the store holds as it is.
     if (access(path_.c_str(), F_OK) == 0) return false;
     sections_.clear();
+    sectionIndex_.clear();
     return true;
   }
   sections_.clear();
+  sectionIndex_.clear();
   if (!lines.empty() && lines.front().rfind("\xEF\xBB\xBF", 0) == 0) lines.front().erase(0, 3);
-  Section* current = nullptr;
+  // An index, not a pointer: a new section may move the others.
+  std::optional<size_t> current;
   for (const std::string& line : lines) {
     if (isSectionLine(line)) {
-      std::string name = sectionNameOf(line);
-      current = findSection(name);
-      if (current == nullptr) current = &sections_.emplace_back(Section{std::move(name), {}});
+      Section& named = sectionForWrite(sectionNameOf(line));
+      current = static_cast<size_t>(&named - sections_.data());
       continue;
     }
-    size_t end = keyEnd(line);
-    if (current == nullptr || end == std::string::npos) continue;  // not a value line
-    apply({false, current->name, unescaped(std::string_view(line).substr(0, end)),
-           unescaped(std::string_view(line).substr(end + 1))});
+    const size_t end = keyEnd(line);
+    if (!current || end == std::string::npos) continue;  // not a value line
+    // Blanks around the key and the value are the file's layout, not theirs.
+    const std::string_view key = trimText(std::string_view(line).substr(0, end), kBlankAndTabChars);
+    const std::string_view value =
+        trimText(std::string_view(line).substr(end + 1), kBlankAndTabChars);
+    setValue(sections_[*current], unescaped(key), unescaped(value));
   }
   return true;
 }
@@ -176,30 +196,39 @@ bool SettingsStore::save() const {
 }
 
 SettingsStore::Section* SettingsStore::findSection(std::string_view name) {
-  auto found = std::find_if(sections_.begin(), sections_.end(),
-                            [&](const Section& each) { return sameName(each.name, name); });
-  return found != sections_.end() ? &*found : nullptr;
+  auto found = sectionIndex_.find(lowerName(name));
+  return found != sectionIndex_.end() ? &sections_[found->second] : nullptr;
 }
 
 const SettingsStore::Section* SettingsStore::findSection(std::string_view name) const {
   return const_cast<SettingsStore*>(this)->findSection(name);
 }
 
+SettingsStore::Section& SettingsStore::sectionForWrite(std::string_view name) {
+  auto [place, added] = sectionIndex_.try_emplace(lowerName(name), sections_.size());
+  if (added) sections_.push_back(Section{std::string(name), {}, {}});
+  return sections_[place->second];
+}
+
+void SettingsStore::setValue(Section& target, std::string key, std::string value) {
+  auto [place, added] = target.keyIndex.try_emplace(lowerName(key), target.values.size());
+  if (added) {
+    target.values.emplace_back(std::move(key), std::move(value));
+  } else {
+    target.values[place->second].second = std::move(value);
+  }
+}
+
 void SettingsStore::apply(const Change& change) {
   if (change.deletesSection) {
-    std::erase_if(sections_,
-                  [&](const Section& each) { return sameName(each.name, change.section); });
+    auto found = sectionIndex_.find(lowerName(change.section));
+    if (found == sectionIndex_.end()) return;
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(found->second));
+    sectionIndex_.clear();
+    for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_[lowerName(sections_[i].name)] = i;
     return;
   }
-  Section* target = findSection(change.section);
-  if (target == nullptr) target = &sections_.emplace_back(Section{change.section, {}});
-  for (auto& [key, value] : target->values) {
-    if (sameName(key, change.key)) {
-      value = change.value;
-      return;
-    }
-  }
-  target->values.emplace_back(change.key, change.value);
+  setValue(sectionForWrite(change.section), change.key, change.value);
 }
 
 bool SettingsStore::write(std::vector<Change> changes) {
@@ -220,9 +249,8 @@ bool SettingsStore::write(std::vector<Change> changes) {
 std::string SettingsStore::get(std::string_view section, std::string_view key,
                                std::string_view fallback) const {
   if (const Section* found = findSection(section)) {
-    for (const auto& [name, value] : found->values) {
-      if (sameName(name, key)) return value;
-    }
+    auto place = found->keyIndex.find(lowerName(key));
+    if (place != found->keyIndex.end()) return found->values[place->second].second;
   }
   return std::string(fallback);
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -33,7 +34,10 @@ class SettingsStore {
  private:
   struct Section {
     std::string name;
-    std::vector<std::pair<std::string, std::string>> values;
+    std::vector<std::pair<std::string, std::string>> values;  // in write order
+    // Each key's place in values, by its name in lower case: a file of many
+    // keys loads in linear time.
+    std::unordered_map<std::string, size_t> keyIndex;
   };
   // A write not yet in the file. Every write re-reads the file and replays
   // these on top, so several stores of one application (and other processes)
@@ -47,11 +51,15 @@ class SettingsStore {
   bool save() const;
   Section* findSection(std::string_view name);
   const Section* findSection(std::string_view name) const;
+  Section& sectionForWrite(std::string_view name);
+  void setValue(Section& target, std::string key, std::string value);
   void apply(const Change& change);
   bool write(std::vector<Change> changes);
 
   std::string path_;
   std::vector<Section> sections_;
+  // Each section's place in sections_, by its name in lower case.
+  std::unordered_map<std::string, size_t> sectionIndex_;
   std::vector<Change> unsaved_;
 };
 

@@ -23,4 +23,10 @@ std::string_view utf8Prefix(std::string_view text, size_t n);
 std::string toLowerUtf8(std::string_view text);
 std::string toUpperUtf8(std::string_view text);
 
+// The Unicode character of a Windows-1252 byte: the code page of rich text
+// from elsewhere and of old ID3 tags. The five bytes the code page leaves
+// unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same
+// number, as Latin-1 has them.
+char32_t windows1252ToUnicode(unsigned char byte);
+
 }  // namespace tallyfold

@@ -1,5 +1,6 @@
 #include "report/report_settings.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "platform/settings_store.h"
+#include "platform/text_trim.h"
 
 namespace tallyfold {
 
@@ -70,16 +72,10 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-std::string_view trimmedBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 // A stored check value: a whole number, any non-zero number meaning on.
 // Anything else is no value at all.
 std::optional<int> checkValueOf(std::string_view text) {
-  text = trimmedBlanks(text);
+  text = trimText(text, kBlankAndTabChars);
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
   if (text.empty()) return std::nullopt;
   bool nonZero = false;
@@ -163,12 +159,33 @@ bool setCheck(ReportSettings& settings, const CheckSetting& check, std::string_v
   return true;
 }
 
-bool setShowSizeIn(ReportSettings& settings, std::string_view value, std::string& error) {
+// A size unit in any letter case ("mb", "Kb") as the generators name it;
+// none for any other text.
+std::optional<std::string_view> sizeUnitOf(std::string_view text) {
+  text = trimText(text, kBlankAndTabChars);
   for (const std::string_view unit : kSizeUnits) {
-    if (equalsIgnoringCase(unit, value)) {
-      settings.showSizeIn = std::string(unit);
-      return true;
-    }
+    if (equalsIgnoringCase(unit, text)) return unit;
+  }
+  return std::nullopt;
+}
+
+// --set takes the column width only as a whole number, where the stored value
+// is read leniently (see columnSize()).
+bool setColSize(ReportSettings& settings, std::string_view value, std::string& error) {
+  std::string_view digits = value;
+  if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
+    error = "The value of ColSize must be a whole number, not \"" + std::string(value) + "\".";
+    return false;
+  }
+  settings.colSize = std::string(value);
+  return true;
+}
+
+bool setShowSizeIn(ReportSettings& settings, std::string_view value, std::string& error) {
+  if (const std::optional<std::string_view> unit = sizeUnitOf(value)) {
+    settings.showSizeIn = std::string(*unit);
+    return true;
   }
   error =
       "The value of ShowSizeIn must be Bytes, KB, MB or GB, not \"" + std::string(value) + "\".";
@@ -192,6 +209,11 @@ ReportSettings loadReportSettings(const SettingsStore& store) {
   loadChecks(store, kSettingsSection, kSettingsChecks, settings);
   settings.colSize = store.get(kSettingsSection, kColSizeKey, settings.colSize);
   settings.showSizeIn = store.get(kSettingsSection, kShowSizeInKey, settings.showSizeIn);
+  // A file edited by hand may say "mb": the unit as --set would take it. Any
+  // other text stays as it was stored.
+  if (const std::optional<std::string_view> unit = sizeUnitOf(settings.showSizeIn)) {
+    settings.showSizeIn = std::string(*unit);
+  }
   // Both case options stored on: lower case, read last, wins, as it would
   // when each is switched on in the order they are read.
   if (settings.listInLower) settings.listInUpper = 0;
@@ -223,6 +245,9 @@ void setListInLower(ReportSettings& settings, bool on) {
 
 bool setReportSetting(ReportSettings& settings, std::string_view sectionDotKey,
                       std::string_view value, std::string& error) {
+  // "Settings.ColSize = 20" reads as the store reads such a line.
+  sectionDotKey = trimText(sectionDotKey, kBlankAndTabChars);
+  value = trimText(value, kBlankAndTabChars);
   const size_t dot = sectionDotKey.find('.');
   const std::string_view section =
       dot == std::string_view::npos ? std::string_view() : sectionDotKey.substr(0, dot);
@@ -235,8 +260,7 @@ bool setReportSetting(ReportSettings& settings, std::string_view sectionDotKey,
     return setShowSizeIn(settings, value, error);
   }
   if (equalsIgnoringCase(section, kSettingsSection) && equalsIgnoringCase(key, kColSizeKey)) {
-    settings.colSize = std::string(value);
-    return true;
+    return setColSize(settings, value, error);
   }
   error = "Unknown report setting \"" + std::string(sectionDotKey) +
           "\"; settings are named Section.Key, such as Fields.CRC32 or Settings.ColSize.";

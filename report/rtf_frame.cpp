@@ -121,7 +121,7 @@ std::string makeSeparator(int64_t count) {
 namespace {
 
 // The detailed list ends its summary lines with "\\par", the trees with
-// "\\par " (a blank after): the report file keeps each as it always was.
+// "\\par " (a blank after); both kept for byte-compatible listings.
 void writeFileSummary(ReportSink& sink, const ReportCounters& counters, const LocaleFormat& locale,
                       std::string_view lineEnd) {
   sink.writeLine("\\par\\b Total Summary: \\b0");

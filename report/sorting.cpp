@@ -16,6 +16,8 @@ namespace tallyfold {
 
 namespace {
 
+constexpr size_t kCancelPollRecords = 4096;
+
 // Sorting by collation compares precomputed sort keys: a key is made once per
 // element, and comparing two keys is a memcmp, where comparing two texts runs
 // the collation over both every time. The keys give exactly the collation's
@@ -268,15 +270,33 @@ std::string folderRecordRestKey(const Collation& collation) {
   return key;
 }
 
-// The last-modified day as the number yyyymmdd, in local time.
-uint32_t dayNumber(int64_t mtime) {
+// The last-modified day as the number yyyymmdd, in local time. A year may be
+// negative or have up to ten digits, hence 64 bits; the number still grows
+// with the day, since mmdd stays within 0101..1231 whatever the year's sign.
+int64_t dayNumber(int64_t mtime) {
   const LocalTime t = toLocalTime(mtime);
-  return static_cast<uint32_t>(t.year * 10000 + t.month * 100 + t.day);
+  return int64_t{t.year} * 10000 + t.month * 100 + t.day;
 }
 
-void appendDay(uint32_t day, std::string& text) {
-  char digits[16];
-  const int length = std::snprintf(digits, sizeof digits, "%08u", day);
+// The day's text in a sort key, which the collation compares character by
+// character. Years 0 to 9999 give the eight digits yyyymmdd. Later days give
+// "99999" and fourteen digits, which follow every eight-digit day (no month
+// begins with a 9); days before year 0 give "-" (punctuation sorts before
+// digits) and the fourteen-digit complement of the number's magnitude, so
+// that the earlier day comes first. Fourteen digits hold any int year.
+void appendDay(int64_t day, std::string& text) {
+  constexpr int64_t kEightDigits = 99999999;
+  constexpr long long kFourteenNines = 99999999999999;
+  char digits[32];
+  int length = 0;
+  if (day >= 0 && day <= kEightDigits) {
+    length = std::snprintf(digits, sizeof digits, "%08lld", static_cast<long long>(day));
+  } else if (day > kEightDigits) {
+    length = std::snprintf(digits, sizeof digits, "99999%014lld", static_cast<long long>(day));
+  } else {
+    length = std::snprintf(digits, sizeof digits, "-%014lld",
+                           kFourteenNines + static_cast<long long>(day));
+  }
   text.append(digits, static_cast<size_t>(length));
 }
 
@@ -290,37 +310,21 @@ FileSortField parseSortField(std::string_view text) {
 
 }  // namespace
 
-void sortStringArray(std::vector<std::string>& a, bool ascending, bool ordinal,
-                     const Collation& collation) {
-  if (a.size() < 2) return;
-  if (ordinal) {
-    // std::string compares its bytes as unsigned characters: character codes.
-    if (ascending) {
-      sortRange(a, [](const std::string& x, const std::string& y) { return x < y; });
-    } else {
-      sortRange(a, [](const std::string& x, const std::string& y) { return x > y; });
-    }
-    return;
-  }
-  KeyTable table(a.size(), [&](size_t i, std::string&, std::string& out) {
-    collation.appendSortKey(a[i], out);
-  });
-  std::vector<KeyRef>& order = table.refs();
-  sortRange(order, keyOrder(ascending));
-  std::vector<std::string> sorted;
-  sorted.reserve(a.size());
-  for (const KeyRef& ref : order) sorted.push_back(std::move(a[ref.index]));
-  a.swap(sorted);
-}
-
 std::vector<RecordRef> sortRecords(const RecordStore& store, std::vector<RecordRef> records,
-                                   const Collation& collation) {
-  if (records.size() < 2) return records;
+                                   const Collation& collation, const CancelFlag* cancel) {
+  auto cancelled = [cancel] {
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+  };
+  if (records.size() < 2 || cancelled()) return records;
   const std::vector<uint32_t> ranks = rankFolders(store, collation);
+  if (cancelled()) return records;
   // Each record's key: its folder's rank in 4 big-endian bytes, then the
   // collation key of the rest of its text.
   const std::string folderRecordKey = folderRecordRestKey(collation);
   KeyTable table(records.size(), [&](size_t i, std::string& text, std::string& out) {
+    // Making the keys is most of the sort's time: a cancel stops it within
+    // a few thousand records, and the records stay in walk order.
+    if (i % kCancelPollRecords == 0 && cancelled()) return;
     appendBigEndian32(ranks[records[i].folder], out);
     if (records[i].isFolderRecord()) {
       out.append(folderRecordKey);
@@ -329,6 +333,7 @@ std::vector<RecordRef> sortRecords(const RecordStore& store, std::vector<RecordR
       collation.appendSortKey(text, out);
     }
   });
+  if (cancelled()) return records;
   std::vector<KeyRef>& order = table.refs();
   sortRange(order, keyOrder(true));
   table.freeKeys();
@@ -344,7 +349,7 @@ std::vector<uint32_t> sortFolderFiles(const RecordStore& store, uint32_t folder,
   if (files.size() < 2) return files;
   const FileSortField field = parseSortField(sortField);
   const FolderEntry& entry = store.folder(folder);
-  std::vector<uint32_t> days;
+  std::vector<int64_t> days;
   if (field == FileSortField::kDate) {
     days.reserve(files.size());
     for (uint32_t file : files) days.push_back(dayNumber(entry.file(file).mtime));

@@ -1,5 +1,8 @@
 #include "scan/exclusions.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/app_folder.h"
 #include "platform/text_file.h"
 #include "platform/utf8_text.h"
@@ -38,6 +41,11 @@ ExclusionMatcher::ExclusionMatcher(const ExclusionLists& lists)
       skipTrees_(lists.skipExcludedFolderTrees) {}
 
 bool ExclusionMatcher::isFolderExcluded(std::string_view folderPath) const {
+  // A file is dropped when its own folder, without the trailing separator, is
+  // in the list; a root loses nothing that way ("C:\\" without it is "C:",
+  // which no entry equals), so the root's files stay listed. "/" keeps its
+  // slash here, and is never a sub-folder either: no test matches it.
+  if (folderPath == "/") return false;
   return containsLowerCased(folders_, folderPath);
 }
 
@@ -59,10 +67,19 @@ std::string exclusionListPath() {
   return applicationFile("exclusion.lst");
 }
 
-ExclusionLists loadExclusionList(const std::string& path) {
+ExclusionLists loadExclusionList(const std::string& path, std::string* error) {
   ExclusionLists lists;
   std::vector<std::string> lines;
-  if (!readTextLines(path, lines)) return lists;
+  if (error != nullptr) error->clear();
+  errno = 0;
+  if (!readTextLines(path, lines)) {
+    const int reason = errno;
+    const bool missing = reason == ENOENT || reason == ENOTDIR;
+    if (error != nullptr && !missing) {
+      *error = "Cannot read " + path + ": " + std::strerror(reason != 0 ? reason : EIO);
+    }
+    return lists;
+  }
   // The file starts with the file names; a marker line switches to another
   // list whatever list was current. A blank line holds no entry and is passed
   // over, so entries after it are not lost.

@@ -24,6 +24,8 @@ class ExclusionMatcher {
  public:
   explicit ExclusionMatcher(const ExclusionLists& lists);
 
+  // folderPath has no trailing "/", but "/" itself. The entry "/" never
+  // matches: see the definition.
   bool isFolderExcluded(std::string_view folderPath) const;
   bool isFileNameExcluded(std::string_view fileName) const;
   // A name without "." has no extension: no entry matches it (the walker
@@ -38,8 +40,11 @@ class ExclusionMatcher {
 
 // exclusion.lst in the application folder.
 std::string exclusionListPath();
-// Missing or unreadable file: empty lists. Blank lines are skipped.
-ExclusionLists loadExclusionList(const std::string& path);
+// Missing or unreadable file: empty lists. Blank lines are skipped. When the
+// file exists but cannot be read and error is given, *error says why (such as
+// "Cannot read /path/exclusion.lst: Permission denied"); otherwise it is
+// cleared, a missing file being no error.
+ExclusionLists loadExclusionList(const std::string& path, std::string* error = nullptr);
 // Replaces the file atomically; false when it could not be written.
 bool saveExclusionList(const std::string& path, const ExclusionLists& lists);
 

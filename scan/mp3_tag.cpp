@@ -12,7 +12,7 @@ namespace {
 constexpr size_t kTagSize = 128;
 
 // The ID3v1 genres with the Winamp extensions, by genre number. A few rows
-// keep the spellings this program has always shown.
+// keep older spellings, so that stored listings and new ones agree.
 constexpr std::array<std::string_view, 148> kGenreNames = {
     "Blues",                  // 0
     "Classic Rock",           // 1
@@ -165,19 +165,28 @@ constexpr std::array<std::string_view, 148> kGenreNames = {
 };
 static_assert(!kGenreNames.back().empty(), "every genre number up to 147 has a name");
 
-std::string latin1ToUtf8(std::string_view bytes) {
+// ID3v1 tags were written in the Windows code page of their day, 1252, so
+// bytes 0x80 to 0x9F are letters and marks such as "€", "…" and "Š". Each byte
+// gives one character, which keeps the columns after the field in place. The
+// five bytes the code page leaves unassigned give U+FFFD: a control character
+// would show as a blank and hide that the tag holds something there.
+std::string windows1252ToUtf8(std::string_view bytes) {
   std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const char byte : bytes) appendUtf8(text, static_cast<unsigned char>(byte));
+  text.reserve(bytes.size() * 3);
+  for (const char byte : bytes) {
+    char32_t c = windows1252ToUnicode(static_cast<unsigned char>(byte));
+    if (c >= 0x80 && c <= 0x9F) c = 0xFFFD;
+    appendUtf8(text, c);
+  }
   return text;
 }
 
 // A fixed-width text field: what lies before the first NUL, as UTF-8 (taken
-// as it is when it already is UTF-8, else read as Latin-1), padded with blanks
-// to the field's width in characters.
+// as it is when it already is UTF-8, else read as Windows-1252), padded with
+// blanks to the field's width in characters.
 std::string fieldText(std::string_view bytes) {
   const std::string_view kept = bytes.substr(0, bytes.find('\0'));
-  std::string text = isValidUtf8(kept) ? std::string(kept) : latin1ToUtf8(kept);
+  std::string text = isValidUtf8(kept) ? std::string(kept) : windows1252ToUtf8(kept);
   const size_t length = utf8Length(text);
   if (length < bytes.size()) text.append(bytes.size() - length, ' ');
   return text;

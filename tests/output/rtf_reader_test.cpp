@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
+#include <utility>
 
 #include "platform/utf8_text.h"
 #include "support/temp_dir.h"
@@ -170,6 +172,64 @@ TEST(RtfReader, StreamsAFileInBoundedPieces) {
 
   PieceRecorder missing;
   EXPECT_FALSE(readRtfFile(dir / "none.rtf", missing));
+}
+
+// The runs of a document read from memory and read from a stream, in chunks,
+// the style of each character in reading order.
+std::vector<std::pair<std::string, RtfStyle>> runsOf(const std::string& document, bool chunked) {
+  std::vector<RtfParagraph> paragraphs;
+  if (chunked) {
+    std::istringstream in(document);
+    struct Collector : RtfHandler {
+      std::vector<RtfParagraph> paragraphs{1};
+      void onText(std::string_view utf8, const RtfStyle& style) override {
+        std::vector<RtfRun>& runs = paragraphs.back().runs;
+        if (!runs.empty() && runs.back().style == style) {
+          runs.back().text += utf8;
+        } else {
+          runs.push_back(RtfRun{std::string(utf8), style});
+        }
+      }
+      void onParagraphEnd() override { paragraphs.emplace_back(); }
+    } collector;
+    readRtf(in, collector);
+    paragraphs = std::move(collector.paragraphs);
+  } else {
+    paragraphs = parseRtf(document);
+  }
+  std::vector<std::pair<std::string, RtfStyle>> runs;
+  for (const RtfParagraph& paragraph : paragraphs) {
+    for (const RtfRun& run : paragraph.runs) runs.emplace_back(run.text, run.style);
+  }
+  return runs;
+}
+
+TEST(RtfReader, TablesNameOnlyTheTextReadAfterThem) {
+  const std::string late =
+      "{\\rtf1\\f1\\cf1 before{\\fonttbl{\\f1 Late;}}{\\colortbl;\\red9\\green8\\blue7;}after}";
+  const auto runs = runsOf(late, false);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].first, "before");
+  EXPECT_EQ(runs[0].second.fontName, "");
+  EXPECT_FALSE(runs[0].second.colour.has_value());
+  EXPECT_EQ(runs[1].first, "after");
+  EXPECT_EQ(runs[1].second.fontName, "Late");
+  EXPECT_EQ(runs[1].second.colour, (RtfColour{9, 8, 7}));
+
+  // Text longer than the stream's chunks before a late table: both readers
+  // give the same runs.
+  const std::string text(150000, 'a');
+  const std::string document = "{\\rtf1\\f1 " + text + "{\\fonttbl{\\f1 Late;}}b\\par " + text +
+                               "\\u233?{\\fonttbl{\\f1 Later;}}c}";
+  const auto whole = runsOf(document, false), chunked = runsOf(document, true);
+  EXPECT_EQ(whole, chunked);
+  ASSERT_EQ(whole.size(), 4u);
+  EXPECT_EQ(whole[0], std::make_pair(text, whole[0].second));
+  EXPECT_EQ(whole[0].second.fontName, "");
+  EXPECT_EQ(whole[1].first, "b");
+  EXPECT_EQ(whole[2].first, text + "\xC3\xA9");
+  EXPECT_EQ(whole[2].second.fontName, "Late");
+  EXPECT_EQ(whole[3].second.fontName, "Later");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -111,6 +113,41 @@ TEST(LocaleFormat, LocalTimeFollowsTheTimeZone) {
   };
   EXPECT_EQ(text(utc), "2023-11-14 22:13:20");
   EXPECT_EQ(text(eastern), "2023-11-14 17:13:20");
+}
+
+TEST(LocaleFormat, LocalTimeOfAnyTimeStamp) {
+  struct ZoneReset {  // reads TZ again once the variable is back
+    ~ZoneReset() { tzset(); }
+  } reset;
+  EnvironmentValue zone("TZ", "UTC");
+  tzset();
+  auto utcSeconds = [](int year, int month, int day, int hour, int minute, int second) {
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    return static_cast<int64_t>(timegm(&parts));
+  };
+  auto text = [](const LocalTime& t) {
+    char out[96];
+    std::snprintf(out, sizeof out, "%d-%d-%d %d:%d:%d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return std::string(out);
+  };
+  EXPECT_EQ(text(toLocalTime(-1)), "1969-12-31 23:59:59");
+  EXPECT_EQ(text(toLocalTime(utcSeconds(300000, 1, 2, 3, 4, 5))), "300000-1-2 3:4:5");
+  EXPECT_EQ(text(toLocalTime(utcSeconds(-5000, 7, 8, 9, 10, 11))), "-5000-7-8 9:10:11");
+  EXPECT_EQ(text(toLocalTime(utcSeconds(INT_MAX - 1900, 6, 15, 12, 0, 0))),
+            "2147481747-6-15 12:0:0");
+  // Years past INT_MAX (the last second the C library converts, which tmpfs
+  // keeps for a file, lies in one) and before INT_MIN: clamped.
+  const std::string latest = std::to_string(INT_MAX) + "-12-31 23:59:59";
+  EXPECT_EQ(text(toLocalTime(67768036191676799)), latest);
+  EXPECT_EQ(text(toLocalTime(INT64_MAX)), latest);
+  EXPECT_EQ(text(toLocalTime(INT64_MIN)), std::to_string(INT_MIN) + "-1-1 0:0:0");
 }
 
 }  // namespace

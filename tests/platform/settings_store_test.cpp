@@ -92,6 +92,54 @@ TEST(SettingsStore, ReadsHandWrittenFilesAndSkipsWhatItCannotParse) {
   EXPECT_EQ(store.get("", "stray", "none"), "none");
 }
 
+TEST(SettingsStore, BlanksAroundKeysAndValuesAreTheFilesLayout) {
+  TempDir dir;
+  dir.writeFile("App.ini",
+                "[Settings]\r\n"
+                "ColSize = 20\r\n"
+                "\tShowSizeIn\t=\tMB \r\n"
+                "Inner = a  b\r\n"
+                "Kept=\\spadded\\t\r\n");
+  SettingsStore store(dir.path(), "App");
+  EXPECT_EQ(
+      store.section("Settings"),
+      (Values{{"ColSize", "20"}, {"ShowSizeIn", "MB"}, {"Inner", "a  b"}, {"Kept", " padded\t"}}));
+  EXPECT_EQ(store.get("settings", "COLSIZE"), "20");
+  // Blanks a value does hold at its ends are written so they come back.
+  ASSERT_TRUE(store.set("Settings", " Key ", "\t value "));
+  SettingsStore reader(dir.path(), "App");
+  EXPECT_EQ(reader.get("Settings", " key "), "\t value ");
+  EXPECT_EQ(reader.get("Settings", "key", "none"), "none");
+}
+
+TEST(SettingsStore, ManyKeysKeepTheirOrderAndMatchInAnyCase) {
+  TempDir dir;
+  // Keys go through an index by lower-cased name; a section still lists them
+  // in the order they were first written, a later line only changing a value.
+  std::string file = "[Many]\n";
+  Values expected;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string key = "Key" + std::to_string((i * 7919) % 20000);
+    file += key + "=" + std::to_string(i) + "\n";
+    expected.emplace_back(key, std::to_string(i));
+  }
+  file += "[many]\nKEY0=last\n[Other]\nx=1\n";
+  expected.front().second = "last";
+  dir.writeFile("App.ini", file);
+  SettingsStore store(dir.path(), "App");
+  EXPECT_EQ(store.section("MANY"), expected);
+  for (const auto& [key, value] : expected) {
+    std::string other = key;
+    for (char& c : other) c = static_cast<char>(c == 'K' ? 'k' : c == 'e' ? 'E' : c);
+    ASSERT_EQ(store.get("mAnY", other), value) << key;
+  }
+  ASSERT_TRUE(store.deleteSection("MANY"));
+  EXPECT_EQ(store.get("Many", "key0", "gone"), "gone");
+  EXPECT_EQ(store.get("other", "X"), "1");
+  ASSERT_TRUE(store.set("Many", "Back", "again"));
+  EXPECT_EQ(SettingsStore(dir.path(), "App").section("many"), (Values{{"Back", "again"}}));
+}
+
 TEST(SettingsStore, NothingIsWrittenBeforeTheFirstValue) {
   TempDir dir;
   const std::string folder = dir / "config/tallyfold";

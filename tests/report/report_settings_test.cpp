@@ -84,6 +84,25 @@ TEST(ReportSettings, StoredValuesThatAreNoWholeNumberFallBackToTheirDefaults) {
   EXPECT_EQ(loaded.columnSize(), 40);
 }
 
+TEST(ReportSettings, HandEditedFileReadsAsSetWouldTakeIt) {
+  TempDir dir;
+  dir.writeFile("Corvane - Tallyfold.ini",
+                "[Settings]\nColSize = 20\nShowSizeIn=mb\n[Fields]\n Time = 1\n");
+  SettingsStore store(dir.path(), kApplication);
+  const ReportSettings loaded = loadReportSettings(store);
+  EXPECT_EQ(loaded.colSize, "20");
+  EXPECT_EQ(loaded.columnSize(), 20);
+  EXPECT_EQ(loaded.showSizeIn, "MB");
+  EXPECT_EQ(loaded.time, 1);
+  for (const char* unit : {"bytes", "Kb", "gB"}) {
+    ASSERT_TRUE(store.set("Settings", "ShowSizeIn", unit));
+    ReportSettings viaSet;
+    std::string error;
+    ASSERT_TRUE(setReportSetting(viaSet, "Settings.ShowSizeIn", unit, error));
+    EXPECT_EQ(loadReportSettings(store).showSizeIn, viaSet.showSizeIn) << unit;
+  }
+}
+
 TEST(ReportSettings, ColumnSizeFromTypedText) {
   ReportSettings s;
   const std::pair<std::string_view, int> cases[] = {
@@ -126,13 +145,13 @@ TEST(ReportSettings, SetBySectionAndKey) {
   EXPECT_TRUE(setReportSetting(s, "fields.Filename", "0", error));
   EXPECT_TRUE(setReportSetting(s, "SETTINGS.FULLPATH", "0", error));
   EXPECT_TRUE(setReportSetting(s, "Settings.ShowSizeIn", "mb", error));
-  EXPECT_TRUE(setReportSetting(s, "Settings.ColSize", "not a number", error));
+  EXPECT_TRUE(setReportSetting(s, " Settings.ColSize ", " 25 ", error));
   EXPECT_TRUE(error.empty());
   ReportSettings expected;
   expected.crc32 = 1;
   expected.fileName = expected.fullPath = 0;
   expected.showSizeIn = "MB";
-  expected.colSize = "not a number";
+  expected.colSize = "25";
   EXPECT_EQ(storedText(s), storedText(expected));
 
   const std::pair<std::string_view, std::string_view> refused[] = {{"Fields.Colour", "1"},
@@ -146,7 +165,12 @@ TEST(ReportSettings, SetBySectionAndKey) {
                                                                    {"Settings.ShowSizeIn", "TB"},
                                                                    {"Settings.ShowSizeIn", ""},
                                                                    {"", ""},
-                                                                   {"Fields.", "1"}};
+                                                                   {"Fields.", "1"},
+                                                                   {"Settings.ColSize", "abc"},
+                                                                   {"Settings.ColSize", "55 wide"},
+                                                                   {"Settings.ColSize", "37.5"},
+                                                                   {"Settings.ColSize", "-"},
+                                                                   {"Settings.ColSize", ""}};
   for (const auto& [name, value] : refused) {
     error.clear();
     EXPECT_FALSE(setReportSetting(s, name, value, error)) << name << "=" << value;

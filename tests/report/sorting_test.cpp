@@ -4,116 +4,61 @@
 
 #include <algorithm>
 #include <ctime>
-#include <functional>
-#include <random>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/file_facts.h"
 #include "report/collation.h"
+#include "support/environment.h"
+#include "support/temp_dir.h"
 
 namespace tallyfold {
 namespace {
 
-// The sort written out step for step, with copies and a three-way comparison,
-// as the yardstick for the order the library leaves equal elements in.
-template <class T>
-void plainSort(std::vector<T>& a, std::function<int(const T&, const T&)> compare, bool ascending) {
-  auto before = [&](const T& x, const T& y) { return compare(x, y) * (ascending ? 1 : -1) < 0; };
-  std::function<void(int, int)> quickSort = [&](int lo, int hi) {
-    if (hi - lo <= 60) {
-      for (int i = lo + 1; i <= hi; ++i) {
-        T tmp = a[i];
-        int j = i - 1;
-        for (; j >= lo && before(tmp, a[j]); --j) a[j + 1] = a[j];
-        a[j + 1] = tmp;
-      }
-      return;
-    }
-    while (lo < hi) {
-      int mid = lo + (hi - lo) / 2, i = lo + 1, j = hi;
-      T pivot = a[mid];
-      a[mid] = a[lo];
-      for (;;) {
-        while (i < j && before(a[i], pivot)) ++i;
-        while (j >= i && before(pivot, a[j])) --j;
-        if (i >= j) break;
-        std::swap(a[i++], a[j--]);
-      }
-      a[lo] = a[j];
-      a[j] = pivot;
-      if (j - lo <= hi - j) {
-        quickSort(lo, j - 1);
-        lo = j + 1;
-      } else {
-        quickSort(j + 1, hi);
-        hi = j - 1;
-      }
-    }
-  };
-  quickSort(0, static_cast<int>(a.size()) - 1);
-}
+// Where the scheme leaves 62 elements of keys 0, 1, 2 repeating (tags in
+// input order "A".."Z", "a".."z", "0".."9"): worked out once and kept, so a
+// change of pivot or cut-off shows.
+const char* const kAscendingOf62 = "S852zwtqnkhAbYVeJMDGPKliQE0oHruxf3cZN6WBT9F14C7ymvspIjgLdaXOUR";
+const char* const kDescendingOf62 =
+    "LgUX4RjyOmdFvCs1p7Ia0flicxorWZu3TQN6KHE9B2z58wetqnkhAbYVSPMJGD";
 
-// Words that tie under the collation in many ways: "ab", "Ab", "aB", "AB".
-std::vector<std::string> wordsWithTies(size_t count, unsigned seed) {
-  std::mt19937 random(seed);
-  std::vector<std::string> words(count);
-  for (std::string& word : words) {
-    for (size_t k = 0, length = 1 + random() % 2; k < length; ++k) {
-      word.push_back(static_cast<char>((random() % 2 ? 'a' : 'A') + random() % 3));
-    }
-  }
-  return words;
-}
-
-class Sorting : public testing::Test {
- protected:
-  std::vector<std::string> byLibrary(std::vector<std::string> a, bool ascending) {
-    sortStringArray(a, ascending, false, collation);
-    return a;
-  }
-  std::vector<std::string> plainly(std::vector<std::string> a, bool ascending) {
-    plainSort<std::string>(a, compare, ascending);
-    return a;
-  }
-  std::vector<std::string> stably(std::vector<std::string> a) {
-    std::stable_sort(a.begin(), a.end(), [&](auto& x, auto& y) { return compare(x, y) < 0; });
-    return a;
-  }
-
-  const Collation collation{""};
-  std::function<int(const std::string&, const std::string&)> compare =
-      [this](const std::string& x, const std::string& y) { return collation.compare(x, y); };
+// Elements of a sort whose key ties: the tag tells equal keys apart.
+struct Tagged {
+  int key;
+  char tag;
+  bool operator==(const Tagged&) const = default;
 };
 
-TEST_F(Sorting, SmallArraysBothDirectionsAndOrdinal) {
-  using Texts = std::vector<std::string>;
-  EXPECT_EQ(byLibrary({"b", "A", "c"}, true), (Texts{"A", "b", "c"}));
-  EXPECT_EQ(byLibrary({"b", "A", "c"}, false), (Texts{"c", "b", "A"}));
-  EXPECT_EQ(byLibrary({"only"}, true), (Texts{"only"}));
-  Texts bytes = {"b", "a", "B", "\xc3\xa9", "A"};
-  sortStringArray(bytes, true, true, collation);
-  EXPECT_EQ(bytes, (Texts{"A", "B", "a", "b", "\xc3\xa9"}));
-  sortStringArray(bytes, false, true, collation);
-  EXPECT_EQ(bytes, (Texts{"\xc3\xa9", "b", "a", "B", "A"}));
+std::string tagsOf(const std::vector<Tagged>& a) {
+  std::string tags;
+  for (const Tagged& t : a) tags += t.tag;
+  return tags;
 }
 
-TEST_F(Sorting, EqualElementsEndWhereTheSchemePutsThem) {
-  // 61 elements go by insertion alone, which keeps equal elements in order;
-  // 62 are partitioned first, which moves them about.
-  const std::vector<std::string> short_ = wordsWithTies(61, 7), longer = wordsWithTies(62, 7);
-  EXPECT_EQ(byLibrary(short_, true), stably(short_));
-  EXPECT_EQ(byLibrary(longer, true), plainly(longer, true));
-  EXPECT_NE(byLibrary(longer, true), stably(longer));
-  for (unsigned seed = 1; seed <= 20; ++seed) {
-    const std::vector<std::string> words = wordsWithTies(50 + seed * 37, seed);
-    EXPECT_EQ(byLibrary(words, true), plainly(words, true)) << seed;
-    EXPECT_EQ(byLibrary(words, false), plainly(words, false)) << seed;
-  }
-  // Enough elements for the keys to be made on several threads.
-  const std::vector<std::string> many = wordsWithTies(40000, 4);
-  EXPECT_EQ(byLibrary(many, false), plainly(many, false));
-  const std::vector<std::string> same(300, "same");
-  EXPECT_EQ(byLibrary(same, true), same);
+std::vector<Tagged> sortedByKey(std::vector<Tagged> a, bool ascending) {
+  sortRange(a, [ascending](const Tagged& x, const Tagged& y) {
+    return ascending ? x.key < y.key : x.key > y.key;
+  });
+  return a;
+}
+
+TEST(SortRange, EqualKeysEndWhereTheSchemePutsThem) {
+  // Up to 61 elements go by insertion alone, which keeps equal keys in the
+  // order they came, in both directions.
+  std::vector<Tagged> small = {{2, 'a'}, {1, 'b'}, {2, 'c'}, {0, 'd'}, {1, 'e'}, {2, 'f'}};
+  EXPECT_EQ(tagsOf(sortedByKey(small, true)), "dbeacf");
+  EXPECT_EQ(tagsOf(sortedByKey(small, false)), "acfbed");
+  EXPECT_EQ(tagsOf(sortedByKey({}, true)), "");
+  EXPECT_EQ(tagsOf(sortedByKey({{5, 'x'}}, true)), "x");
+
+  // 62 elements are partitioned around the middle one first, which moves
+  // equal keys about: keys 0, 1, 2 repeating, tagged A-Z, a-z, 0-9 in order.
+  const std::string tags = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::vector<Tagged> many;
+  for (size_t i = 0; i < tags.size(); ++i) many.push_back({static_cast<int>(i % 3), tags[i]});
+  EXPECT_EQ(tagsOf(sortedByKey(many, true)), kAscendingOf62);
+  EXPECT_EQ(tagsOf(sortedByKey(many, false)), kDescendingOf62);
 }
 
 // Epoch seconds of a local date and time.
@@ -128,13 +73,13 @@ int64_t localSeconds(int day, int hour) {
 
 class FolderFiles : public testing::Test {
  protected:
-  void Add(std::string_view name, uint64_t size, int64_t mtime) {
+  void add(std::string_view name, uint64_t size, int64_t mtime) {
     FileEntry facts;
     facts.size = size;
     facts.mtime = mtime;
     files.push_back(store.addFile(folder, name, facts));
   }
-  std::vector<std::string> Names(std::string_view field, bool ascending) {
+  std::vector<std::string> names(std::string_view field, bool ascending) {
     std::vector<std::string> names;
     for (uint32_t file : sortFolderFiles(store, folder, files, field, ascending, collation)) {
       names.emplace_back(store.name({folder, file}));
@@ -149,50 +94,89 @@ class FolderFiles : public testing::Test {
 };
 
 TEST_F(FolderFiles, NameSizeAndDateOrders) {
-  Add("big.bin", 1000, localSeconds(9, 12));
-  Add("Small.bin", 900, localSeconds(10, 18));
-  Add("alpha.txt", 5000, localSeconds(10, 8));
+  add("big.bin", 1000, localSeconds(9, 12));
+  add("Small.bin", 900, localSeconds(10, 18));
+  add("alpha.txt", 5000, localSeconds(10, 8));
   using List = std::vector<std::string>;
-  EXPECT_EQ(Names("Name", true), (List{"alpha.txt", "big.bin", "Small.bin"}));
-  EXPECT_EQ(Names("Name", false), (List{"Small.bin", "big.bin", "alpha.txt"}));
-  EXPECT_EQ(Names("no such choice", true), Names("Name", true));
+  EXPECT_EQ(names("Name", true), (List{"alpha.txt", "big.bin", "Small.bin"}));
+  EXPECT_EQ(names("Name", false), (List{"Small.bin", "big.bin", "alpha.txt"}));
+  EXPECT_EQ(names("no such choice", true), names("Name", true));
   // 900 bytes before 1000: the zero-padded digits compare like numbers.
-  EXPECT_EQ(Names("Size", true), (List{"Small.bin", "big.bin", "alpha.txt"}));
+  EXPECT_EQ(names("Size", true), (List{"Small.bin", "big.bin", "alpha.txt"}));
   // The same day at different times goes by name.
-  EXPECT_EQ(Names("Date", true), (List{"big.bin", "alpha.txt", "Small.bin"}));
-  EXPECT_EQ(Names("Date", false), (List{"Small.bin", "alpha.txt", "big.bin"}));
+  EXPECT_EQ(names("Date", true), (List{"big.bin", "alpha.txt", "Small.bin"}));
+  EXPECT_EQ(names("Date", false), (List{"Small.bin", "alpha.txt", "big.bin"}));
 }
 
-TEST_F(FolderFiles, TiesLandAsWithKeysThatHoldTheFolderPath) {
-  std::mt19937 random(11);
-  for (const std::string& word : wordsWithTies(150, 3)) {
-    Add(word + ".txt", random() % 3 * 100, localSeconds(1 + random() % 2, 10));
+TEST_F(FolderFiles, DaysOfAnyYearSortInTimeOrder) {
+  struct ZoneReset {  // reads TZ again once the variable is back
+    ~ZoneReset() { tzset(); }
+  } reset;
+  test::EnvironmentValue zone("TZ", "UTC");
+  tzset();
+  auto utcDay = [](int year, int month, int day) {
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = 12;
+    return static_cast<int64_t>(timegm(&parts));
+  };
+  // From the earliest day to the latest; the names run the other way. tmpfs
+  // keeps 64-bit seconds, so the files themselves carry these times.
+  const std::pair<const char*, int64_t> byDay[] = {
+      {"j", utcDay(-5000, 1, 1)},
+      {"i", utcDay(-1, 12, 31)},
+      {"h", -1},
+      {"g", 1700000000},
+      {"f", utcDay(9999, 12, 31)},
+      {"e", utcDay(10000, 1, 1)},
+      {"d", utcDay(214749, 6, 1)},  // where yyyymmdd no longer fits 32 bits
+      {"c", utcDay(300000, 1, 1)},
+      {"b", utcDay(2147483646, 1, 1)},
+      {"a", 67768036191676799},  // the last second of year INT_MAX, shown clamped
+  };
+  test::EnvironmentValue shm("TMPDIR", "/dev/shm");
+  std::optional<test::TempDir> dir;
+  try {
+    dir.emplace();
+  } catch (const std::exception&) {
+    GTEST_SKIP() << "no /dev/shm here";
   }
-  for (const char* field : {"Name", "Size", "Date"}) {
-    // "folder?name?size", "size?folder?name" or "day?folder?name?size".
-    auto key = [&](uint32_t file) {
-      const FileEntry& facts = store.file({folder, file});
-      const std::string path = "/data/music/", name(store.name({folder, file}));
-      const std::string size = formatSizeField(facts.size);
-      const std::string day = facts.mtime == localSeconds(1, 10) ? "20240101" : "20240102";
-      if (field == std::string("Size")) return size + "?" + path + "?" + name;
-      return (field == std::string("Date") ? day + "?" : "") + path + "?" + name + "?" + size;
-    };
-    for (bool ascending : {true, false}) {
-      std::vector<uint32_t> expected = files;
-      plainSort<uint32_t>(
-          expected, [&](uint32_t x, uint32_t y) { return collation.compare(key(x), key(y)); },
-          ascending);
-      EXPECT_EQ(sortFolderFiles(store, folder, files, field, ascending, collation), expected)
-          << field << ascending;
-    }
+  std::vector<std::string> oldestFirst;
+  for (const auto& [name, seconds] : byDay) {
+    const std::string path = dir->writeFile(name);
+    test::TempDir::setMtime(path, seconds);
+    const std::optional<FileFacts> facts = statPath(path);
+    ASSERT_TRUE(facts && facts->mtime == seconds) << name;
+    add(name, 1, facts->mtime);
+    oldestFirst.emplace_back(name);
   }
+  EXPECT_EQ(names("Date", true), oldestFirst);
+  std::reverse(oldestFirst.begin(), oldestFirst.end());
+  EXPECT_EQ(names("Date", false), oldestFirst);
+  EXPECT_EQ(names("Name", true), oldestFirst);
+}
+
+TEST_F(FolderFiles, NamesThatDifferOnlyInCaseTieAndKeepTheirPlace) {
+  add("b.txt", 100, localSeconds(2, 10));
+  add("A.txt", 100, localSeconds(1, 10));
+  add("a.txt", 100, localSeconds(1, 11));
+  add("c.txt", 0, localSeconds(1, 9));
+  add("B.txt", 0, localSeconds(2, 9));
+  using List = std::vector<std::string>;
+  // A name ties only with a name of the same size: the key goes on with it.
+  EXPECT_EQ(names("Name", true), (List{"A.txt", "a.txt", "B.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(names("Name", false), (List{"c.txt", "b.txt", "B.txt", "A.txt", "a.txt"}));
+  EXPECT_EQ(names("Size", true), (List{"B.txt", "c.txt", "A.txt", "a.txt", "b.txt"}));
+  EXPECT_EQ(names("Size", false), (List{"b.txt", "A.txt", "a.txt", "c.txt", "B.txt"}));
+  EXPECT_EQ(names("Date", true), (List{"A.txt", "a.txt", "c.txt", "B.txt", "b.txt"}));
 }
 
 class WholeList : public testing::Test {
  protected:
   // Adds a folder with its folder record and one file record per name.
-  void Folder(std::string path, std::vector<std::string> names, uint64_t size = 1) {
+  void folder(std::string path, std::vector<std::string> names, uint64_t size = 1) {
     const uint32_t index = store.addFolder(std::move(path));
     records.push_back({index, RecordRef::kFolderRecord});
     for (const std::string& name : names) {
@@ -208,16 +192,16 @@ class WholeList : public testing::Test {
 };
 
 TEST_F(WholeList, FoldersInTreeOrderEachWithItsOwnRecords) {
-  Folder("/r/2024/", {"b"});
-  Folder("/r/2024/x/", {"in x"});
-  Folder("/r/2024-01/", {"jan"});
-  Folder("/r/abc/", {"lower"});
-  Folder("/r/", {"notes", "note", "!bang", "#hash", "Note1"});
-  Folder("/r/Résumé/", {"cv"});
-  Folder("/r/Resume/", {"cv"});
-  Folder("/r/ABC/", {"upper"});
-  Folder("/r/ABC/sub/", {"deep"});
-  Folder("/r/!first/", {"f"});
+  folder("/r/2024/", {"b"});
+  folder("/r/2024/x/", {"in x"});
+  folder("/r/2024-01/", {"jan"});
+  folder("/r/abc/", {"lower"});
+  folder("/r/", {"notes", "note", "!bang", "#hash", "Note1"});
+  folder("/r/Résumé/", {"cv"});
+  folder("/r/Resume/", {"cv"});
+  folder("/r/ABC/", {"upper"});
+  folder("/r/ABC/sub/", {"deep"});
+  folder("/r/!first/", {"f"});
   std::vector<std::string> texts;
   for (RecordRef record : sortRecords(store, records, collation)) {
     const std::string text = store.recordText(record);
@@ -237,38 +221,46 @@ TEST_F(WholeList, FoldersInTreeOrderEachWithItsOwnRecords) {
   EXPECT_EQ(texts, expected);
 }
 
-TEST_F(WholeList, TiesLandWhereTheSchemePutsThem) {
-  // Folders compare component by component, by the collation and then by
-  // their bytes; a folder's records by the collation of "name|size".
-  auto components = [](std::string_view path) {
-    std::vector<std::string_view> parts;
-    for (size_t start = 0, slash; (slash = path.find('/', start)) != path.npos; start = slash + 1) {
-      parts.push_back(path.substr(start, slash - start));
-    }
-    return parts;
-  };
-  auto compare = [&](const RecordRef& x, const RecordRef& y) {
-    const auto xs = components(store.folderPath(x)), ys = components(store.folderPath(y));
-    for (size_t k = 0; k < std::min(xs.size(), ys.size()); ++k) {
-      if (int c = collation.compare(xs[k], ys[k])) return c;
-      if (int c = xs[k].compare(ys[k])) return c;
-    }
-    if (xs.size() != ys.size()) return xs.size() < ys.size() ? -1 : 1;
-    auto rest = [&](RecordRef r) { return std::string(store.name(r)) + "|" + store.sizeField(r); };
-    return collation.compare(rest(x), rest(y));
-  };
-  const std::vector<std::string> names = wordsWithTies(400, 9);
-  const char* paths[] = {"/s/", "/s/ab/", "/s/AB/", "/s/a/", "/s/ab/c/", "/s/", "/t/"};
-  for (size_t i = 0; i < 7; ++i) {
-    Folder(paths[i], std::vector<std::string>(names.begin() + i * 50, names.begin() + i * 50 + 50),
-           i % 2);
+TEST_F(WholeList, FoldersThatTieUnderTheCollationAndSharedLeadingParts) {
+  // "AB" and "ab" tie under the collation: their bytes decide, so the two
+  // folders never mix. Two entries of "/s/" (overlapping locations) share a
+  // place; names that differ only in case keep the order they came in.
+  folder("/s/ab/", {"x", "X"});
+  folder("/s/", {"m"});
+  folder("/s/AB/", {"y"});
+  folder("/s/ab/c/", {"z"});
+  folder("/s/a/", {"w"});
+  folder("/s/", {"M"});
+  folder("/t/", {"v"});
+  std::vector<std::string> texts;
+  for (RecordRef record : sortRecords(store, records, collation)) {
+    texts.push_back(store.recordText(record));
   }
-  std::vector<RecordRef> expected = records;
-  plainSort<RecordRef>(expected, compare, true);
-  const std::vector<RecordRef> sorted = sortRecords(store, records, collation);
-  ASSERT_EQ(sorted.size(), expected.size());
-  for (size_t i = 0; i < sorted.size(); ++i) {
-    EXPECT_TRUE(sorted[i].folder == expected[i].folder && sorted[i].file == expected[i].file) << i;
+  const std::string mark = "|" + std::string(kFolderRecordName) + "|00000000000000000";
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "/s/" + mark,
+                       "/s/" + mark,
+                       "/s/|m|000000000000001",
+                       "/s/|M|000000000000001",
+                       "/s/a/" + mark,
+                       "/s/a/|w|000000000000001",
+                       "/s/AB/" + mark,
+                       "/s/AB/|y|000000000000001",
+                       "/s/ab/" + mark,
+                       "/s/ab/|x|000000000000001",
+                       "/s/ab/|X|000000000000001",
+                       "/s/ab/c/" + mark,
+                       "/s/ab/c/|z|000000000000001",
+                       "/t/" + mark,
+                       "/t/|v|000000000000001",
+                   }));
+
+  // A cancel before the sort hands the records back as they came.
+  CancelFlag cancel{true};
+  const std::vector<RecordRef> unsorted = sortRecords(store, records, collation, &cancel);
+  ASSERT_EQ(unsorted.size(), records.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    EXPECT_TRUE(unsorted[i].folder == records[i].folder && unsorted[i].file == records[i].file);
   }
 }
 

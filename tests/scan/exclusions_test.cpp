@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string>
+
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
@@ -35,6 +40,16 @@ TEST(ExclusionMatcher, MatchesWholeEntriesIgnoringCase) {
   for (const char* name : {"archive.gz.tar", "x.tmpl", "tmp", "gz"}) {
     EXPECT_FALSE(matcher.isExtensionExcluded(name)) << name;
   }
+}
+
+TEST(ExclusionMatcher, RootEntryNeverMatchesTheRootsFiles) {
+  ExclusionLists lists;
+  lists.folders = {"/", "/srv"};
+  const ExclusionMatcher matcher(lists);
+  // The files of "/" are tested with the folder "/": they stay.
+  EXPECT_FALSE(matcher.isFolderExcluded("/"));
+  EXPECT_TRUE(matcher.isFolderExcluded("/srv"));
+  EXPECT_FALSE(matcher.isFolderExcluded("/srv/a"));
 }
 
 TEST(ExclusionMatcher, EmptyListsExcludeNothing) {
@@ -88,6 +103,33 @@ TEST(ExclusionListFile, ReadsEveryLineEndPassesOverBlankLinesAndSwitchesAtEachMa
   // A missing or unreadable file gives empty lists.
   EXPECT_EQ(listsText(loadExclusionList(dir / "missing.lst")), "||");
   EXPECT_EQ(listsText(loadExclusionList(dir.makeDir("folder.lst"))), "||");
+}
+
+TEST(ExclusionListFile, SaysWhyAFileThatIsThereCannotBeRead) {
+  TempDir dir;
+  std::string error = "earlier";
+  const std::string lst = dir.writeFile("exclusion.lst", "a.txt\r\n");
+  EXPECT_EQ(listsText(loadExclusionList(lst, &error)), "a.txt;||");
+  EXPECT_EQ(error, "");
+  // Missing, also below a file: no error, nothing to warn about.
+  error = "earlier";
+  EXPECT_EQ(listsText(loadExclusionList(dir / "missing.lst", &error)), "||");
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(listsText(loadExclusionList(lst + "/exclusion.lst", &error)), "||");
+  EXPECT_EQ(error, "");
+  const std::string folder = dir.makeDir("folder.lst");
+  EXPECT_EQ(listsText(loadExclusionList(folder, &error)), "||");
+  EXPECT_EQ(error, "Cannot read " + folder + ": " + std::strerror(EISDIR));
+  // A file without read permission (root reads it anyway, so a child gives
+  // up root first).
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(lst.c_str(), 0200), 0);
+  const std::optional<std::string> refused = test::runUnprivileged([&] {
+    std::string why;
+    return listsText(loadExclusionList(lst, &why)) + "#" + why;
+  });
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(*refused, "||#Cannot read " + lst + ": " + std::strerror(EACCES));
 }
 
 TEST(ExclusionListFile, FailedSaveReportsFalseAndKeepsTheOldFile) {

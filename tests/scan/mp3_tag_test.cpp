@@ -72,13 +72,25 @@ TEST(Mp3Tag, FieldsEndAtTheirFirstNul) {
   EXPECT_EQ(fieldsOf(tag), readFields(fullTitle, "", "Al", "99", "Track note", 1, "Classic Rock"));
 }
 
-TEST(Mp3Tag, TextIsLatin1UnlessItIsUtf8) {
+TEST(Mp3Tag, TextIsWindows1252UnlessItIsUtf8) {
   TempDir dir;
   Mp3Tag tag;
   ASSERT_TRUE(readMp3Tag(
       dir.writeFile("a.mp3", tagRecord("Caf\xe9", "Bj\xc3\xb6rk", "", "", "\xe9\xc3", 200)), tag));
   EXPECT_EQ(fieldsOf(tag),
             readFields("Caf\xc3\xa9", "Bj\xc3\xb6rk", "", "", "\xc3\xa9\xc3\x83", 200, ""));
+  // 0x80 to 0x9F are the code page's letters and marks, one character each,
+  // so the fields keep their widths; its five unassigned bytes show U+FFFD.
+  ASSERT_TRUE(readMp3Tag(
+      dir.writeFile("b.mp3", tagRecord("\x80 5\x85", "\x8a\x9a\x9f\x8c", "\x93q\x94 \x96", "\x99",
+                                       "\x81\x8d\x8f\x90\x9d.", 17)),
+      tag));
+  const std::string replacement = "\xef\xbf\xbd";
+  EXPECT_EQ(fieldsOf(tag),
+            readFields("\xe2\x82\xac 5\xe2\x80\xa6", "\xc5\xa0\xc5\xa1\xc5\xb8\xc5\x92",
+                       "\xe2\x80\x9cq\xe2\x80\x9d \xe2\x80\x93", "\xe2\x84\xa2",
+                       replacement + replacement + replacement + replacement + replacement + ".",
+                       17, "Rock"));
 }
 
 TEST(Mp3Tag, GenreNames) {
