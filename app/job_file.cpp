@@ -1,10 +1,13 @@
 #include "app/job.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <string_view>
 
 #include "platform/app_folder.h"
 #include "platform/text_file.h"
+#include "platform/text_trim.h"
 
 namespace tallyfold {
 
@@ -28,12 +31,6 @@ std::string rowLine(const ScanLocation& row) {
   return line;
 }
 
-std::string_view trimmedBlanks(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 void applyReportTypeLine(std::string_view line, Job& job) {
   if (line == "Option1") job.reportType = ReportType::Details;
   if (line == "Option2") job.reportType = ReportType::Tree;
@@ -45,7 +42,7 @@ void applyReportTypeLine(std::string_view line, Job& job) {
 // "4.0"); 0 when the field starts with no number. Only 4 means anything: the
 // row is listed but not scanned.
 long iconNumber(std::string_view field) {
-  field = trimmedBlanks(field);
+  field = trimText(field);
   if (!field.empty() && field.front() == '+') field.remove_prefix(1);
   long number = 0;
   std::from_chars(field.data(), field.data() + field.size(), number);
@@ -57,7 +54,7 @@ long iconNumber(std::string_view field) {
 // the scan can name the row and a save writes it back unchanged.
 void applyLevelCell(std::string_view cell, ScanLocation& row) {
   if (cell.empty() || cell == kAllLevelsText) return;
-  std::string_view digits = trimmedBlanks(cell);
+  std::string_view digits = trimText(cell);
   if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
   int16_t value = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
@@ -94,16 +91,16 @@ void applyLine(size_t lineNumber, std::string_view line, Job& job) {
       applyReportTypeLine(line, job);
       break;
     case 2:
-      job.sort = std::string(trimmedBlanks(line));
+      job.sort = std::string(trimText(line));
       break;
     case 3:
       job.ascending = line == "Asc";
       break;
     case 4:
-      job.fontName = std::string(trimmedBlanks(line));
+      job.fontName = std::string(trimText(line));
       break;
     case 5:
-      job.fontSize = std::string(trimmedBlanks(line));
+      job.fontSize = std::string(trimText(line));
       break;
     default: {
       ScanLocation row;
@@ -145,10 +142,20 @@ bool saveJob(const std::string& path, const Job& job) {
   return !path.empty() && replaceFileAtomically(path, jobFileText(job));
 }
 
-bool loadJob(const std::string& path, Job& job) {
+bool loadJob(const std::string& path, Job& job, std::string* error) {
   job.locations.clear();
   std::vector<std::string> lines;
-  if (!readTextLines(path, lines)) return false;
+  if (!readTextLines(path, lines, kMostJobFileBytes)) {
+    if (error)
+      *error = errno == EFBIG ? "the job file is longer than 16 MiB" : std::strerror(errno);
+    return false;
+  }
+  for (const std::string& line : lines) {
+    if (line.size() > kMostJobLineBytes) {
+      if (error) *error = "a line of the job file is longer than 64 KiB";
+      return false;
+    }
+  }
   for (size_t i = 0; i < lines.size(); ++i) applyLine(i + 1, lines[i], job);
   return true;
 }

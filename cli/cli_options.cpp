@@ -20,6 +20,8 @@ enum LongOnly {
   kVersion,
 };
 
+constexpr const char* kShortOptions = ":j:r:s:o:0qhL";
+
 const struct option kLongOptions[] = {
     {"job", required_argument, nullptr, 'j'},
     {"report", required_argument, nullptr, 'r'},
@@ -37,6 +39,7 @@ const struct option kLongOptions[] = {
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
+    {"follow", no_argument, nullptr, 'L'},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -59,6 +62,26 @@ bool isPositiveNumber(const std::string& text) {
   char* end = nullptr;
   double value = std::strtod(text.c_str(), &end);
   return !text.empty() && end != nullptr && *end == '\0' && value > 0 && value <= 1638;
+}
+
+// The filter as typed on the command line: "txt" and "*.txt" mean ".txt", and
+// an empty filter or "*" every file, as a user of a shell would mean them.
+std::string filterText(const std::string& typed) {
+  std::string filter;
+  size_t start = 0;
+  while (start <= typed.size()) {
+    size_t end = typed.find(';', start);
+    if (end == std::string::npos) end = typed.size();
+    std::string entry = typed.substr(start, end - start);
+    while (!entry.empty() && entry.front() == ' ') entry.erase(0, 1);
+    while (!entry.empty() && entry.back() == ' ') entry.pop_back();
+    if (entry == "*" || entry == "*.*") return "*.*";
+    if (entry.starts_with("*.")) entry.erase(0, 1);
+    if (!entry.empty() && entry.front() != '.') entry.insert(0, ".");
+    if (!entry.empty()) filter += (filter.empty() ? "" : ";") + entry;
+    start = end + 1;
+  }
+  return filter.empty() ? "*.*" : filter;
 }
 
 bool takeSetting(const std::string& argument, CliOptions& options, std::string& error) {
@@ -116,11 +139,18 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
       options.level = std::atoi(value.c_str());
       return true;
     case kFilter:
-      options.filter = value;
+      options.filter = filterText(value);
+      return true;
+    case 'L':
+      options.followLinks = true;
       return true;
     case kSet:
       return takeSetting(value, options, error);
     case 'o':
+      if (value.empty()) {
+        error = "the output file name is empty (leave out -o for standard output)";
+        return false;
+      }
       options.output = value;
       return true;
     case kRecords:
@@ -144,6 +174,25 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
   }
 }
 
+// What getopt found wrong with the argument it stopped at.
+std::string optionProblem(int argc, char** argv) {
+  const std::string argument = optind >= 1 && optind <= argc ? argv[optind - 1] : "";
+  const size_t equals = argument.find('=');
+  if (argument.starts_with("--") && equals != std::string::npos) {
+    const std::string name = argument.substr(0, equals);
+    for (const struct option& known : kLongOptions) {
+      if (known.name != nullptr && name == std::string("--") + known.name) {
+        return "option '" + name + "' takes no value";
+      }
+    }
+    return "unknown option '" + name + "'";
+  }
+  if (optopt != 0 && !argument.starts_with("--")) {
+    return std::string("unknown option '-") + static_cast<char>(optopt) + "'";
+  }
+  return "unknown option '" + argument + "'";
+}
+
 }  // namespace
 
 bool parseCliOptions(int argc, char** argv, CliOptions& options, std::string& error) {
@@ -153,10 +202,9 @@ bool parseCliOptions(int argc, char** argv, CliOptions& options, std::string& er
   optind = 0;
   opterr = 0;
   int option;
-  while ((option = getopt_long(argc, argv, ":j:r:s:o:0qh", kLongOptions, nullptr)) != -1) {
+  while ((option = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1) {
     if (option == '?') {
-      error = optopt ? std::string("unknown option '-") + static_cast<char>(optopt) + "'"
-                     : std::string("unknown option '") + argv[optind - 1] + "'";
+      error = optionProblem(argc, argv);
       return false;
     }
     if (option == ':') {
@@ -195,6 +243,8 @@ Report:
                             text on standard output)
       --records             print the scan records in walk order instead
   -0, --null                end each record with NUL instead of a newline
+  -L, --follow              enter links to folders (each folder once); without
+                            it a link to a folder is listed but not entered
 
   -q, --quiet               no progress on standard error
   -h, --help                show this help and exit

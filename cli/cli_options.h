@@ -23,6 +23,7 @@ struct CliOptions {
   std::string output;
   bool records = false;
   bool nulTerminated = false;
+  bool followLinks = false;
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -10,6 +10,7 @@
 #include "cli/record_output.h"
 #include "cli/report_output.h"
 #include "cli/terminal_progress.h"
+#include "platform/printable_text.h"
 #include "platform/settings_store.h"
 #include "report/report_settings.h"
 #include "scan/exclusions.h"
@@ -42,8 +43,15 @@ void installStopHandlers() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
+// Every message names paths and texts as they are, with control characters
+// and invalid UTF-8 shown as escapes: a folder named "\e[2J" must not clear
+// the user's terminal.
+void say(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", kProgram, printableText(message).c_str());
+}
+
 int usageError(const std::string& message) {
-  if (!message.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
+  if (!message.empty()) say(message);
   std::fprintf(stderr, "Try '%s --help' for more information.\n", kProgram);
   return kExitUsage;
 }
@@ -60,8 +68,7 @@ void reportFailures(const ScanResult& scan) {
   for (const auto& failure : scan.failures) {
     const std::string reason =
         failure.problem.empty() ? std::strerror(failure.error) : failure.problem;
-    std::fprintf(stderr, "%s: cannot read '%s': %s\n", kProgram, failure.path.c_str(),
-                 reason.c_str());
+    say("cannot read '" + failure.path + "': " + reason);
   }
 }
 
@@ -82,13 +89,15 @@ int runCli(int argc, char** argv) {
   if (options.version) return printText(std::string(kProgram) + " " + TALLYFOLD_VERSION + "\n");
 
   RunSettings run;
-  if (!assembleJob(options, run.job, error)) {
-    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-    return kExitUsage;
-  }
+  if (!assembleJob(options, run.job, error)) return usageError(error);
+  run.followLinks = options.followLinks;
   run.report = loadReportSettings(SettingsStore(std::string(kSettingsApplication)));
   if (!applySettingOverrides(options, run.report, error)) return usageError(error);
-  run.exclusions = loadExclusionList(exclusionListPath());
+  std::string exclusionProblem;
+  run.exclusions = loadExclusionList(exclusionListPath(), &exclusionProblem);
+  // The run goes on without the lists, as the window program would, but the
+  // user learns why nothing is excluded.
+  if (!exclusionProblem.empty()) say("warning: " + exclusionProblem + "; nothing is excluded");
 
   OutputChoice output{options.output, OutputForm::PlainText};
   if (!options.output.empty() && !options.records) {
@@ -106,17 +115,16 @@ int runCli(int argc, char** argv) {
   ScanResult scan = scanJob(run, control);
   OutputResult result = OutputResult::Stopped;
   if (!control.stopRequested()) {
-    result = options.records ? writeRecords(scan, options.nulTerminated, stdout)
-                                   ? OutputResult::Written
-                                   : OutputResult::Failed
+    result = options.records ? (writeRecords(scan, options.nulTerminated, options.output, error)
+                                    ? OutputResult::Written
+                                    : OutputResult::Failed)
                              : writeReportOutput(scan, run, output, control, error);
   }
   progress.stop();
   if (result == OutputResult::Stopped) return kExitInterrupted;
   reportFailures(scan);
   if (result == OutputResult::Failed) {
-    std::fprintf(stderr, "%s: %s\n", kProgram,
-                 error.empty() ? "cannot write the output" : error.c_str());
+    say(error.empty() ? "cannot write the output" : error);
     return kExitOutputFailed;
   }
   return scan.failures.empty() ? kExitDone : kExitSomeUnreadable;

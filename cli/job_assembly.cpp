@@ -51,14 +51,18 @@ std::string locationText(std::string folder) {
 }
 
 bool assembleJob(const CliOptions& options, Job& job, std::string& error) {
-  if (!options.jobFile.empty() && !loadJob(options.jobFile, job)) {
-    int reason = access(options.jobFile.c_str(), R_OK) == 0 ? EISDIR : errno;
-    error = "cannot read job file '" + options.jobFile + "': " + std::strerror(reason);
+  std::string reason;
+  if (!options.jobFile.empty() && !loadJob(options.jobFile, job, &reason)) {
+    error = "cannot read job file '" + options.jobFile + "': " + reason;
     return false;
   }
   for (const auto& folder : options.folders) job.locations.push_back(locationFor(options, folder));
   if (options.jobFile.empty() && options.folders.empty()) {
     job.locations.push_back(locationFor(options, currentFolder()));
+  }
+  if (job.locations.empty()) {
+    error = "the job names no folders: '" + options.jobFile + "' has no location rows";
+    return false;
   }
   if (options.reportType) job.reportType = reportTypeNamed(*options.reportType);
   if (options.sort) job.sort = sortNamed(*options.sort);

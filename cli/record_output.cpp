@@ -1,13 +1,22 @@
 #include "cli/record_output.h"
 
-#include <string>
+#include <cstdio>
+#include <functional>
+
+#include "platform/text_file.h"
 
 namespace tallyfold::cli {
 
-bool writeRecords(const ScanResult& scan, bool nulTerminated, std::FILE* out) {
+namespace {
+
+constexpr size_t kBufferBytes = size_t{1} << 20;
+
+// Hands the records' text on in buffers of about a megabyte.
+bool emitRecords(const ScanResult& scan, bool nulTerminated,
+                 const std::function<bool(std::string_view)>& write) {
   const char terminator = nulTerminated ? '\0' : '\n';
   std::string buffer;
-  buffer.reserve(1 << 20);
+  buffer.reserve(kBufferBytes);
   for (RecordRef record : scan.records) {
     buffer.append(scan.store.folderPath(record));
     buffer.push_back('|');
@@ -15,13 +24,34 @@ bool writeRecords(const ScanResult& scan, bool nulTerminated, std::FILE* out) {
     buffer.push_back('|');
     buffer.append(scan.store.sizeField(record));
     buffer.push_back(terminator);
-    if (buffer.size() >= (1 << 20) - 4096) {
-      if (std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) return false;
+    if (buffer.size() >= kBufferBytes - 4096) {
+      if (!write(buffer)) return false;
       buffer.clear();
     }
   }
-  if (std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) return false;
-  return std::fflush(out) == 0;
+  return write(buffer);
+}
+
+}  // namespace
+
+bool writeRecords(const ScanResult& scan, bool nulTerminated, const std::string& path,
+                  std::string& error) {
+  if (path.empty()) {
+    const bool written = emitRecords(scan, nulTerminated, [](std::string_view bytes) {
+      return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    });
+    if (written && std::fflush(stdout) == 0) return true;
+    error = "cannot write to standard output";
+    return false;
+  }
+  AtomicFileWriter file(path);
+  emitRecords(scan, nulTerminated, [&file](std::string_view bytes) {
+    file.write(bytes);
+    return file.isOpen();
+  });
+  if (file.commit()) return true;
+  error = file.error();
+  return false;
 }
 
 }  // namespace tallyfold::cli

@@ -30,12 +30,13 @@ OutputResult writeHtml(const TemporaryFile& rtf, const RunSettings& run, const O
                        RunControl& control, std::string& error) {
   control.enterPhase(RunPhase::Exporting);
   auto progress = [&control](uint64_t done, uint64_t total) { control.setExported(done, total); };
+  std::string reason;
   if (exportHtml(rtf.path(), output.path, run.job.fontName, run.job.fontSize, &control.cancelFlag(),
-                 progress)) {
+                 progress, &reason)) {
     return OutputResult::Written;
   }
   if (control.stopRequested()) return OutputResult::Stopped;
-  error = "cannot write '" + output.path + "'";
+  error = reason;
   return OutputResult::Failed;
 }
 

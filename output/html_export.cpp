@@ -24,12 +24,20 @@ bool cancelled(const CancelFlag* cancel) {
 bool convertReportLines(std::istream& report, uint64_t total, AtomicFileWriter& page,
                         const CancelFlag* cancel, const HtmlProgress& progress) {
   TextLineReader lines(report);
-  std::string line;
+  // One line read ahead: whether the next line is empty tells a folder-list
+  // line from a detailed-list row.
+  std::string line, next;
+  bool haveNext = lines.next(next);
   uint64_t done = 0;
   for (;;) {
     if (cancelled(cancel)) return false;
-    if (!lines.next(line)) break;
-    if (std::optional<std::string> html = convertReportLine(line)) page.writeLine(*html);
+    if (!haveNext) break;
+    line.swap(next);
+    haveNext = lines.next(next);
+    const bool beforeEmptyLine = haveNext && next.empty();
+    if (std::optional<std::string> html = convertReportLine(line, beforeEmptyLine)) {
+      page.writeLine(*html);
+    }
     ++done;
     if (progress) progress(std::min(done, total), total);
   }
@@ -40,21 +48,30 @@ bool convertReportLines(std::istream& report, uint64_t total, AtomicFileWriter& 
 
 bool exportHtml(const std::string& reportPath, const std::string& htmlPath,
                 std::string_view fontName, std::string_view fontSize, const CancelFlag* cancel,
-                const HtmlProgress& progress) {
+                const HtmlProgress& progress, std::string* error) {
+  auto failed = [&](const std::string& reason) {
+    if (error) *error = reason;
+    return false;
+  };
   AtomicFileWriter page(htmlPath);
-  if (!page.isOpen()) return false;
+  if (!page.isOpen()) return failed(page.error());
   for (const std::string& line : htmlHeadLines(fontName, fontSize)) page.writeLine(line);
 
   std::ifstream report(reportPath, std::ios::binary);
-  bool complete = false;
-  if (report) {
-    const uint64_t total = countReportLines(reportPath);
-    if (progress) progress(0, total);
-    complete = convertReportLines(report, total, page, cancel, progress);
-    if (complete) page.writeLine(kHtmlTailLine);
+  if (!report) {
+    // No report was made yet: the page of the head lines stands for it.
+    page.commit();
+    return failed("cannot read the report " + reportPath);
   }
-  bool written = page.commit();
-  return complete && written;
+  const uint64_t total = countReportLines(reportPath);
+  if (progress) progress(0, total);
+  // A cancelled or failed page never replaces an earlier one.
+  if (!convertReportLines(report, total, page, cancel, progress)) {
+    return failed(cancelled(cancel) ? "cancelled" : "cannot read the report " + reportPath);
+  }
+  page.writeLine(kHtmlTailLine);
+  if (!page.commit()) return failed(page.error());
+  return true;
 }
 
 }  // namespace tallyfold

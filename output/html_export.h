@@ -18,11 +18,12 @@ using HtmlProgress = std::function<void(uint64_t done, uint64_t total)>;
 
 // Writes the page to htmlPath (replaced atomically, CR LF line ends). True
 // when the whole report was converted and the page written. Cancelling (the
-// flag is polled before every line) keeps the page as far as it got, without
-// its closing tags; a missing report file gives a page of the head lines only.
-// Both of these return false.
+// flag is polled before every line) or a failure leaves any earlier page as it
+// was; a missing report file gives a page of the head lines only. These return
+// false, with the reason in error.
 bool exportHtml(const std::string& reportPath, const std::string& htmlPath,
                 std::string_view fontName, std::string_view fontSize,
-                const CancelFlag* cancel = nullptr, const HtmlProgress& progress = {});
+                const CancelFlag* cancel = nullptr, const HtmlProgress& progress = {},
+                std::string* error = nullptr);
 
 }  // namespace tallyfold

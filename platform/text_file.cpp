@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 namespace tallyfold {
 
@@ -48,21 +49,62 @@ mode_t currentUmask() {
   return 022;
 }
 
-// Writing through a symbolic link replaces the file it points to and keeps
-// the link, as editors do.
-std::string resolvedTarget(const std::string& path) {
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-  char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved) == nullptr) return path;
-  return resolved;
-}
-
 std::string folderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+// Writing through a symbolic link replaces the file it points to and keeps
+// the link, as editors do; a link to a file that does not exist yet creates
+// that file, as the shell's redirection does.
+std::string resolvedTarget(const std::string& path) {
+  constexpr int kMostLinks = 40;
+  std::string target = path;
+  for (int hop = 0; hop < kMostLinks; ++hop) {
+    struct stat info {};
+    if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return target;
+    std::vector<char> text(PATH_MAX + 1);
+    const ssize_t length = readlink(target.c_str(), text.data(), text.size() - 1);
+    if (length < 0) return target;
+    std::string next(text.data(), static_cast<size_t>(length));
+    target = next.front() == '/' ? next : folderOf(target) + "/" + next;
+  }
+  return target;
+}
+
+// A target that exists and is no regular file (a device such as /dev/null, a
+// FIFO, a terminal) is written in place: replacing it would put a plain file
+// where the device or pipe was.
+bool isSpecialFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+// A fresh ".name.XXXXXX" name in the folder for the finished file; the file
+// itself has no name until then.
+std::string randomSuffix() {
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char random[6];
+  std::string suffix;
+  if (getentropy(random, sizeof random) != 0) {
+    const auto now =
+        static_cast<unsigned long>(time(nullptr)) ^ static_cast<unsigned long>(getpid());
+    for (size_t i = 0; i < sizeof random; ++i)
+      random[i] = static_cast<unsigned char>(now >> (i * 5));
+  }
+  for (unsigned char r : random) suffix += kLetters[r % (sizeof kLetters - 1)];
+  return suffix;
+}
+
+// Gives an unnamed file (O_TMPFILE) a name in its folder. Through /proc when
+// the process may not link by descriptor itself.
+bool linkUnnamedFile(int fd, const std::string& name) {
+  if (linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 std::string nameOf(const std::string& path) {
@@ -110,10 +152,15 @@ void syncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool readWholeFile(const std::string& path, std::string& bytes) {
+bool readWholeFile(const std::string& path, std::string& bytes, size_t mostBytes) {
   bytes.clear();
+  // Opened without waiting (a FIFO with no writer yet would block the open),
+  // then read as a blocking file: a pipe such as /dev/stdin or <(...) is read
+  // to its end, however slowly its writer goes.
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return false;
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   // Read straight into the string, sized to the file; keep going past that
   // size in case the file grows meanwhile (or reports no size at all).
   struct stat info {};
@@ -121,25 +168,32 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
   if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
     capacity = static_cast<size_t>(info.st_size) + 1;
   }
+  capacity = std::min(capacity, mostBytes + 1);
   size_t filled = 0;
-  bool ok = true;
+  int error = 0;
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(std::max(capacity, bytes.size() * 2));
+    if (filled > mostBytes) {
+      error = EFBIG;  // /dev/zero and its like never end
+      break;
+    }
+    if (filled == bytes.size())
+      bytes.resize(std::min(std::max(capacity, bytes.size() * 2), mostBytes + 1));
     ssize_t got = read(fd, bytes.data() + filled, bytes.size() - filled);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) ok = false;
+    if (got < 0) error = errno;
     if (got <= 0) break;
     filled += static_cast<size_t>(got);
   }
   close(fd);
-  bytes.resize(ok ? filled : 0);
-  return ok;
+  bytes.resize(error == 0 ? filled : 0);
+  errno = error;
+  return error == 0;
 }
 
-bool readTextLines(const std::string& path, std::vector<std::string>& lines) {
+bool readTextLines(const std::string& path, std::vector<std::string>& lines, size_t mostBytes) {
   lines.clear();
   std::string bytes;
-  if (!readWholeFile(path, bytes)) return false;
+  if (!readWholeFile(path, bytes, mostBytes)) return false;
   splitLines(bytes, lines);
   return true;
 }
@@ -151,39 +205,62 @@ bool replaceFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(resolvedTarget(path)) {
-  std::string folder = folderOf(path_);
-  tempPath_ = folder + "/" + temporaryNamePattern(nameOf(path_));
-  int fd = mkostemp(tempPath_.data(), O_CLOEXEC);
+  if (isSpecialFile(path_)) {
+    openInPlace();
+    return;
+  }
+  const std::string folder = folderOf(path_);
+  int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    unnamed_ = true;
+  } else {
+    // File systems without unnamed files get a named one at once.
+    tempPath_ = folder + "/" + temporaryNamePattern(nameOf(path_));
+    fd = mkostemp(tempPath_.data(), O_CLOEXEC);
+  }
   if (fd < 0) {
-    error_ = errorText("Cannot create a file in " + folder, errno);
-    failed_ = true;
+    fail("Cannot create a file in " + folder);
     tempPath_.clear();
     return;
   }
   copyPermissionsOfTarget(fd, path_);
   file_ = fdopen(fd, "wb");
   if (file_ == nullptr) {
-    error_ = errorText("Cannot write " + tempPath_, errno);
-    failed_ = true;
+    fail("Cannot write " + path_);
     close(fd);
-    unlink(tempPath_.c_str());
-    tempPath_.clear();
+    removeTemporaryName();
   }
 }
 
-AtomicFileWriter::~AtomicFileWriter() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    unlink(tempPath_.c_str());
+void AtomicFileWriter::openInPlace() {
+  inPlace_ = true;
+  const int fd = open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd >= 0) file_ = fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    fail("Cannot write " + path_);
+    if (fd >= 0) close(fd);
   }
+}
+
+void AtomicFileWriter::fail(const std::string& what) {
+  if (!failed_) error_ = errorText(what, errno);
+  failed_ = true;
+}
+
+void AtomicFileWriter::removeTemporaryName() {
+  if (!tempPath_.empty()) unlink(tempPath_.c_str());
+  tempPath_.clear();
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (file_ != nullptr) std::fclose(file_);
+  if (!inPlace_) removeTemporaryName();
 }
 
 void AtomicFileWriter::write(std::string_view bytes) {
   if (file_ == nullptr || failed_ || bytes.empty()) return;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    error_ = errorText("Cannot write " + path_, errno);
-    failed_ = true;
-  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+    fail("Cannot write " + path_);
 }
 
 void AtomicFileWriter::writeLine(std::string_view text) {
@@ -198,28 +275,32 @@ bool AtomicFileWriter::commit() {
   }
   std::FILE* file = file_;
   file_ = nullptr;
-  if (!failed_ && std::fflush(file) != 0) {
-    error_ = errorText("Cannot write " + path_, errno);
-    failed_ = true;
-  }
-  if (!failed_ && fsync(fileno(file)) != 0) {
-    error_ = errorText("Cannot write " + path_, errno);
-    failed_ = true;
-  }
-  if (std::fclose(file) != 0 && !failed_) {
-    error_ = errorText("Cannot write " + path_, errno);
-    failed_ = true;
-  }
-  if (!failed_ && rename(tempPath_.c_str(), path_.c_str()) != 0) {
-    error_ = errorText("Cannot replace " + path_, errno);
-    failed_ = true;
-  }
+  if (!failed_ && std::fflush(file) != 0) fail("Cannot write " + path_);
+  // A device or pipe written in place has nothing to sync or rename.
+  if (!failed_ && !inPlace_ && fsync(fileno(file)) != 0) fail("Cannot write " + path_);
+  if (!failed_ && unnamed_) nameUnnamedFile(fileno(file));
+  if (std::fclose(file) != 0 && !failed_) fail("Cannot write " + path_);
+  if (inPlace_) return !failed_;
+  if (!failed_ && rename(tempPath_.c_str(), path_.c_str()) != 0) fail("Cannot replace " + path_);
   if (failed_) {
-    unlink(tempPath_.c_str());
+    removeTemporaryName();
     return false;
   }
+  tempPath_.clear();
   syncFolder(folderOf(path_));
   return true;
+}
+
+void AtomicFileWriter::nameUnnamedFile(int fd) {
+  const std::string folder = folderOf(path_);
+  const std::string stem = folder + "/" + temporaryNamePattern(nameOf(path_));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath_ = stem.substr(0, stem.size() - 6) + randomSuffix();
+    if (linkUnnamedFile(fd, tempPath_)) return;
+    if (errno != EEXIST) break;
+  }
+  tempPath_.clear();
+  fail("Cannot create a file in " + folder);
 }
 
 }  // namespace tallyfold

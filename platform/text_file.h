@@ -11,19 +11,30 @@
 
 namespace tallyfold {
 
-// Reads the lines of a text file (line ends removed). An empty last line after
-// the final line end is not returned. False when the file cannot be read.
-bool readTextLines(const std::string& path, std::vector<std::string>& lines);
+// Files the program reads whole are its own small texts; a bound keeps a
+// device such as /dev/zero from filling the memory.
+inline constexpr size_t kMostTextFileBytes = size_t{1} << 30;
 
-// Reads a whole file as bytes. False when it cannot be read.
-bool readWholeFile(const std::string& path, std::string& bytes);
+// Reads the lines of a text file (line ends removed). An empty last line after
+// the final line end is not returned. False, with errno set, when the file
+// cannot be read (EFBIG: longer than mostBytes).
+bool readTextLines(const std::string& path, std::vector<std::string>& lines,
+                   size_t mostBytes = kMostTextFileBytes);
+
+// Reads a whole file as bytes: a regular file, a pipe or a FIFO, to its end.
+// False, with errno set, when it cannot be read (EFBIG: longer than mostBytes).
+bool readWholeFile(const std::string& path, std::string& bytes,
+                   size_t mostBytes = kMostTextFileBytes);
 
 // Replaces path by the given bytes atomically.
 bool replaceFileAtomically(const std::string& path, std::string_view bytes);
 
-// Streams a large file to a temporary file and puts it in place on commit().
-// Destroying an uncommitted writer removes the temporary file and leaves any
-// earlier file untouched.
+// Streams a large file to a file without a name (or, where the file system
+// has none such, a hidden temporary one) beside the target and puts it in
+// place on commit(). Destroying an uncommitted writer, or killing the process,
+// leaves any earlier file untouched and nothing behind. A link is followed to
+// its target, which is replaced in its own folder; a target that is a device
+// or a FIFO is written in place.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(std::string path);
@@ -42,9 +53,16 @@ class AtomicFileWriter {
   const std::string& error() const { return error_; }
 
  private:
+  void openInPlace();
+  void nameUnnamedFile(int fd);
+  void removeTemporaryName();
+  void fail(const std::string& what);
+
   std::string path_, tempPath_, error_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  bool unnamed_ = false;  // O_TMPFILE: named only on commit
+  bool inPlace_ = false;  // a device or FIFO, written as it is
 };
 
 }  // namespace tallyfold

@@ -47,9 +47,17 @@ const std::vector<std::pair<std::string, std::string>> kLineRules = {
     {"", "<br>"},
     {"\\par", "<br>"},
     {"abc", "<br>"},
-    {"-----x\\par", "-----<br>"},
+    {"-----x\\par", "-----x<br>"},
+    {"------ notes.txt  1 KB \\par", "------&nbsp;notes.txt&nbsp;&nbsp;1&nbsp;KB<br>"},
+    {"------x \\par\\par", "------x<br>"},
+    {"a\\\\par \\par", "a\\par<br>"},
+    {"\\b\\par /tmp/music \\par\\b0", "<div class='dir'>/tmp/music&nbsp;</div>"},
     {"\\b\\par", "<div class='dir'></div>"},
     {"12345678901234567890", "123456789012345<br>"},
+    {"/tmp/music\\par", "/tmp/music<br>"},
+    {"", "<br>"},
+    {"/tmp/end \\par", "/tmp/end&nbsp;<br>"},
+    {"", "<br>"},
     {" \\par \\par \\par }", ""},
     {" \\par\\par\\par}", ""},
 };
@@ -91,16 +99,21 @@ TEST(HtmlExport, WritesTheHeadTheConvertedLinesAndTheTail) {
             std::make_pair(uint64_t{kLineRules.size()}, uint64_t{kLineRules.size()}));
 }
 
-TEST(HtmlExport, CancelLeavesThePartialPage) {
+TEST(HtmlExport, CancelAndFailuresLeaveTheEarlierPage) {
   test::TempDir dir;
-  std::string report = dir.writeFile("tmpfile.dmp", reportOf(kLineRules));
+  const std::string report = dir.writeFile("tmpfile.dmp", reportOf(kLineRules));
+  const std::string page = dir.writeFile("list.htm", "earlier page");
   CancelFlag cancel{false};
-  EXPECT_FALSE(exportHtml(report, dir / "list.htm", "Courier New", "10", &cancel,
-                          [&](uint64_t done, uint64_t) { cancel = done >= 3; }));
-  std::vector<std::string> expected = kHeadLines;
-  expected.push_back(kLineRules[1].second);
-  expected.push_back(kLineRules[2].second);
-  EXPECT_EQ(splitCrLf(test::readFile(dir / "list.htm")), expected);
+  std::string error;
+  EXPECT_FALSE(exportHtml(
+      report, page, "Courier New", "10", &cancel,
+      [&](uint64_t done, uint64_t) { cancel = done >= 3; }, &error));
+  EXPECT_EQ(error, "cancelled");
+  EXPECT_EQ(test::readFile(page), "earlier page");
+
+  // A full disk says why.
+  EXPECT_FALSE(exportHtml(report, "/dev/full", "Courier New", "10", nullptr, {}, &error));
+  EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
 }
 
 TEST(HtmlExport, MissingReportGivesTheHeadAlone) {

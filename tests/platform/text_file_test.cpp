@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "support/temp_dir.h"
 
@@ -96,7 +99,8 @@ TEST(AtomicFileWriter, CommitPutsTheLinesInPlaceAndAbandoningKeepsTheOldFile) {
     writer.writeLine("{\\rtf1");
     writer.write("partial");
     EXPECT_EQ(test::readFile(path), "earlier report");  // not yet in place
-    EXPECT_EQ(entriesIn(dir.path()), 2u);
+    // The new text has no name yet: a killed run leaves nothing behind.
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
   }
   EXPECT_EQ(test::readFile(path), "earlier report");
   EXPECT_EQ(entriesIn(dir.path()), 1u);
@@ -109,6 +113,56 @@ TEST(AtomicFileWriter, CommitPutsTheLinesInPlaceAndAbandoningKeepsTheOldFile) {
   EXPECT_EQ(test::readFile(path), "{\\rtf1\r\n}\r\n");
   EXPECT_EQ(entriesIn(dir.path()), 1u);
   EXPECT_FALSE(writer.commit());  // only once
+}
+
+TEST(AtomicFileWriter, DevicesAndFifosAreWrittenInPlaceAndLinksFollowed) {
+  TempDir dir;
+  // A link to a device: the device stays what it is, and so does the link.
+  const std::string toNull = dir / "out.rtf";
+  ASSERT_EQ(symlink("/dev/null", toNull.c_str()), 0);
+  ASSERT_TRUE(replaceFileAtomically(toNull, "report"));
+  EXPECT_TRUE(std::filesystem::is_symlink(toNull));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+
+  // A FIFO gets the text through the pipe and stays a FIFO.
+  const std::string fifo = dir / "p.txt";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = test::readFile(fifo); });
+  ASSERT_TRUE(replaceFileAtomically(fifo, "through the pipe"));
+  reader.join();
+  EXPECT_EQ(received, "through the pipe");
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+  // A link to a file not there yet creates that file, in the link's folder
+  // when the link is relative, and keeps the link.
+  const std::string dangling = dir / "new.txt";
+  ASSERT_EQ(symlink("made/later.txt", dangling.c_str()), 0);
+  dir.makeDir("made");
+  ASSERT_TRUE(replaceFileAtomically(dangling, "fresh"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+  EXPECT_EQ(test::readFile(dir / "made/later.txt"), "fresh");
+}
+
+TEST(TextFile, PipesAreReadToTheirEndAndEndlessFilesRefused) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::thread writer([&] {
+    // The reader finds the pipe empty at first and must wait, not fail.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(::write(fds[1], "a\r\nb\n", 5), 5);
+    close(fds[1]);
+  });
+  std::vector<std::string> lines;
+  EXPECT_TRUE(readTextLines("/proc/self/fd/" + std::to_string(fds[0]), lines));
+  writer.join();
+  close(fds[0]);
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", "b"}));
+
+  std::string bytes;
+  EXPECT_FALSE(readWholeFile("/dev/zero", bytes, 1 << 20));
+  EXPECT_EQ(errno, EFBIG);
+  EXPECT_TRUE(bytes.empty());
 }
 
 TEST(AtomicFileWriter, ReportsAFolderItCannotWriteIn) {
