@@ -43,7 +43,12 @@ ReportCounters reportScan(ScanResult& scan, const RunSettings& run, ReportSink& 
   const LocaleFormat locale = LocaleFormat::current();
   const ReportInput input{scan.store, scan.records, run.report, options, locale, collation};
   control.startFormatting(FormattingCount::None, scan.records.size(), locale.decimalPoint);
-  return writeReport(input, sink, control);
+  ReportCounters counters = writeReport(input, sink, control);
+  // Files whose columns could not be read are named with the folders the
+  // walk could not read, in one list for the front end.
+  for (ReadFailure& failure : counters.unreadable) scan.failures.push_back(std::move(failure));
+  counters.unreadable.clear();
+  return counters;
 }
 
 RunOutcome runJob(const RunSettings& run, ReportSink& sink, RunControl& control) {

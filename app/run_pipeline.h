@@ -31,7 +31,8 @@ struct RunOutcome {
 ScanResult scanJob(const RunSettings& run, RunControl& control);
 
 // Sorts the scan's records into report order and writes the job's report into
-// the sink. A cancelled report still closes its document.
+// the sink. A cancelled report still closes its document. Files the report
+// could not read for its columns join scan.failures.
 ReportCounters reportScan(ScanResult& scan, const RunSettings& run, ReportSink& sink,
                           RunControl& control);
 

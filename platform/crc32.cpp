@@ -44,21 +44,26 @@ int openForReading(const char* path) {
   return fd;
 }
 
+bool isSet(const std::atomic<bool>* cancel) {
+  return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
 // The CRC of the bytes from offset up to end (or to the end of the file when
 // end is UINT64_MAX), with the thread's own buffer.
-std::optional<uint32_t> crcOfRange(int fd, uint64_t offset, uint64_t end) {
+CrcReading crcOfRange(int fd, uint64_t offset, uint64_t end, const std::atomic<bool>* cancel) {
   unsigned char* buffer = threadBuffer();
   uint32_t crc = 0;
   while (offset < end) {
+    if (isSet(cancel)) return CrcReading{std::nullopt, 0, true};
     const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kBlockSize, end - offset));
     ssize_t got = pread(fd, buffer, wanted, static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
+    if (got < 0) return CrcReading{std::nullopt, errno, false};
     if (got == 0) break;
     crc = libdeflate_crc32(crc, buffer, static_cast<size_t>(got));
     offset += static_cast<uint64_t>(got);
   }
-  return crc;
+  return CrcReading{crc, 0, false};
 }
 
 // a * b modulo the CRC polynomial, both in the bit-reversed form.
@@ -93,42 +98,55 @@ int reopened(int fd) {
 }
 
 // Sums the second half of a large file on a helper thread while this thread
-// sums the first half. Empty when the helper cannot be started or a read
-// fails.
-std::optional<uint32_t> crcInTwoHalves(int fd, uint64_t size) {
+// sums the first half. Empty when the helper cannot be started.
+std::optional<CrcReading> crcInTwoHalves(int fd, uint64_t size, const std::atomic<bool>* cancel) {
   const uint64_t half = (size / 2) & ~uint64_t{kBlockSize - 1};
-  std::optional<uint32_t> secondCrc;
+  CrcReading second;
   std::thread helper;
   try {
     helper = std::thread([&] {
       FileDescriptor own(reopened(fd));
-      secondCrc = crcOfRange(own.get() >= 0 ? own.get() : fd, half, size);
+      second = crcOfRange(own.get() >= 0 ? own.get() : fd, half, size, cancel);
     });
   } catch (const std::system_error&) {
     return std::nullopt;
   }
-  std::optional<uint32_t> firstCrc = crcOfRange(fd, 0, half);
+  CrcReading first = crcOfRange(fd, 0, half, cancel);
   helper.join();
-  if (!firstCrc || !secondCrc) return std::nullopt;
-  return joinCrcs(*firstCrc, *secondCrc, size - half);
+  if (first.cancelled || second.cancelled) return CrcReading{std::nullopt, 0, true};
+  if (!first.crc) return first;
+  if (!second.crc) return second;
+  return CrcReading{joinCrcs(*first.crc, *second.crc, size - half), 0, false};
 }
 
 }  // namespace
 
-std::optional<uint32_t> fileCrc32(const std::string& path) {
-  FileDescriptor file(openForReading(path.c_str()));
-  if (file.get() < 0) return std::nullopt;
+CrcReading crc32OfOpenFile(int fd, const std::atomic<bool>* cancel) {
   struct stat info {};
-  if (fstat(file.get(), &info) != 0) return std::nullopt;
+  if (fstat(fd, &info) != 0) return CrcReading{std::nullopt, errno, false};
+  if (!S_ISREG(info.st_mode)) return CrcReading{};
+  posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   const uint64_t size = static_cast<uint64_t>(info.st_size);
-  if (S_ISREG(info.st_mode) && size >= kSplitFrom) {
+  if (size >= kSplitFrom) {
     // A file that changes size meanwhile is read once more as a whole.
-    if (std::optional<uint32_t> crc = crcInTwoHalves(file.get(), size)) {
+    std::optional<CrcReading> halves = crcInTwoHalves(fd, size, cancel);
+    if (halves && (halves->cancelled || halves->error != 0)) return *halves;
+    if (halves && halves->crc) {
       struct stat after {};
-      if (fstat(file.get(), &after) == 0 && after.st_size == info.st_size) return crc;
+      if (fstat(fd, &after) == 0 && after.st_size == info.st_size) return *halves;
     }
   }
-  return crcOfRange(file.get(), 0, UINT64_MAX);
+  return crcOfRange(fd, 0, UINT64_MAX, cancel);
+}
+
+std::optional<uint32_t> fileCrc32(const std::string& path, const std::atomic<bool>* cancel) {
+  // Only a regular file is opened: opening a device can have effects of its
+  // own, and O_NONBLOCK keeps a pipe swapped in meanwhile from stalling.
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  FileDescriptor file(openForReading(path.c_str()));
+  if (file.get() < 0) return std::nullopt;
+  return crc32OfOpenFile(file.get(), cancel).crc;
 }
 
 std::string crc32Text(uint32_t crc) {

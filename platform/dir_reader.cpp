@@ -140,14 +140,25 @@ bool DirReader::next(DirEntry& entry) {
 
 int DirReader::examine(const DirEntry& entry, EntryFacts& facts) const {
   struct stat st;
-  if (fstatat(fd_, entry.name.data(), &st, 0) == 0) {
+  const char* name = entry.name.data();
+  facts.isLink = entry.kind == EntryKind::SymbolicLink;
+  // An entry of unknown type is looked at as itself first, so that a link
+  // among them is known as one.
+  if (entry.kind == EntryKind::Unknown) {
+    if (fstatat(fd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+    facts.isLink = S_ISLNK(st.st_mode);
+    if (!facts.isLink) {
+      copyFacts(st, facts);
+      return 0;
+    }
+  }
+  if (fstatat(fd_, name, &st, 0) == 0) {
     copyFacts(st, facts);
     return 0;
   }
   int error = errno;
-  bool mayBeLink = entry.kind == EntryKind::SymbolicLink || entry.kind == EntryKind::Unknown;
-  if (mayBeLink && (error == ENOENT || error == ELOOP) &&
-      fstatat(fd_, entry.name.data(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+  if (facts.isLink && (error == ENOENT || error == ELOOP) &&
+      fstatat(fd_, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
     copyFacts(st, facts);
     return 0;
   }

@@ -6,6 +6,7 @@
 // need no examination at all.
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,6 +33,7 @@ struct EntryFacts {
   uint32_t uid = 0;
   uint32_t mode = 0;  // st_mode
   bool isDirectory = false;
+  bool isLink = false;  // a symbolic link, described as what it leads to when it leads anywhere
 };
 
 // A folder's identity: two paths lead to the same folder when these match.
@@ -39,6 +41,12 @@ struct FolderIdentity {
   uint64_t device = 0;
   uint64_t inode = 0;
   bool operator==(const FolderIdentity&) const = default;
+};
+
+struct FolderIdentityHash {
+  size_t operator()(const FolderIdentity& id) const {
+    return static_cast<size_t>(id.inode * 0x9E3779B97F4A7C15ull ^ id.device);
+  }
 };
 
 // An open folder kept for opening its sub-folders relative to it, so that the
@@ -85,9 +93,10 @@ class DirReader {
   bool next(DirEntry& entry);
   int readError() const { return readError_; }
 
-  // Examines an entry of the open folder, following symbolic links; a link
-  // whose target is missing or loops is described as the link itself, so it is
-  // listed like a file. 0 or the errno of the failure.
+  // Examines an entry of the open folder, following symbolic links, and tells
+  // whether it is one; a link whose target is missing or loops is described as
+  // the link itself, so it is listed like a file. One look-up for every entry
+  // that is not a link. 0 or the errno of the failure.
   int examine(const DirEntry& entry, EntryFacts& facts) const;
 
  private:

@@ -7,6 +7,9 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
+
 #include <mutex>
 #include <unordered_map>
 
@@ -58,6 +61,60 @@ uint8_t dosAttributes(int fd) {
 
 }  // namespace
 
+int FolderHandle::open(const std::string& path) {
+  close();
+  constexpr int kFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  if (path.size() < PATH_MAX) {
+    fd_ = ::open(path.c_str(), kFlags);
+    return fd_ < 0 ? errno : 0;
+  }
+  // Too long for one look-up: open it a part at a time, each part ending at a
+  // "/" and fitting the limit, each opened relative to the one before.
+  int at = path.front() == '/' ? ::open("/", kFlags) : ::open(".", kFlags);
+  size_t start = 0;
+  while (at >= 0 && start < path.size()) {
+    while (start < path.size() && path[start] == '/') ++start;
+    if (start == path.size()) break;
+    size_t end = path.size();
+    if (end - start >= PATH_MAX) {
+      end = path.rfind('/', start + PATH_MAX - 1);
+      // A single name longer than the limit: the system refuses it.
+      if (end == std::string::npos || end <= start) end = path.find('/', start);
+      if (end == std::string::npos) end = path.size();
+    }
+    int next = ::openat(at, path.substr(start, end - start).c_str(), kFlags);
+    int error = errno;
+    ::close(at);
+    at = next;
+    if (at < 0) return error;
+    start = end;
+  }
+  if (at < 0) return errno;
+  fd_ = at;
+  return 0;
+}
+
+void FolderHandle::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+int examineIn(int folderFd, const std::string& name, FileFacts& facts) {
+  struct stat info {};
+  if (fstatat(folderFd, name.c_str(), &info, 0) != 0) return errno;
+  facts.size = static_cast<uint64_t>(info.st_size);
+  facts.mtime = static_cast<int64_t>(info.st_mtime);
+  facts.uid = info.st_uid;
+  facts.isDirectory = S_ISDIR(info.st_mode);
+  facts.isRegular = S_ISREG(info.st_mode);
+  return 0;
+}
+
+int openForReadingIn(int folderFd, const std::string& name) {
+  int fd = openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  return fd >= 0 ? fd : -errno;
+}
+
 uint8_t attributeWord(unsigned mode, bool nameIsHidden, int fd) {
   uint8_t word = 0;
   if ((mode & S_IWUSR) == 0) word |= kReadOnlyAttribute;
@@ -74,6 +131,7 @@ std::optional<FileFacts> statPath(const std::string& path) {
   facts.mtime = static_cast<int64_t>(info.st_mtime);
   facts.uid = info.st_uid;
   facts.isDirectory = S_ISDIR(info.st_mode);
+  facts.isRegular = S_ISREG(info.st_mode);
   int fd = -1;
   if ((S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) &&
       dosAttributeDevices().keepsAttributes(info.st_dev, path)) {

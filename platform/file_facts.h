@@ -20,10 +20,39 @@ struct FileFacts {
   uint32_t uid = 0;
   uint8_t attributes = 0;  // read-only 1, hidden 2, system 4, archive 32
   bool isDirectory = false;
+  bool isRegular = false;  // a plain file, whose bytes can be read to their end
 };
 
 // Follows symbolic links; empty when the path cannot be examined.
 std::optional<FileFacts> statPath(const std::string& path);
+
+// A folder opened to reach its entries by name (O_PATH: no read permission
+// needed), so that its files are looked up relative to it and a path of any
+// length can be read: a path longer than the system's limit is opened a part
+// at a time.
+class FolderHandle {
+ public:
+  FolderHandle() = default;
+  ~FolderHandle() { close(); }
+  FolderHandle(const FolderHandle&) = delete;
+  FolderHandle& operator=(const FolderHandle&) = delete;
+
+  // 0 or the errno of the failure; links are followed.
+  int open(const std::string& path);
+  void close();
+  int fd() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+// Examines the entry name of an open folder, following links: size, time,
+// owner, kind (the attribute word is not read). 0 or the errno.
+int examineIn(int folderFd, const std::string& name, FileFacts& facts);
+// Opens the entry name of an open folder for reading, without waiting on a
+// pipe and without making a terminal the controlling one. The descriptor, or
+// minus the errno.
+int openForReadingIn(int folderFd, const std::string& name);
 
 // The attribute word of a file: read-only when the owner's write bit is clear,
 // hidden when the name begins with "."; system and archive come from the file

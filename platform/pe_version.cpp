@@ -35,15 +35,12 @@ uint32_t le32(const unsigned char* p) {
 // inside the file is refused.
 class RangeReader {
  public:
-  explicit RangeReader(const std::string& path)
-      : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)) {
+  // fd: an open file, left open.
+  explicit RangeReader(int fd) : fd_(fd) {
     struct stat info {};
     if (fd_ >= 0 && fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) {
       size_ = static_cast<uint64_t>(info.st_size);
     }
-  }
-  ~RangeReader() {
-    if (fd_ >= 0) close(fd_);
   }
   RangeReader(const RangeReader&) = delete;
   RangeReader& operator=(const RangeReader&) = delete;
@@ -244,7 +241,15 @@ std::optional<std::array<uint16_t, 4>> fixedFileVersion(const std::vector<unsign
 }  // namespace
 
 std::optional<std::array<uint16_t, 4>> readPeFileVersion(const std::string& path) {
-  RangeReader file(path);
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::array<uint16_t, 4>> version = readPeFileVersion(fd);
+  close(fd);
+  return version;
+}
+
+std::optional<std::array<uint16_t, 4>> readPeFileVersion(int fd) {
+  RangeReader file(fd);
   PeImage image(file);
   if (!image.readHeaders()) return std::nullopt;
   std::optional<Mapped> resource = ResourceTree(file, image).firstVersionResource();

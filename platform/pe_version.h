@@ -13,5 +13,7 @@ namespace tallyfold {
 // Empty when the file is not a PE file or holds no version resource. Never
 // reads outside the file, whatever its headers claim.
 std::optional<std::array<uint16_t, 4>> readPeFileVersion(const std::string& path);
+// The same of a file already open (left open); only a regular file is read.
+std::optional<std::array<uint16_t, 4>> readPeFileVersion(int fd);
 
 }  // namespace tallyfold

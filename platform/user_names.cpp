@@ -60,10 +60,15 @@ std::string userNameOf(uint32_t uid) {
   return cache().nameOf(uid);
 }
 
+std::string ownerText(uint32_t uid) {
+  std::string name = userNameOf(uid);
+  return name.empty() ? std::to_string(uid) : name;
+}
+
 std::string fileOwnerName(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) return {};
-  return userNameOf(info.st_uid);
+  return ownerText(info.st_uid);
 }
 
 }  // namespace tallyfold

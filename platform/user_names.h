@@ -9,7 +9,11 @@ namespace tallyfold {
 
 // Empty when the id names no user.
 std::string userNameOf(uint32_t uid);
-// The owner of a file by its path; empty when the file cannot be examined.
+// The owner as ls -l shows it: the user name, or the number when the id names
+// no user.
+std::string ownerText(uint32_t uid);
+// ownerText of a file's owner by its path; empty when the file cannot be
+// examined.
 std::string fileOwnerName(const std::string& path);
 
 }  // namespace tallyfold

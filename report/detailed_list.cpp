@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/crc32.h"
+#include "platform/file_descriptor.h"
 #include "platform/file_facts.h"
 #include "platform/user_names.h"
 #include "platform/utf8_text.h"
+#include "report/block_order.h"
 #include "report/file_details.h"
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
@@ -61,10 +64,12 @@ std::string tagColumn(std::string_view field, const ReportSettings& settings) {
   return column;
 }
 
-void appendTagColumns(std::string& row, const std::string& fullPath,
-                      const ReportSettings& settings) {
+// fd: the file open for reading, or -1 for blank tag fields. The tag reader
+// takes a path; the descriptor's own path in /proc reaches the open file
+// whatever the length of the file's real path.
+void appendTagColumns(std::string& row, int fd, const ReportSettings& settings) {
   Mp3Tag tag;
-  readMp3Tag(fullPath, tag);
+  if (fd >= 0) readMp3Tag("/proc/self/fd/" + std::to_string(fd), tag);
   if (settings.title) row += tagColumn(tag.title, settings);
   if (settings.artist) row += tagColumn(tag.artist, settings);
   if (settings.album) row += tagColumn(tag.album, settings);
@@ -73,41 +78,103 @@ void appendTagColumns(std::string& row, const std::string& fullPath,
   if (settings.comment) row += tagColumn(tag.comment, settings);
 }
 
-std::vector<uint32_t> sortedFileIndexes(const ReportInput& input, const RecordStore& store,
-                                        uint32_t folder, std::vector<uint32_t> files) {
-  return sortFolderFiles(store, folder, std::move(files), input.options.sort,
-                         input.options.ascending, input.collation);
-}
-
-// The rows of a block in the order of the sort choice. Records of one folder
-// path normally share one folder entry; overlapping scan locations can give a
-// path two entries, whose files are then merged before sorting.
+// The rows of a block in the order of the sort choice.
 std::vector<RecordRef> sortBlockFiles(const ReportInput& input,
                                       const std::vector<RecordRef>& files) {
-  if (files.empty()) return files;
-  const uint32_t folder = files.front().folder;
-  const bool oneEntry = std::all_of(
-      files.begin(), files.end(), [folder](const RecordRef& ref) { return ref.folder == folder; });
-  std::vector<uint32_t> indexes(files.size());
-  std::vector<RecordRef> sorted(files.size());
-  if (oneEntry) {
-    std::transform(files.begin(), files.end(), indexes.begin(),
-                   [](const RecordRef& ref) { return ref.file; });
-    indexes = sortedFileIndexes(input, input.store, folder, std::move(indexes));
-    std::transform(indexes.begin(), indexes.end(), sorted.begin(), [folder](uint32_t index) {
-      return RecordRef{folder, index};
-    });
-    return sorted;
+  return orderBlockFiles(input.store, files, input.options.sort, input.options.ascending,
+                         input.collation);
+}
+
+// The folder of a block, opened when a row first reads a file of it (only
+// the owner, CRC, version and tag columns do); its files are looked up
+// relative to it.
+class BlockFolder {
+ public:
+  explicit BlockFolder(std::string_view path) : path_(path) {}
+  // 0 or the errno of opening the folder.
+  int open() {
+    if (!tried_) {
+      tried_ = true;
+      error_ = handle_.open(path_);
+    }
+    return error_;
   }
-  RecordStore merged;
-  const uint32_t mergedFolder = merged.addFolder(input.store.folderPath(files.front()));
-  std::transform(files.begin(), files.end(), indexes.begin(), [&](const RecordRef& ref) {
-    return merged.addFile(mergedFolder, input.store.name(ref), input.store.file(ref));
-  });
-  indexes = sortedFileIndexes(input, merged, mergedFolder, std::move(indexes));
-  std::transform(indexes.begin(), indexes.end(), sorted.begin(),
-                 [&files](uint32_t index) { return files[index]; });
-  return sorted;
+  int fd() const { return handle_.fd(); }
+
+ private:
+  std::string path_;
+  FolderHandle handle_;
+  bool tried_ = false;
+  int error_ = 0;
+};
+
+// The row text of one file before escaping: the chosen columns in their
+// order. A file whose owner or bytes a chosen column needs but that cannot be
+// read gets those columns empty and is named among the unreadable files.
+std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
+  const ReportInput& input = run.input;
+  const ReportSettings& settings = input.settings;
+  const FileEntry& entry = input.store.file(file);
+  const std::string name(input.store.name(file));
+  std::string fullPath = std::string(input.store.folderPath(file));
+  fullPath += name;
+  std::string row;
+  if (settings.fileName) row += nameColumn(name, static_cast<size_t>(settings.columnSize()));
+  if (settings.size) {
+    row +=
+        padLeft(sizeTextByUnit(static_cast<double>(entry.size), settings.showSizeIn, input.locale),
+                kSizeWidth);
+  }
+  if (settings.date || settings.time) {
+    LocalTime modified = toLocalTime(entry.mtime);
+    if (settings.date) row += "  " + dateText(modified, input.options, input.locale);
+    if (settings.time) row += " " + timeText(modified, input.locale);
+  }
+  if (settings.attribute) row += "  " + attributeText(entry.attributes);
+
+  // Hidden and system files get no CRC column, as the file look-up that
+  // guards the CRC does not see them.
+  const bool crcWanted = settings.crc32 && (entry.attributes & kHiddenOrSystem) == 0;
+  const bool versionWanted = settings.version && hasVersionExtension(fullPath);
+  const bool bytesWanted = crcWanted || versionWanted || settings.anyTagColumn();
+  // Only a regular file is opened: a device or a pipe may never end, and
+  // opening a device can do more than give its bytes.
+  FileFacts facts;
+  bool examined = false;
+  int error = 0;
+  int fd = -1;
+  if (bytesWanted || settings.owner) {
+    error = folder.open();
+    if (error == 0) error = examineIn(folder.fd(), name, facts);
+    examined = error == 0;
+    if (examined && facts.isRegular && bytesWanted) {
+      fd = openForReadingIn(folder.fd(), name);
+      if (fd < 0) error = -fd;
+    }
+  }
+  FileDescriptor content(fd);
+
+  if (settings.version) {
+    std::string version = versionWanted && fd >= 0 ? openFileVersionText(fd) : std::string();
+    row += "  " + padRight(utf8Prefix(version, kVersionWidth), kVersionWidth);
+  }
+  if (settings.anyTagColumn()) appendTagColumns(row, fd, settings);
+  if (settings.owner) {
+    std::string owner = examined ? ownerText(facts.uid) : std::string();
+    row += "  " + padRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
+  }
+  if (crcWanted) {
+    std::string crc;
+    if (fd >= 0) {
+      // A cancel ends the read at once; the column stays empty.
+      CrcReading reading = crc32OfOpenFile(fd, &run.control.cancelFlag());
+      if (reading.crc) crc = crc32Text(*reading.crc);
+      if (reading.error != 0) error = reading.error;
+    }
+    row += padRight("  " + crc, kCrcWidth);
+  }
+  if (error != 0) run.counters.unreadable.push_back(ReadFailure{fullPath, error, {}});
+  return row;
 }
 
 void writeBlockHeading(DetailedListRun& run, std::string_view folder) {
@@ -154,43 +221,6 @@ int64_t detailedLineWidth(const ReportSettings& s) {
   return width;
 }
 
-std::string detailedRowText(const ReportInput& input, RecordRef file) {
-  const ReportSettings& settings = input.settings;
-  const FileEntry& entry = input.store.file(file);
-  std::string fullPath = std::string(input.store.folderPath(file));
-  fullPath += input.store.name(file);
-  std::string row;
-  if (settings.fileName) {
-    row += nameColumn(input.store.name(file), static_cast<size_t>(settings.columnSize()));
-  }
-  if (settings.size) {
-    row +=
-        padLeft(sizeTextByUnit(static_cast<double>(entry.size), settings.showSizeIn, input.locale),
-                kSizeWidth);
-  }
-  if (settings.date || settings.time) {
-    LocalTime modified = toLocalTime(entry.mtime);
-    if (settings.date) row += "  " + dateText(modified, input.options, input.locale);
-    if (settings.time) row += " " + timeText(modified, input.locale);
-  }
-  if (settings.attribute) row += "  " + attributeText(entry.attributes);
-  if (settings.version) {
-    std::string version = fileVersionText(fullPath);
-    row += "  " + padRight(utf8Prefix(version, kVersionWidth), kVersionWidth);
-  }
-  if (settings.anyTagColumn()) appendTagColumns(row, fullPath, settings);
-  if (settings.owner) {
-    std::string owner = fileOwnerName(fullPath);
-    row += "  " + padRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
-  }
-  // Hidden and system files get no CRC column, as the file look-up that
-  // guards the CRC does not see them.
-  if (settings.crc32 && (entry.attributes & kHiddenOrSystem) == 0) {
-    row += padRight("  " + crcText(fullPath), kCrcWidth);
-  }
-  return row;
-}
-
 void writeFolderBlock(DetailedListRun& run, std::string_view folder,
                       const std::vector<RecordRef>& files) {
   const ReportSettings& settings = run.input.settings;
@@ -201,9 +231,10 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
 
   uint64_t filesInBlock = 0;
   uint64_t blockBytes = 0;
+  BlockFolder opened(folder);
   for (const RecordRef& file : files) {
     if (run.control.cancelRequested()) break;
-    std::string row = detailedRowText(run.input, file);
+    std::string row = rowText(run, opened, file);
     ++filesInBlock;
     blockBytes += run.input.store.file(file).size;
     ++run.counters.files;

@@ -30,7 +30,4 @@ ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, Run
 void writeFolderBlock(DetailedListRun& run, std::string_view folder,
                       const std::vector<RecordRef>& files);
 
-// The row text of one file before escaping: the chosen columns in their order.
-std::string detailedRowText(const ReportInput& input, RecordRef file);
-
 }  // namespace tallyfold

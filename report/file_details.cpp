@@ -1,5 +1,6 @@
 #include "report/file_details.h"
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -77,15 +78,25 @@ std::string withUnit(const std::optional<std::string>& number, std::string_view 
   return *number + " " + std::string(unit);
 }
 
-bool endsInProgramExtension(const std::string& path) {
-  std::string last = path.size() > 4 ? path.substr(path.size() - 4) : path;
+std::string versionText(const std::optional<std::array<uint16_t, 4>>& parts) {
+  if (!parts) return {};
+  std::string text;
+  for (size_t i = 0; i < parts->size(); ++i) {
+    if (i > 0) text += '.';
+    text += std::to_string((*parts)[i]);
+  }
+  return text;
+}
+
+}  // namespace
+
+bool hasVersionExtension(std::string_view path) {
+  std::string last(path.size() > 4 ? path.substr(path.size() - 4) : path);
   for (char& c : last) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return std::string_view(".exe .dll .ocx").find(last) != std::string_view::npos;
 }
-
-}  // namespace
 
 std::string attributeText(uint32_t attributeWord) {
   switch (attributeWord) {
@@ -156,15 +167,12 @@ std::string sizeTextByUnit(double bytes, std::string_view unit, const LocaleForm
 }
 
 std::string fileVersionText(const std::string& path) {
-  if (!endsInProgramExtension(path)) return {};
-  const auto parts = readPeFileVersion(path);
-  if (!parts) return {};
-  std::string text;
-  for (size_t i = 0; i < parts->size(); ++i) {
-    if (i > 0) text += '.';
-    text += std::to_string((*parts)[i]);
-  }
-  return text;
+  if (!hasVersionExtension(path)) return {};
+  return versionText(readPeFileVersion(path));
+}
+
+std::string openFileVersionText(int fd) {
+  return versionText(readPeFileVersion(fd));
 }
 
 std::string crcText(const std::string& path) {

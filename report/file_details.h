@@ -28,6 +28,11 @@ std::string sizeTextByUnit(double bytes, std::string_view unit, const LocaleForm
 
 // "5.1.2600.0" for a .exe/.dll/.ocx with a version resource; else empty.
 std::string fileVersionText(const std::string& path);
+// Whether a path's version is looked for at all: its last four characters,
+// lower-cased, occur in ".exe .dll .ocx".
+bool hasVersionExtension(std::string_view path);
+// The version text of a file already open (the extension checked before).
+std::string openFileVersionText(int fd);
 // 8 upper-case hex digits of the file's CRC-32; empty when it cannot be read.
 std::string crcText(const std::string& path);
 

@@ -1,6 +1,10 @@
 #pragma once
 // The four report generators. Each writes the listing as a small RTF document,
 // one line per call of the sink, and returns its counters.
+//
+// The documents stay byte-compatible with the listings users have already
+// stored and compare against: the line shapes, the spellings of the status
+// texts and the blanks around "\par" are kept on purpose, odd as some look.
 
 #include <cstdint>
 #include <string>
@@ -11,6 +15,7 @@
 #include "report/report_settings.h"
 #include "scan/records.h"
 #include "scan/run_control.h"
+#include "scan/scan_run.h"
 
 namespace tallyfold {
 
@@ -47,6 +52,9 @@ struct ReportCounters {
   uint64_t files = 0;
   uint64_t folders = 0;
   double totalSize = 0;
+  // Files whose owner or bytes a chosen column needed but could not be read,
+  // in row order, each with the system's reason; their columns are empty.
+  std::vector<ReadFailure> unreadable;
 };
 
 // Everything a generator reads; records are already in whole-list order.

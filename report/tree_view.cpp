@@ -6,24 +6,13 @@
 #include "report/file_details.h"
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
+#include "scan/path_rules.h"
 
 namespace tallyfold {
 
 namespace {
 
 constexpr size_t kSizeWidth = 12;
-
-// A folder text for depth counting: no trailing "/", and the root as the
-// empty text, so that "/" has no separators and "/usr" one.
-std::string_view depthText(std::string_view folder) {
-  while (!folder.empty() && folder.back() == '/') folder.remove_suffix(1);
-  return folder;
-}
-
-bool locationContains(std::string_view location, std::string_view folder) {
-  if (folder.substr(0, location.size()) != location) return false;
-  return folder.size() == location.size() || folder[location.size()] == '/';
-}
 
 struct TreeRun {
   const ReportInput& input;
@@ -125,16 +114,14 @@ std::string treeBranchPrefix(int64_t depth) {
 }
 
 int64_t treeDepth(std::string_view folder, const std::vector<std::string>& locationFolders) {
-  std::string_view path = depthText(folder);
   std::string_view location;
   for (const std::string& row : locationFolders) {
-    if (row.empty()) continue;
-    if (locationContains(depthText(row), path)) {
-      location = depthText(row);
+    if (!row.empty() && locationContains(row, folder)) {
+      location = row;
       break;
     }
   }
-  return countPathSeparators(path) - countPathSeparators(location) + 1;
+  return folderDepthBelow(location, folder) + 1;
 }
 
 ReportCounters writeTreeList(const ReportInput& input, ReportSink& sink, RunControl& control) {

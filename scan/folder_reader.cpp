@@ -1,6 +1,7 @@
 #include "scan/folder_reader.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/file_facts.h"
 
@@ -30,8 +31,8 @@ std::string lastName(const std::string& folderPath) {
 
 }  // namespace
 
-FolderReader::FolderReader(const CurrentLocation& location, WalkContext& context)
-    : location_(location), context_(context), filter_(location.filter) {}
+FolderReader::FolderReader(const CurrentLocation& location, std::string root, WalkContext& context)
+    : location_(location), root_(std::move(root)), context_(context), filter_(location.filter) {}
 
 // The folder is opened relative to its parent when the parent is still open.
 int FolderReader::openFolder(ReaderThread& thread) {
@@ -71,9 +72,16 @@ void FolderReader::walkFolder(ReaderThread& thread) {
   thread.identity = FolderIdentity{};
   thread.reader.identity(thread.identity);
   thread.wasRead = true;
-  // A link back to a folder that is already being walked keeps its folder
-  // record, but is not entered again.
-  if (std::find(thread.above.begin(), thread.above.end(), thread.identity) == thread.above.end()) {
+  // A folder met again through a link, or a mount that leads back up, keeps
+  // its folder record but is not entered again: never while it is being
+  // walked, and when links are followed never twice in a scan. The
+  // location's own folder is always walked; the user named it.
+  bool enter =
+      std::find(thread.above.begin(), thread.above.end(), thread.identity) == thread.above.end();
+  if (enter && context_.followLinks()) {
+    enter = context_.enterOnce(thread.identity) || thread.above.empty();
+  }
+  if (enter) {
     readEntries(thread);
     if (int error = thread.reader.readError(); error != 0) {
       thread.failures.push_back(ReadFailure{thread.path, error, {}});
@@ -92,7 +100,7 @@ void FolderReader::readEntries(ReaderThread& thread) {
     std::string_view name = entry.name;
     if (isDotOrDotDot(name)) continue;
     if (entry.kind == EntryKind::Directory) {
-      if (admitsSubFolder(thread.path, name)) addSubFolder(name, thread);
+      if (admitsSubFolder(thread.path, name)) addSubFolder(name, thread, true);
       continue;
     }
     bool asFile = !filesExcluded && admitsFile(name);
@@ -102,7 +110,11 @@ void FolderReader::readEntries(ReaderThread& thread) {
       continue;
     }
     if (facts.isDirectory) {
-      if (admitsSubFolder(thread.path, name)) addSubFolder(name, thread);
+      // A link to a folder gets the folder's record; it is entered only
+      // when links are followed.
+      if (admitsSubFolder(thread.path, name)) {
+        addSubFolder(name, thread, !facts.isLink || context_.followLinks());
+      }
     } else if (asFile) {
       addFile(name, facts, thread);
     }
@@ -115,7 +127,7 @@ bool FolderReader::admitsSubFolder(const std::string& parent, std::string_view n
   bool checkExclusion = context_.skipExcludedFolderTrees();
   if (!checkDepth && !checkExclusion) return true;
   std::string path = parent + std::string(name);
-  if (checkDepth && context_.depthRules().folderDepth(path) > location_.level) return false;
+  if (checkDepth && folderDepthBelow(root_, path) > location_.level) return false;
   return !(checkExclusion && context_.isFolderExcluded(path));
 }
 
@@ -124,12 +136,13 @@ bool FolderReader::admitsFile(std::string_view name) const {
          !context_.isExtensionExcluded(name) && filter_.admits(name);
 }
 
-void FolderReader::addSubFolder(std::string_view name, ReaderThread& thread) {
+void FolderReader::addSubFolder(std::string_view name, ReaderThread& thread, bool enter) {
   std::string path;
   path.reserve(thread.path.size() + name.size() + 1);
   path.append(thread.path).append(name).append(1, '/');
   thread.subFolderPaths.push_back(std::move(path));
   thread.subFolderPositions.push_back(static_cast<uint32_t>(thread.files.size()));
+  thread.subFolderEntered.push_back(enter);
   reportEntries(thread, thread.subFolderPaths.back(), 0);
 }
 

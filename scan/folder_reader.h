@@ -46,18 +46,20 @@ struct ReaderThread {
   std::string names;
   std::vector<std::string> subFolderPaths;
   std::vector<uint32_t> subFolderPositions;  // files listed before each
+  std::vector<bool> subFolderEntered;        // false: a link's folder record only
   std::vector<ReadFailure> failures;
   uint64_t unreportedEntries = 0;
 };
 
 class FolderReader {
  public:
-  FolderReader(const CurrentLocation& location, WalkContext& context);
+  // root: the location's folder path, ending in "/".
+  FolderReader(const CurrentLocation& location, std::string root, WalkContext& context);
 
   // Reads the thread's folder; the folder stays open for handOver.
   void walkFolder(ReaderThread& thread);
-  // Keeps the folder open for its sub-folders when there are any (and not too
-  // many folders are kept open already), else closes it.
+  // Keeps the folder open for the sub-folders to be entered when there are
+  // any (and not too many folders are kept open already), else closes it.
   void handOver(ReaderThread& thread, std::vector<PendingFolder>& subFolders);
   // A pending folder's parent, when the folder will not be read after all.
   void releaseParent(SharedFolder* parent);
@@ -67,11 +69,12 @@ class FolderReader {
   void readEntries(ReaderThread& thread);
   bool admitsSubFolder(const std::string& parent, std::string_view name) const;
   bool admitsFile(std::string_view name) const;
-  void addSubFolder(std::string_view name, ReaderThread& thread);
+  void addSubFolder(std::string_view name, ReaderThread& thread, bool enter);
   void addFile(std::string_view name, const EntryFacts& facts, ReaderThread& thread);
   void reportEntries(ReaderThread& thread, std::string_view folderShown, uint64_t foldersRead);
 
   const CurrentLocation& location_;
+  std::string root_;
   WalkContext& context_;
   TypeFilter filter_;
   std::atomic<uint64_t> entryCounter_{0};  // entries met in this location

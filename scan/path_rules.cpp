@@ -8,16 +8,11 @@ namespace tallyfold {
 
 namespace {
 
-// The folder text without trailing "/" (the root "/" stays as it is).
-std::string_view withoutTrailingSlash(std::string_view text) {
-  while (text.size() > 1 && text.back() == '/') text.remove_suffix(1);
+// A folder text for depth counting: no trailing "/", so the root is the empty
+// text and contains every absolute path.
+std::string_view withoutTrailingSlashes(std::string_view text) {
+  while (!text.empty() && text.back() == '/') text.remove_suffix(1);
   return text;
-}
-
-bool containsFolder(std::string_view rowFolder, std::string_view path) {
-  if (rowFolder.empty() || !path.starts_with(rowFolder)) return false;
-  return path.size() == rowFolder.size() || rowFolder.back() == '/' ||
-         path[rowFolder.size()] == '/';
 }
 
 std::string_view trimSpaces(std::string_view text) {
@@ -37,25 +32,23 @@ int countSlashes(std::string_view text) {
   return count;
 }
 
-FolderDepthRules::FolderDepthRules(const std::vector<std::string>& rowFolders) {
-  rows_.reserve(rowFolders.size());
-  for (const std::string& folder : rowFolders) {
-    std::string lowered = toLowerUtf8(withoutTrailingSlash(folder));
-    int slashes = countSlashes(lowered);
-    rows_.push_back(Row{std::move(lowered), slashes});
-  }
+bool locationContains(std::string_view location, std::string_view folder) {
+  location = withoutTrailingSlashes(location);
+  folder = withoutTrailingSlashes(folder);
+  if (!folder.starts_with(location)) return false;
+  return folder.size() == location.size() || folder[location.size()] == '/';
 }
 
-int FolderDepthRules::folderDepth(std::string_view path) const {
-  std::string lowered = toLowerUtf8(path);
-  int base = 0;
-  for (const Row& row : rows_) {
-    if (containsFolder(row.lowered, lowered)) {
-      base = row.slashes;
-      break;
-    }
+int folderDepthBelow(std::string_view location, std::string_view folder) {
+  location = withoutTrailingSlashes(location);
+  folder = withoutTrailingSlashes(folder);
+  std::string_view below =
+      locationContains(location, folder) ? folder.substr(location.size()) : folder;
+  int depth = 0;
+  for (size_t i = 0; i < below.size(); ++i) {
+    if (below[i] == '/' && (i == 0 || below[i - 1] != '/')) ++depth;
   }
-  return countSlashes(lowered) - base;
+  return depth;
 }
 
 TypeFilter::TypeFilter(std::string_view filter) {

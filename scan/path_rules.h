@@ -17,25 +17,16 @@ inline bool isHiddenName(std::string_view name) {
   return !name.empty() && name.front() == '.';
 }
 
-// Folder depths measured against the scan-location list: a folder's depth is
-// counted from the first row, in list order, whose folder contains it, whatever
-// location is being walked.
-class FolderDepthRules {
- public:
-  explicit FolderDepthRules(const std::vector<std::string>& rowFolders);
+// The one rule for how deep a folder lies: a location contains a folder when
+// the location's text (case included, as Linux names are; trailing "/" left
+// out) is the whole folder path or a leading part of it that ends at a "/".
+// The root "/" contains every absolute path.
+bool locationContains(std::string_view location, std::string_view folder);
 
-  // path: a folder's full path without trailing "/". A row contains it when the
-  // row's folder (case ignored, trailing "/" left out) is the whole path or a
-  // leading part of it that ends at a "/".
-  int folderDepth(std::string_view path) const;
-
- private:
-  struct Row {
-    std::string lowered;
-    int slashes = 0;
-  };
-  std::vector<Row> rows_;
-};
+// How many levels a folder lies below a location that contains it: 0 for the
+// location's own folder, 1 for its sub-folders. Runs of "/" count once. A
+// folder the location does not contain is measured from the root.
+int folderDepthBelow(std::string_view location, std::string_view folder);
 
 // The file-type filter of a scan location: "*.*" (every file), or extensions
 // with their dots separated by ";" such as .mp3;.jpg, compared as whole entries

@@ -28,7 +28,7 @@ std::string twoDigits(int64_t value) {
 ScanResult runScan(const ScanRequest& request, RunControl& control) {
   control.enterPhase(RunPhase::Scanning);
   ScanResult result;
-  WalkContext context(request.exclusions, request.locations, request.folderRecords, control);
+  WalkContext context(request.exclusions, request.folderRecords, control, request.followLinks);
   for (const ScanLocation& row : request.locations) {
     if (!row.scanned) continue;
     // A row without a folder (possible in a hand-made job file) names

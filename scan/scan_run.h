@@ -1,7 +1,7 @@
 #pragma once
-// The scan run without a window: walks every scan location in list order and
-// collects the records. The window and the command-line program each give it a
-// status sink; sorting and the report come after it.
+// The scan run: walks every scan location in list order and collects the
+// records, reporting its progress to the run control. Sorting and the report
+// come after it (app/run_pipeline.h).
 
 #include <chrono>
 #include <cstdint>

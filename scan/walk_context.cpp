@@ -5,18 +5,14 @@
 
 namespace tallyfold {
 
-WalkContext::WalkContext(const ExclusionLists& exclusions, const std::vector<ScanLocation>& rows,
-                         bool folderRecords, RunControl& control)
+WalkContext::WalkContext(const ExclusionLists& exclusions, bool folderRecords, RunControl& control,
+                         bool followLinks)
     : exclusions_(exclusions),
       anyFolders_(!exclusions.folders.empty()),
       anyFileNames_(!exclusions.fileNames.empty()),
       anyExtensions_(!exclusions.extensions.empty()),
-      depthRules_([&rows] {
-        std::vector<std::string> folders;
-        for (const ScanLocation& row : rows) folders.push_back(row.folder);
-        return folders;
-      }()),
       folderRecords_(folderRecords),
+      followLinks_(followLinks),
       control_(control) {}
 
 bool WalkContext::isFolderExcluded(std::string_view folderPath) const {
@@ -31,7 +27,16 @@ bool WalkContext::isExtensionExcluded(std::string_view name) const {
   return anyExtensions_ && exclusions_.isExtensionExcluded(name);
 }
 
+bool WalkContext::enterOnce(const FolderIdentity& folder) {
+  std::lock_guard lock(enteredMutex_);
+  return entered_.insert(folder).second;
+}
+
+// Following links, which of two ways to one folder enters it depends on which
+// is met first; one thread meets them in walk order every time, so the
+// listing does not change from run to run.
 unsigned WalkContext::threads() const {
+  if (followLinks_) return 1;
   if (threads_ != 0) return threads_;
   unsigned cores = std::thread::hardware_concurrency();
   return cores == 0 ? 1 : std::min(cores, 8u);

@@ -1,29 +1,36 @@
 #pragma once
 // What every location of a scan run shares while it is walked: the exclusion
-// snapshot, the depth rules of the whole scan-location list and the run
-// control that carries the cancel flag and the progress.
+// snapshot, how links to folders are treated, the folders entered so far and
+// the run control that carries the cancel flag and the progress.
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
+#include "platform/dir_reader.h"
+
 #include "scan/exclusions.h"
-#include "scan/path_rules.h"
-#include "scan/scan_location.h"
 #include "scan/scan_run.h"
 
 namespace tallyfold {
 
 class WalkContext {
  public:
-  WalkContext(const ExclusionLists& exclusions, const std::vector<ScanLocation>& rows,
-              bool folderRecords, RunControl& control);
+  WalkContext(const ExclusionLists& exclusions, bool folderRecords, RunControl& control,
+              bool followLinks = false);
 
   bool folderRecords() const { return folderRecords_; }
   bool cancelled() const { return control_.cancelRequested(); }
-  const FolderDepthRules& depthRules() const { return depthRules_; }
+  // Whether links to folders are entered; otherwise such a link keeps its
+  // folder record and is not entered, as find, tree and du do.
+  bool followLinks() const { return followLinks_; }
+  // When links are followed, each real folder is entered once per scan: true
+  // the first time a folder is met, false ever after.
+  bool enterOnce(const FolderIdentity& folder);
 
   // The exclusion tests; lists that are empty cost nothing.
   bool isFolderExcluded(std::string_view folderPath) const;
@@ -41,8 +48,10 @@ class WalkContext {
  private:
   ExclusionMatcher exclusions_;
   bool anyFolders_, anyFileNames_, anyExtensions_;
-  FolderDepthRules depthRules_;
   bool folderRecords_;
+  bool followLinks_;
+  std::mutex enteredMutex_;
+  std::unordered_set<FolderIdentity, FolderIdentityHash> entered_;
   RunControl& control_;
   unsigned threads_ = 0;
 };

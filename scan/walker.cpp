@@ -19,8 +19,9 @@ namespace {
 // been read; afterwards the folders are put into walk order.
 class LocationWalk {
  public:
-  LocationWalk(const CurrentLocation& location, WalkContext& context, ScanResult& result)
-      : context_(context), result_(result), reader_(location, context) {}
+  LocationWalk(const CurrentLocation& location, const std::string& path, WalkContext& context,
+               ScanResult& result)
+      : context_(context), result_(result), reader_(location, path, context) {}
 
   ScanTotals walk(std::string path);
 
@@ -102,15 +103,16 @@ bool LocationWalk::take(uint32_t& number, ReaderThread& thread) {
   return true;
 }
 
-// Hands the folder's files and sub-folders over. The sub-folders go onto the
-// stack so that the first comes out on top: reading stays close to walk order
-// and the stack stays short.
+// Hands the folder's files and sub-folders over. The sub-folders to enter go
+// onto the stack so that the first comes out on top: reading stays close to
+// walk order and the stack stays short.
 void LocationWalk::finish(uint32_t number, ReaderThread& thread) {
   FolderEntry listing;
   listing.setFiles(thread.files, thread.names);
   thread.files.clear();
   thread.names.clear();
-  std::vector<PendingFolder> found(thread.subFolderPaths.size());
+  std::vector<PendingFolder> found(static_cast<size_t>(
+      std::count(thread.subFolderEntered.begin(), thread.subFolderEntered.end(), true)));
   reader_.handOver(thread, found);
 
   std::lock_guard lock(mutex_);
@@ -126,18 +128,20 @@ void LocationWalk::finish(uint32_t number, ReaderThread& thread) {
   thread.failures.clear();
 
   uint32_t firstChild = static_cast<uint32_t>(links_.size());
-  uint32_t childCount = static_cast<uint32_t>(found.size());
+  uint32_t childCount = static_cast<uint32_t>(thread.subFolderPaths.size());
   links_[number].firstChild = firstChild;
   links_[number].childCount = childCount;
+  size_t entered = 0;
   for (uint32_t i = 0; i < childCount; ++i) {
     result_.store.addFolder(std::move(thread.subFolderPaths[i]));
     links_.push_back(FolderLinks{number, thread.subFolderPositions[i], 0, 0});
     identities_.push_back(FolderIdentity{});
-    found[i].number = firstChild + i;
+    if (thread.subFolderEntered[i]) found[entered++].number = firstChild + i;
   }
   pending_.insert(pending_.end(), found.rbegin(), found.rend());
   thread.subFolderPaths.clear();
   thread.subFolderPositions.clear();
+  thread.subFolderEntered.clear();
   wake_.notify_all();
 }
 
@@ -172,7 +176,7 @@ ScanTotals walkLocation(std::string_view path, const CurrentLocation& location,
                         WalkContext& context, ScanResult& result) {
   std::string folder(path);
   if (folder.empty() || folder.back() != '/') folder.push_back('/');
-  return LocationWalk(location, context, result).walk(std::move(folder));
+  return LocationWalk(location, folder, context, result).walk(std::move(folder));
 }
 
 }  // namespace tallyfold

@@ -107,6 +107,20 @@ TEST_F(CliHardeningTest, SpecialFilesGetNoChecksumAndTheRunEnds) {
   EXPECT_NE(result.out.find("352441C2"), std::string::npos) << result.out;  // CRC-32 of "abc"
 }
 
+TEST_F(CliHardeningTest, FilesWhoseColumnsCannotBeReadAreNamedWithExitOne) {
+  const std::string locked = tree.writeFile("d/locked.txt", "secret");
+  tree.writeFile("d/open.txt", "abc");
+  ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+  ASSERT_EQ(chmod(tree.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(home.path().c_str(), 0777), 0);
+  ASSERT_EQ(chmod(scratch.path().c_str(), 0777), 0);
+  auto result = run({"-q", "--set", "Fields.CRC32=1", tree / "d"}, geteuid() == 0 ? 65534 : -1);
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  EXPECT_NE(result.err.find("cannot read '" + locked + "': Permission denied"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.out.find("352441C2"), std::string::npos) << result.out;
+}
+
 TEST_F(CliHardeningTest, JobFilesFromPipesDevicesAndEmptyFiles) {
   tree.writeFile("music/song.mp3", "x");
   const std::string job = home.writeFile(

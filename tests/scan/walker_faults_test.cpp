@@ -35,38 +35,106 @@ TEST(WalkerFaults, SizesBeyondFourGibibytesAreKeptWhole) {
   EXPECT_EQ(result.totals[0].totalSize, 4294967296ull + (5ull << 32));
 }
 
-TEST(WalkerFaults, LinkBackIntoItsOwnTreeStopsAtOneFolderRecord) {
-  TempDir dir;
-  dir.writeFile("tree/a.txt", "a");
-  ASSERT_EQ(symlink("..", (dir / "tree/up").c_str()), 0);
-  ASSERT_EQ(symlink(".", (dir / "tree/self").c_str()), 0);
-  std::string r = dir.path() + "/tree/";
-  ScanResult result = scan({location(dir.path() + "/tree")});
-  // "up" leads to the folder above the location: a new folder, walked once;
-  // inside it "tree" is the location again and stops there.
-  EXPECT_EQ(sorted(test::texts(result)),
-            sorted({folderRecord(r), r + "|a.txt|000000000000001", folderRecord(r + "self/"),
-                    folderRecord(r + "up/"), folderRecord(r + "up/tree/")}));
-  EXPECT_TRUE(result.failures.empty());
+ScanResult scanFollowing(const std::vector<ScanLocation>& locations, bool followLinks) {
+  ScanRequest request{locations, {}, true, followLinks};
+  RunControl control;
+  return runScan(request, control);
 }
 
-TEST(WalkerFaults, LinksToFoldersAreWalkedAndBrokenLinksListed) {
+TEST(WalkerLinks, LinksToFoldersKeepTheirRecordAndAreNotEntered) {
   TempDir dir;
   dir.writeFile("elsewhere/far.txt", "far");
   dir.writeFile("loc/own.txt", "o");
   ASSERT_EQ(symlink((dir / "elsewhere").c_str(), (dir / "loc/linked").c_str()), 0);
   ASSERT_EQ(symlink((dir / "missing").c_str(), (dir / "loc/broken.lnk").c_str()), 0);
   ASSERT_EQ(symlink((dir / "elsewhere/far.txt").c_str(), (dir / "loc/file.lnk").c_str()), 0);
+  ASSERT_EQ(symlink("..", (dir / "loc/up").c_str()), 0);
+  ASSERT_EQ(symlink(".", (dir / "loc/self").c_str()), 0);
   std::string r = dir.path() + "/loc/";
   struct stat link;
   ASSERT_EQ(lstat((r + "broken.lnk").c_str(), &link), 0);
-  ScanResult result = scan({location(dir.path() + "/loc")});
+  Texts shared{folderRecord(r),
+               r + "|own.txt|000000000000001",
+               r + "|broken.lnk|" + formatSizeField(link.st_size),
+               r + "|file.lnk|000000000000003",
+               folderRecord(r + "linked/"),
+               folderRecord(r + "up/"),
+               folderRecord(r + "self/")};
+  ScanResult plain = scanFollowing({location(dir.path() + "/loc")}, false);
+  EXPECT_EQ(sorted(test::texts(plain)), sorted(shared));
+  EXPECT_EQ(plain.totals[0].folders, 3u);
+  EXPECT_TRUE(plain.failures.empty());
+
+  // Followed, every folder is entered once: "self", and "loc" again inside
+  // "up", are the location itself; "elsewhere" is entered through "linked" or
+  // through "up", whichever the listing gives first, and listed once.
+  ScanResult following = scanFollowing({location(dir.path() + "/loc")}, true);
+  Texts records = test::texts(following);
+  Texts found;
+  for (const std::string& text : records) {
+    if (std::count(shared.begin(), shared.end(), text) == 0) found.push_back(text);
+  }
+  for (const std::string& text : shared)
+    EXPECT_EQ(std::count(records.begin(), records.end(), text), 1);
+  Texts throughLinked{folderRecord(r + "up/elsewhere/"), folderRecord(r + "up/loc/"),
+                      r + "linked/|far.txt|000000000000003"};
+  Texts throughUp{folderRecord(r + "up/elsewhere/"), folderRecord(r + "up/loc/"),
+                  r + "up/elsewhere/|far.txt|000000000000003"};
+  EXPECT_TRUE(sorted(found) == sorted(throughLinked) || sorted(found) == sorted(throughUp))
+      << ::testing::PrintToString(found);
+  EXPECT_TRUE(following.failures.empty());
+}
+
+TEST(WalkerLinks, FollowedLinksEnterEachFolderOncePerScan) {
+  TempDir dir;
+  // Every level holds two links to the next: followed without care, level n
+  // would be walked 2^n times.
+  constexpr int kLevels = 23;
+  for (int level = 0; level < kLevels; ++level) {
+    std::string here = dir.makeDir("f" + std::to_string(level));
+    dir.writeFile("f" + std::to_string(level) + "/file.txt", "x");
+    if (level + 1 < kLevels) {
+      std::string next = dir / ("f" + std::to_string(level + 1));
+      ASSERT_EQ(symlink(next.c_str(), (here + "/a").c_str()), 0);
+      ASSERT_EQ(symlink(next.c_str(), (here + "/b").c_str()), 0);
+    }
+  }
+  ScanResult plain = scanFollowing({location(dir / "f0")}, false);
+  // f0, its file and the two links' folder records.
+  EXPECT_EQ(plain.records.size(), 4u);
+  ScanResult followed = scanFollowing({location(dir / "f0")}, true);
+  // Each of the 23 folders is entered once and lists its file; every level but
+  // the first also has the record of the link that was not entered.
+  EXPECT_EQ(followed.totals[0].files, static_cast<uint64_t>(kLevels));
+  EXPECT_EQ(followed.records.size(), 2u * kLevels + (kLevels - 1));
+  // The same on every run: the first link in listing order is the one entered.
+  EXPECT_EQ(test::texts(scanFollowing({location(dir / "f0")}, true)), test::texts(followed));
+  // A folder entered in one location is not entered again from another.
+  ScanResult twice = scanFollowing({location(dir / "f0"), location(dir / "f1/a")}, true);
+  EXPECT_EQ(twice.totals[1].files, 1u);
+  EXPECT_EQ(twice.totals[1].folders, 2u);
+}
+
+TEST(WalkerLinks, ALocationThatIsALinkIsWalked) {
+  TempDir dir;
+  dir.writeFile("real/inner/a.txt", "a");
+  ASSERT_EQ(symlink((dir / "real").c_str(), (dir / "named").c_str()), 0);
+  std::string r = dir.path() + "/named/";
   EXPECT_EQ(
-      sorted(test::texts(result)),
-      sorted({folderRecord(r), r + "|own.txt|000000000000001",
-              r + "|broken.lnk|" + formatSizeField(link.st_size), r + "|file.lnk|000000000000003",
-              folderRecord(r + "linked/"), r + "linked/|far.txt|000000000000003"}));
-  EXPECT_TRUE(result.failures.empty());
+      sorted(test::scanTexts({location(dir / "named")})),
+      sorted({folderRecord(r), folderRecord(r + "inner/"), r + "inner/|a.txt|000000000000001"}));
+}
+
+TEST(WalkerLinks, ProcSelfIsWalkedWithoutGoingThroughItsLinks) {
+  ScanResult result = scanFollowing({location("/proc/self")}, false);
+  for (const std::string& text : test::texts(result)) {
+    for (const std::string link : {"/proc/self/root/", "/proc/self/cwd/"}) {
+      ASSERT_TRUE(!text.starts_with(link) || text == folderRecord(link)) << text;
+    }
+  }
+  Texts records = test::texts(result);
+  EXPECT_EQ(std::count(records.begin(), records.end(), folderRecord("/proc/self/root/")), 1);
+  EXPECT_EQ(std::count(records.begin(), records.end(), folderRecord("/proc/self/cwd/")), 1);
 }
 
 TEST(WalkerFaults, MissingLocationKeepsItsFolderRecordAndIsAFailure) {
@@ -157,7 +225,7 @@ TEST(WalkerFaults, DeepTreesWithManyWaitingFoldersKeepFewFilesOpen) {
   // One reading thread: a second one would take the waiting folders at once.
   std::vector<ScanLocation> rows{location(dir.path() + "/loc")};
   RunControl control;
-  WalkContext context({}, rows, true, control);
+  WalkContext context({}, true, control);
   context.setThreads(1);
   ScanResult result;
   result.totals.push_back(walkLocation(rows[0].folder, CurrentLocation{}, context, result));

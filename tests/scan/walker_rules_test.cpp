@@ -15,26 +15,30 @@ TEST(WalkerPathRules, CountSlashesTreatsTheRootAsLevelZero) {
   EXPECT_EQ(countSlashes("rel/A"), 1);
 }
 
-TEST(WalkerPathRules, FolderDepthMatchesWholeFolderNamesOnly) {
-  FolderDepthRules rules({"/data", "/"});
-  EXPECT_EQ(rules.folderDepth("/data/A"), 1);
-  EXPECT_EQ(rules.folderDepth("/data/A/B"), 2);
-  // /database is not inside /data: it is measured from the root row.
-  EXPECT_EQ(rules.folderDepth("/database/A"), 2);
-  EXPECT_EQ(rules.folderDepth("/a"), 1);
-  // Case is ignored, and a row's trailing "/" does not count.
-  FolderDepthRules upper({"/DATA/", "/data/A"});
-  EXPECT_EQ(upper.folderDepth("/Data/A/B"), 2);
-  // The first containing row in list order wins, even a wider one.
-  FolderDepthRules inner({"/data/A", "/data"});
-  EXPECT_EQ(inner.folderDepth("/data/A/B"), 1);
-  EXPECT_EQ(inner.folderDepth("/data/C"), 1);
-  // No containing row: the depth is counted from the root.
-  FolderDepthRules none({"/other"});
-  EXPECT_EQ(none.folderDepth("/data/A"), 2);
+TEST(WalkerPathRules, FolderDepthCountsFromTheLocationWithCase) {
+  EXPECT_EQ(folderDepthBelow("/data", "/data"), 0);
+  EXPECT_EQ(folderDepthBelow("/data", "/data/A"), 1);
+  EXPECT_EQ(folderDepthBelow("/data/", "/data/A/B/"), 2);
+  EXPECT_EQ(folderDepthBelow("/", "/"), 0);
+  EXPECT_EQ(folderDepthBelow("/", "/a"), 1);
+  EXPECT_EQ(folderDepthBelow("rel", "rel/A"), 1);
   // Doubled separators in a location's text do not add a level.
-  FolderDepthRules doubled({"/data//"});
-  EXPECT_EQ(doubled.folderDepth("/data//A"), 1);
+  EXPECT_EQ(folderDepthBelow("/data//", "/data//A"), 1);
+  EXPECT_EQ(folderDepthBelow("p//x", "p//x/y//z"), 2);
+  // A folder the location does not contain is measured from the root.
+  EXPECT_EQ(folderDepthBelow("/other", "/data/A"), 2);
+}
+
+TEST(WalkerPathRules, LocationsContainWholeFolderNamesWithCase) {
+  EXPECT_TRUE(locationContains("/data", "/data"));
+  EXPECT_TRUE(locationContains("/data/", "/data/A"));
+  EXPECT_TRUE(locationContains("/", "/usr/lib"));
+  EXPECT_FALSE(locationContains("/data", "/database/A"));
+  // Linux names differ by case: /Data is another folder than /data.
+  EXPECT_FALSE(locationContains("/DATA", "/data/A"));
+  EXPECT_FALSE(locationContains("p/X", "p/x/y/z/s1"));
+  EXPECT_FALSE(locationContains("/data/A", "/data"));
+  EXPECT_FALSE(locationContains("/", "rel/A"));
 }
 
 // The rest of the filter's rules are met in the walk's own tests.

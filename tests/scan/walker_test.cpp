@@ -106,7 +106,7 @@ TEST(WalkerOrder, RecordsComeInListingOrderDepthFirst) {
   // The same records with a single reading thread.
   ScanRequest request{{location(dir.path())}, {}, true};
   RunControl control;
-  WalkContext context(request.exclusions, request.locations, true, control);
+  WalkContext context(request.exclusions, true, control);
   context.setThreads(1);
   ScanResult single;
   walkLocation(dir.path(), CurrentLocation{}, context, single);
@@ -201,15 +201,40 @@ TEST(WalkerRules, LevelLimitsTheDepth) {
   EXPECT_EQ(sorted(scanTexts({location(dir.path(), true, "*.*", 0)})), upTo(3));
   EXPECT_EQ(sorted(scanTexts({location(dir.path())})), upTo(3));
 
-  // Depth counts from the first row that contains the folder, whatever row is
-  // walked: with the outer folder first in the list, L1/L2 lies at depth 2.
+  // A location's level counts from that location, whatever other rows the
+  // list holds: L1/L2 lies one level below L1 even with the outer folder first.
   ScanLocation skippedOuter = location(dir.path(), true, "*.*", 1);
   skippedOuter.scanned = false;
   ScanLocation inner = location(r + "L1", true, "*.*", 1);
-  EXPECT_EQ(scanTexts({skippedOuter, inner}), levels[1]);
   Texts innerAndL2 = levels[1];
   innerAndL2.insert(innerAndL2.end(), levels[2].begin(), levels[2].end());
+  EXPECT_EQ(sorted(scanTexts({skippedOuter, inner})), sorted(innerAndL2));
   EXPECT_EQ(sorted(scanTexts({inner, skippedOuter})), sorted(innerAndL2));
+}
+
+TEST(WalkerRules, LevelCountsFromTheLocationWalkedWhateverTheOtherRows) {
+  TempDir dir;
+  dir.writeFile("p/X/top.txt", "t");
+  dir.writeFile("p/x/y/z/s1/deep.txt", "d");
+  dir.writeFile("p/x/y/z/s1/s2/deeper.txt", "dd");
+  const std::string z = dir.path() + "/p/x/y/z";
+  const std::string s1 = z + "/s1/";
+  auto listsS1 = [&](const std::vector<ScanLocation>& rows) {
+    Texts records = scanTexts(rows);
+    bool s1Listed = std::count(records.begin(), records.end(), folderRecord(s1)) == 1 &&
+                    std::count(records.begin(), records.end(), fileRecord(s1, "deep.txt", 1)) == 1;
+    bool s2Left = std::count(records.begin(), records.end(), folderRecord(s1 + "s2/")) == 0;
+    return s1Listed && s2Left;
+  };
+  ScanLocation upper = location(dir.path() + "/p/X", true, "*.*", 1);
+  ScanLocation outer = location(dir.path() + "/p/x", true, "*.*", 1);
+  ScanLocation deep = location(z, true, "*.*", 1);
+  // p/X is another folder than p/x: it does not contain p/x/y/z.
+  EXPECT_TRUE(listsS1({upper, deep}));
+  EXPECT_TRUE(listsS1({deep, upper}));
+  // p/x does contain it, but p/x/y/z's own level counts from p/x/y/z.
+  EXPECT_TRUE(listsS1({outer, deep}));
+  EXPECT_TRUE(listsS1({deep, outer}));
 }
 
 TEST(WalkerRules, ExclusionsApplyToFilesAndFolders) {
