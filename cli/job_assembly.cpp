@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/path_text.h"
+
 namespace tallyfold::cli {
 
 namespace {
@@ -46,8 +48,7 @@ std::string sortNamed(const std::string& name) {
 }  // namespace
 
 std::string locationText(std::string folder) {
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
+  return std::string(withoutTrailingSlash(folder));
 }
 
 bool assembleJob(const CliOptions& options, Job& job, std::string& error) {

@@ -171,10 +171,12 @@ std::string cssFontFamily(std::string_view fontName) {
   }
   std::string_view name = trimText(kept);
   if (name.empty()) return "monospace";
-  std::string quoted(1, '\'');
-  quoted.append(name);
-  quoted += '\'';
-  return quoted;
+  // The listing's font is rarely installed where the page is read (Courier
+  // New on Linux); any fixed-pitch face keeps the columns aligned.
+  std::string family(1, '\'');
+  family.append(name);
+  family += "', monospace";
+  return family;
 }
 
 std::string cssFontSize(std::string_view fontSize) {

@@ -1,6 +1,7 @@
 #include "platform/app_folder.h"
 
 #include "platform/folder_paths.h"
+#include "platform/path_text.h"
 
 #include <cstdlib>
 
@@ -8,7 +9,7 @@ namespace tallyfold {
 
 std::string applicationFolder() {
   const char* own = std::getenv("TALLYFOLD_HOME");
-  if (own != nullptr && *own != '\0') return detail::withoutTrailingSlash(own);
+  if (own != nullptr && *own != '\0') return std::string(withoutTrailingSlash(own));
   std::string data = detail::absoluteFolderFromEnvironment("XDG_DATA_HOME");
   if (!data.empty()) return detail::joinPath(data, "tallyfold");
   return detail::homeFolder() + "/.local/share/tallyfold";

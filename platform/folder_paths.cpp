@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/path_text.h"
+
 namespace tallyfold::detail {
 
 namespace {
@@ -35,11 +37,6 @@ bool isFolder(const std::string& path) {
 
 }  // namespace
 
-std::string withoutTrailingSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
 std::string joinPath(const std::string& folder, const std::string& name) {
   if (!folder.empty() && folder.back() == '/') return folder + name;
   return folder + "/" + name;
@@ -47,14 +44,14 @@ std::string joinPath(const std::string& folder, const std::string& name) {
 
 std::string homeFolder() {
   const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') return withoutTrailingSlash(home);
-  return withoutTrailingSlash(homeFromPasswordDatabase());
+  if (home != nullptr && *home != '\0') return std::string(withoutTrailingSlash(home));
+  return std::string(withoutTrailingSlash(homeFromPasswordDatabase()));
 }
 
 std::string absoluteFolderFromEnvironment(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr || value[0] != '/') return {};
-  return withoutTrailingSlash(value);
+  return std::string(withoutTrailingSlash(value));
 }
 
 bool makeFolders(const std::string& path, mode_t mode) {

@@ -14,8 +14,6 @@ std::string homeFolder();
 // absolute path (relative values are ignored, as the XDG rules ask); empty
 // otherwise. Trailing "/" are removed, except from "/" itself.
 std::string absoluteFolderFromEnvironment(const char* name);
-// Removes trailing "/" (a lone "/" stays).
-std::string withoutTrailingSlash(std::string path);
 // folder + "/" + name, without doubling the "/" of the root folder.
 std::string joinPath(const std::string& folder, const std::string& name);
 // Creates a folder and any missing parents with the given mode (the umask

@@ -1,17 +1,21 @@
 #include "platform/printable_text.h"
 
-#include <cstdio>
-
 #include "platform/utf8_text.h"
 
 namespace tallyfold {
 
 namespace {
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void appendHex(std::string& out, unsigned value, int digits) {
+  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+    out += kHexDigits[(value >> shift) & 0xF];
+}
+
 void appendByteEscape(std::string& out, unsigned char byte) {
-  char escape[8];
-  std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-  out += escape;
+  out += "\\x";
+  appendHex(out, byte, 2);
 }
 
 void appendControlEscape(std::string& out, char32_t c) {
@@ -54,9 +58,7 @@ std::string printableText(std::string_view text) {
     } else if (isControl(c)) {
       if (c >= 0x80) {  // a C1 control, two bytes in UTF-8
         out += "\\u";
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(c));
-        out += digits;
+        appendHex(out, static_cast<unsigned>(c), 4);
       } else {
         appendControlEscape(out, c);
       }

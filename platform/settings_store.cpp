@@ -1,6 +1,7 @@
 #include "platform/settings_store.h"
 
 #include "platform/folder_paths.h"
+#include "platform/path_text.h"
 #include "platform/text_file.h"
 #include "platform/text_trim.h"
 
@@ -140,7 +141,7 @@ SettingsStore::SettingsStore(std::string applicationName)
     : SettingsStore(settingsDirectory(), std::move(applicationName)) {}
 
 SettingsStore::SettingsStore(std::string directory, std::string applicationName)
-    : path_(detail::joinPath(detail::withoutTrailingSlash(std::move(directory)),
+    : path_(detail::joinPath(std::string(withoutTrailingSlash(directory)),
                              storeFileName(std::move(applicationName)))) {
   load();
 }

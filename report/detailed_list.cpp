@@ -42,7 +42,7 @@ std::string fourDigits(int value) {
 // characters, trailing blanks removed, and end in "...".
 std::string nameColumn(std::string_view name, size_t columnSize) {
   if (utf8Length(name) <= columnSize) return padRight(name, columnSize);
-  std::string_view kept = trimTrailingBlanks(utf8Prefix(name, columnSize - 3));
+  std::string_view kept = trimTextEnd(utf8Prefix(name, columnSize - 3));
   return padRight(std::string(kept) + "...", columnSize);
 }
 
@@ -60,7 +60,7 @@ std::string timeText(const LocalTime& t, const LocaleFormat& locale) {
 
 std::string tagColumn(std::string_view field, const ReportSettings& settings) {
   std::string column = "   ";
-  column += settings.removeBlankSpaces ? trimBlanks(field) : field;
+  column += settings.removeBlankSpaces ? trimText(field) : field;
   return column;
 }
 

@@ -32,19 +32,6 @@ std::string repeatText(std::string_view text, size_t times) {
   return out;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
-std::string_view trimTrailingBlanks(std::string_view text) {
-  size_t last = text.find_last_not_of(' ');
-  if (last == std::string_view::npos) return {};
-  return text.substr(0, last + 1);
-}
-
 std::string_view lastPathComponent(std::string_view folder) {
   size_t slash = folder.rfind('/');
   if (slash == std::string_view::npos) return folder;

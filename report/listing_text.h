@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_trim.h"
+
 namespace tallyfold {
 
 // The text followed by blanks up to width characters (unchanged when longer).
@@ -16,9 +18,6 @@ std::string padLeft(std::string_view text, size_t width);
 // The first keep characters of the text followed by "...".
 std::string cutWithEllipsis(std::string_view text, size_t keep);
 std::string repeatText(std::string_view text, size_t times);
-
-std::string_view trimBlanks(std::string_view text);
-std::string_view trimTrailingBlanks(std::string_view text);
 
 // The last component of a folder ("data" of "/srv/data"); empty for "/".
 std::string_view lastPathComponent(std::string_view folder);

@@ -60,7 +60,7 @@ bool isControlCharacter(char32_t c) {
 }  // namespace
 
 int fontHalfPoints(std::string_view fontSize) {
-  fontSize = trimBlanks(fontSize);
+  fontSize = trimText(fontSize);
   if (!isPlainDecimal(fontSize)) return kDefaultHalfPoints;
   double points = 0;
   auto [end, error] = std::from_chars(fontSize.data(), fontSize.data() + fontSize.size(), points);

@@ -52,7 +52,7 @@ std::string sizeColumn(const TreeRun& run, std::string_view line, RecordRef reco
   std::string size = sizeTextByUnit(bytes, input.settings.showSizeIn, input.locale);
   size_t length = utf8Length(line);
   size_t fill = length < run.treeWidth ? run.treeWidth - length : 0;
-  size_t trimmed = utf8Length(trimBlanks(size));
+  size_t trimmed = utf8Length(trimText(size));
   size_t lead = trimmed < kSizeWidth ? kSizeWidth - trimmed : 0;
   return std::string(lead + fill, ' ') + size;
 }

@@ -35,7 +35,7 @@ FolderReader::FolderReader(const CurrentLocation& location, std::string root, Wa
     : location_(location), root_(std::move(root)), context_(context), filter_(location.filter) {}
 
 // The folder is opened relative to its parent when the parent is still open.
-int FolderReader::openFolder(ReaderThread& thread) {
+int FolderReader::openFolder(ReaderWorkspace& thread) {
   if (thread.parent == nullptr) return thread.reader.open(thread.path);
   int error = thread.reader.openIn(*thread.parent, lastName(thread.path));
   releaseParent(thread.parent);
@@ -47,7 +47,7 @@ void FolderReader::releaseParent(SharedFolder* parent) {
   if (parent != nullptr && parent->release()) sharedFolders_.fetch_sub(1);
 }
 
-void FolderReader::handOver(ReaderThread& thread, std::vector<PendingFolder>& subFolders) {
+void FolderReader::handOver(ReaderWorkspace& thread, std::vector<PendingFolder>& subFolders) {
   if (!thread.reader.isOpen()) return;
   if (subFolders.empty() || sharedFolders_.fetch_add(1) >= kMostSharedFolders) {
     if (!subFolders.empty()) sharedFolders_.fetch_sub(1);
@@ -58,7 +58,7 @@ void FolderReader::handOver(ReaderThread& thread, std::vector<PendingFolder>& su
   for (PendingFolder& folder : subFolders) folder.parent = shared;
 }
 
-void FolderReader::walkFolder(ReaderThread& thread) {
+void FolderReader::walkFolder(ReaderWorkspace& thread) {
   thread.wasRead = false;
   if (context_.cancelled()) {
     releaseParent(thread.parent);
@@ -90,7 +90,7 @@ void FolderReader::walkFolder(ReaderThread& thread) {
   reportEntries(thread, {}, 1);
 }
 
-void FolderReader::readEntries(ReaderThread& thread) {
+void FolderReader::readEntries(ReaderWorkspace& thread) {
   bool filesExcluded = context_.isFolderExcluded(folderWithoutSlash(thread.path));
   DirEntry entry;
   EntryFacts facts;
@@ -136,7 +136,7 @@ bool FolderReader::admitsFile(std::string_view name) const {
          !context_.isExtensionExcluded(name) && filter_.admits(name);
 }
 
-void FolderReader::addSubFolder(std::string_view name, ReaderThread& thread, bool enter) {
+void FolderReader::addSubFolder(std::string_view name, ReaderWorkspace& thread, bool enter) {
   std::string path;
   path.reserve(thread.path.size() + name.size() + 1);
   path.append(thread.path).append(name).append(1, '/');
@@ -146,7 +146,8 @@ void FolderReader::addSubFolder(std::string_view name, ReaderThread& thread, boo
   reportEntries(thread, thread.subFolderPaths.back(), 0);
 }
 
-void FolderReader::addFile(std::string_view name, const EntryFacts& facts, ReaderThread& thread) {
+void FolderReader::addFile(std::string_view name, const EntryFacts& facts,
+                           ReaderWorkspace& thread) {
   FileEntry file;
   file.size = facts.size;
   file.mtime = facts.mtime;
@@ -159,7 +160,7 @@ void FolderReader::addFile(std::string_view name, const EntryFacts& facts, Reade
 
 // Adds the thread's entries to the location's count; a sub-folder met after
 // the count passed another multiple of 50 is shown in the status text.
-void FolderReader::reportEntries(ReaderThread& thread, std::string_view folderShown,
+void FolderReader::reportEntries(ReaderWorkspace& thread, std::string_view folderShown,
                                  uint64_t foldersRead) {
   uint64_t entries = thread.unreportedEntries;
   thread.unreportedEntries = 0;

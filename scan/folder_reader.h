@@ -1,7 +1,7 @@
 #pragma once
 // Reading one folder of a walk: its entries in listing order, the walk's rules
 // for files and sub-folders, and each listed file examined once. Every reading
-// thread has its own ReaderThread; the reader itself is shared by them.
+// thread has its own ReaderWorkspace; the reader itself is shared by them.
 
 #include <atomic>
 #include <cstdint>
@@ -30,10 +30,10 @@ struct PendingFolder {
   SharedFolder* parent = nullptr;
 };
 
-// One reading thread's tools and what it found in the folder it read. The
-// lists are reused for every folder, so that a folder's final lists can be
-// allocated once, at their exact size.
-struct ReaderThread {
+// A reading thread's workspace: its tools and what it found in the folder it
+// read. The lists are reused for every folder, so that a folder's final lists
+// can be allocated once, at their exact size.
+struct ReaderWorkspace {
   DirReader reader;
   // The folder to read.
   SharedFolder* parent = nullptr;
@@ -57,21 +57,21 @@ class FolderReader {
   FolderReader(const CurrentLocation& location, std::string root, WalkContext& context);
 
   // Reads the thread's folder; the folder stays open for handOver.
-  void walkFolder(ReaderThread& thread);
+  void walkFolder(ReaderWorkspace& thread);
   // Keeps the folder open for the sub-folders to be entered when there are
   // any (and not too many folders are kept open already), else closes it.
-  void handOver(ReaderThread& thread, std::vector<PendingFolder>& subFolders);
+  void handOver(ReaderWorkspace& thread, std::vector<PendingFolder>& subFolders);
   // A pending folder's parent, when the folder will not be read after all.
   void releaseParent(SharedFolder* parent);
 
  private:
-  int openFolder(ReaderThread& thread);
-  void readEntries(ReaderThread& thread);
+  int openFolder(ReaderWorkspace& thread);
+  void readEntries(ReaderWorkspace& thread);
   bool admitsSubFolder(const std::string& parent, std::string_view name) const;
   bool admitsFile(std::string_view name) const;
-  void addSubFolder(std::string_view name, ReaderThread& thread, bool enter);
-  void addFile(std::string_view name, const EntryFacts& facts, ReaderThread& thread);
-  void reportEntries(ReaderThread& thread, std::string_view folderShown, uint64_t foldersRead);
+  void addSubFolder(std::string_view name, ReaderWorkspace& thread, bool enter);
+  void addFile(std::string_view name, const EntryFacts& facts, ReaderWorkspace& thread);
+  void reportEntries(ReaderWorkspace& thread, std::string_view folderShown, uint64_t foldersRead);
 
   const CurrentLocation& location_;
   std::string root_;

@@ -2,23 +2,19 @@
 
 #include <algorithm>
 
+#include "platform/path_text.h"
+#include "platform/text_trim.h"
 #include "platform/utf8_text.h"
 
 namespace tallyfold {
 
 namespace {
 
-// A folder text for depth counting: no trailing "/", so the root is the empty
-// text and contains every absolute path.
+// A folder text for depth counting: no trailing "/", and the root as the
+// empty text, which contains every absolute path.
 std::string_view withoutTrailingSlashes(std::string_view text) {
-  while (!text.empty() && text.back() == '/') text.remove_suffix(1);
-  return text;
-}
-
-std::string_view trimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
+  text = withoutTrailingSlash(text);
+  return text == "/" ? std::string_view() : text;
 }
 
 }  // namespace
@@ -59,7 +55,7 @@ TypeFilter::TypeFilter(std::string_view filter) {
   size_t start = 0;
   while (start <= filter.size()) {
     size_t end = std::min(filter.find(';', start), filter.size());
-    std::string_view entry = trimSpaces(filter.substr(start, end - start));
+    std::string_view entry = trimText(filter.substr(start, end - start));
     start = end + 1;
     if (entry == "*.*") {
       everyFile_ = true;

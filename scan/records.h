@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/path_text.h"
+
 namespace tallyfold {
 
 // What the walk read of one listed file. The reports take size, date, time and
@@ -109,8 +111,7 @@ class RecordStore {
 // A record's folder path as the folder itself is named: without its trailing
 // "/", except the root "/" itself.
 inline std::string_view folderWithoutSlash(std::string_view folderPath) {
-  if (folderPath.size() > 1 && folderPath.back() == '/') folderPath.remove_suffix(1);
-  return folderPath;
+  return withoutTrailingSlash(folderPath);
 }
 
 // Formats a size as the file record's size field: at least 15 digits.

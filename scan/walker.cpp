@@ -28,9 +28,9 @@ class LocationWalk {
  private:
   void readAll();
   void work();
-  bool take(uint32_t& number, ReaderThread& thread);
-  void finish(uint32_t number, ReaderThread& thread);
-  void stop(ReaderThread& thread);
+  bool take(uint32_t& number, ReaderWorkspace& thread);
+  void finish(uint32_t number, ReaderWorkspace& thread);
+  void stop(ReaderWorkspace& thread);
   ScanTotals emit();
 
   WalkContext& context_;
@@ -71,7 +71,7 @@ void LocationWalk::readAll() {
 }
 
 void LocationWalk::work() {
-  ReaderThread thread;
+  ReaderWorkspace thread;
   uint32_t number = 0;
   while (take(number, thread)) {
     try {
@@ -84,7 +84,7 @@ void LocationWalk::work() {
   }
 }
 
-bool LocationWalk::take(uint32_t& number, ReaderThread& thread) {
+bool LocationWalk::take(uint32_t& number, ReaderWorkspace& thread) {
   std::unique_lock lock(mutex_);
   wake_.wait(lock, [this] { return !pending_.empty() || reading_ == 0 || failure_; });
   if (pending_.empty() || failure_) {
@@ -106,7 +106,7 @@ bool LocationWalk::take(uint32_t& number, ReaderThread& thread) {
 // Hands the folder's files and sub-folders over. The sub-folders to enter go
 // onto the stack so that the first comes out on top: reading stays close to
 // walk order and the stack stays short.
-void LocationWalk::finish(uint32_t number, ReaderThread& thread) {
+void LocationWalk::finish(uint32_t number, ReaderWorkspace& thread) {
   FolderEntry listing;
   listing.setFiles(thread.files, thread.names);
   thread.files.clear();
@@ -146,7 +146,7 @@ void LocationWalk::finish(uint32_t number, ReaderThread& thread) {
 }
 
 // Out of memory and the like: every thread stops, the caller rethrows.
-void LocationWalk::stop(ReaderThread& thread) {
+void LocationWalk::stop(ReaderWorkspace& thread) {
   reader_.releaseParent(thread.parent);
   thread.parent = nullptr;
   std::lock_guard lock(mutex_);

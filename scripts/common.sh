@@ -2,7 +2,8 @@
 # configure-and-build step.
 
 TALLYFOLD_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-TALLYFOLD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libdeflate-dev libgtest-dev)
+TALLYFOLD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libdeflate-dev libgtest-dev
+  qt6-base-dev fonts-dejavu-core xvfb xauth)
 
 # Installs what is missing when root; otherwise names the one command to run.
 ensure_packages() {

@@ -82,7 +82,8 @@ TEST_F(CliReportTest, HtmlPageFromTheReportLines) {
             kRule + "<br><br>", "notes.txt" + nbsp39 + "1&nbsp;KB&nbsp;&nbsp;05/03/2024<br>",
             kRule + "<br>", "1&nbsp;file(s)&nbsp;found&nbsp;<br>",
             "Total&nbsp;file&nbsp;size&nbsp;1.21&nbsp;KB&nbsp;<br>", kRule + "&nbsp;<br><br>"});
-  EXPECT_NE(page.find("font-family: 'Courier New'; font-size: 9pt"), std::string::npos) << page;
+  EXPECT_NE(page.find("font-family: 'Courier New', monospace; font-size: 9pt"), std::string::npos)
+      << page;
   EXPECT_NE(page.find("<hr><br>\r\n" + body), std::string::npos) << page;
 }
 

@@ -17,9 +17,9 @@ const std::vector<std::string> kHeadLines = {
     "<meta charset=\"utf-8\">",
     "<style>",
     "<!--",
-    ".dir  { font-family: 'Courier New'; font-size: 10pt; font-weight: bold }",
-    ".sum  { font-family: 'Courier New'; font-size: 10pt; color:#800000 }",
-    ".file { font-family: 'Courier New'; font-size: 10pt }",
+    ".dir  { font-family: 'Courier New', monospace; font-size: 10pt; font-weight: bold }",
+    ".sum  { font-family: 'Courier New', monospace; font-size: 10pt; color:#800000 }",
+    ".file { font-family: 'Courier New', monospace; font-size: 10pt }",
     "--></style>",
     "</head><body class=\"file\" nowrap>",
     "<b><font size= 5 >Tallyfold</font><br>",
@@ -128,11 +128,11 @@ TEST(HtmlExport, FontTextsCannotBreakOutOfTheStyleSheet) {
   std::vector<std::string> head =
       htmlHeadLines("Evil'; } </style><script>alert(1)</script>{", "12pt; color: red");
   EXPECT_EQ(head[4],
-            ".dir  { font-family: 'Evil  stylescriptalert1script'; font-size: 10pt; "
+            ".dir  { font-family: 'Evil  stylescriptalert1script', monospace; font-size: 10pt; "
             "font-weight: bold }");
-  EXPECT_EQ(cssFontFamily("  DejaVu Sans_Mono-2 "), "'DejaVu Sans_Mono-2'");
+  EXPECT_EQ(cssFontFamily("  DejaVu Sans_Mono-2 "), "'DejaVu Sans_Mono-2', monospace");
   EXPECT_EQ(cssFontFamily("Noto \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF"),
-            "'Noto \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF'");
+            "'Noto \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF', monospace");
   EXPECT_EQ(cssFontFamily("\"';<>"), "monospace");
   EXPECT_EQ(cssFontSize(" 8.5 "), "8.5");
   EXPECT_EQ(cssFontSize("12"), "12");

@@ -1,0 +1,43 @@
+#pragma once
+// The platform's own dialogs (folder chooser, file dialogs, message boxes,
+// colour and text prompts) and the shell's open command, behind one object so
+// the tests can answer them. The windows of this program are never behind it.
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace tallyfold::gui {
+
+enum class MessageIcon { None, Information, Warning, Critical };
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  // The chosen folder, or "" when cancelled.
+  virtual QString chooseFolder(QWidget* parent, const QString& title);
+  // The chosen file, or "" when cancelled. filter is a Qt filter list
+  // ("Tallyfold (*.dif)"); selectedFilter receives the chosen one.
+  virtual QString openFile(QWidget* parent, const QString& title, const QString& filter);
+  virtual QString saveFile(QWidget* parent, const QString& title, const QString& filter,
+                           QString* selectedFilter);
+  virtual void message(QWidget* parent, const QString& title, const QString& text,
+                       MessageIcon icon);
+  // Yes or No, No being the default answer.
+  virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text);
+  virtual std::optional<QColor> chooseColour(QWidget* parent);
+  // The typed text, or "" when cancelled.
+  virtual QString inputText(QWidget* parent, const QString& title, const QString& prompt);
+  // Hands an address (mailto:, file:) to the desktop.
+  virtual void openUrl(const QString& url);
+
+  // The dialogs in use; the platform's unless a test installed its own.
+  static Dialogs& current();
+  // Installs replacement dialogs (nullptr puts the platform's back).
+  static void install(Dialogs* dialogs);
+};
+
+}  // namespace tallyfold::gui

@@ -1,0 +1,232 @@
+#include "gui/listing_loader.h"
+
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <functional>
+#include <map>
+#include <tuple>
+
+#include "gui/listing_font.h"
+
+namespace tallyfold::gui {
+
+namespace {
+
+constexpr int kLinesPerChunk = 2000;
+// A piece is inserted in one call; kept short so a turn of the event loop can
+// stop inserting in time.
+constexpr int kLinesPerPiece = 50;
+constexpr size_t kQueuedChunks = 4;
+// How long one turn of the event loop may insert text.
+constexpr int kInsertBudgetMs = 6;
+
+// The colour as one number; -1 is the automatic colour.
+int colourKey(const RtfStyle& s) {
+  return s.colour ? (s.colour->red << 16) | (s.colour->green << 8) | s.colour->blue : -1;
+}
+
+auto styleKey(const RtfStyle& s) {
+  return std::make_tuple(s.bold, s.italic, s.underline, colourKey(s), std::cref(s.fontName),
+                         s.halfPoints);
+}
+
+struct StyleLess {
+  bool operator()(const RtfStyle& a, const RtfStyle& b) const { return styleKey(a) < styleKey(b); }
+};
+
+// Collects the reader's runs into chunks of whole lines, numbering the styles.
+class ChunkBuilder : public RtfHandler {
+ public:
+  using Deliver = std::function<bool(ListingChunk&&)>;
+  explicit ChunkBuilder(Deliver deliver) : deliver_(std::move(deliver)) {}
+
+  void onText(std::string_view utf8, const RtfStyle& style) override {
+    int id = styleId(style);
+    if (chunk_.pieces.empty() || chunk_.pieces.back().style != id ||
+        piecesLines_ >= kLinesPerPiece) {
+      chunk_.pieces.push_back(StyledPiece{QString(), id});
+      piecesLines_ = 0;
+    }
+    chunk_.pieces.back().text += QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+  }
+
+  void onParagraphEnd() override {
+    if (chunk_.pieces.empty()) chunk_.pieces.push_back(StyledPiece{QString(), 0});
+    chunk_.pieces.back().text += QChar('\n');
+    ++piecesLines_;
+    if (++lines_ >= kLinesPerChunk) flush();
+  }
+
+  // Hands over the open chunk; false once the receiver wants no more.
+  bool flush() {
+    lines_ = 0;
+    if (chunk_.pieces.empty() && chunk_.newStyles.empty()) return open_;
+    open_ = open_ && deliver_(std::move(chunk_));
+    chunk_ = ListingChunk{};
+    return open_;
+  }
+
+ private:
+  int styleId(const RtfStyle& style) {
+    auto found = ids_.find(style);
+    if (found != ids_.end()) return found->second;
+    int id = int(ids_.size());
+    ids_.emplace(style, id);
+    chunk_.newStyles.push_back(style);
+    return id;
+  }
+
+  Deliver deliver_;
+  ListingChunk chunk_;
+  std::map<RtfStyle, int, StyleLess> ids_;
+  int lines_ = 0;
+  int piecesLines_ = 0;
+  bool open_ = true;
+};
+
+// Stops the reader once the window no longer wants the text.
+class StoppableHandler : public RtfHandler {
+ public:
+  StoppableHandler(ChunkBuilder& builder, const std::atomic<bool>& stop)
+      : builder_(builder), stop_(stop) {}
+  void onText(std::string_view utf8, const RtfStyle& style) override {
+    if (!stop_.load(std::memory_order_relaxed)) builder_.onText(utf8, style);
+  }
+  void onParagraphEnd() override {
+    if (!stop_.load(std::memory_order_relaxed)) builder_.onParagraphEnd();
+  }
+
+ private:
+  ChunkBuilder& builder_;
+  const std::atomic<bool>& stop_;
+};
+
+QTextCharFormat formatOf(const RtfStyle& style) {
+  QTextCharFormat format;
+  QString family = style.fontName.empty() ? QString() : QString::fromStdString(style.fontName);
+  if (!family.isEmpty()) format.setFontFamilies({installedFamily(family)});
+  format.setFontStyleHint(QFont::TypeWriter);
+  format.setFontPointSize(style.halfPoints / 2.0);
+  format.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
+  format.setFontItalic(style.italic);
+  format.setFontUnderline(style.underline);
+  if (style.colour)
+    format.setForeground(QColor(style.colour->red, style.colour->green, style.colour->blue));
+  return format;
+}
+
+}  // namespace
+
+ListingLoader::ListingLoader(QPlainTextEdit* pane) : QObject(pane), pane_(pane) {
+  timer_.setInterval(0);
+  connect(&timer_, &QTimer::timeout, this, &ListingLoader::insertSome);
+}
+
+ListingLoader::~ListingLoader() {
+  stop();
+}
+
+void ListingLoader::start(const std::string& path) {
+  stop();
+  stopRequested_ = false;
+  readerDone_ = false;
+  formats_.clear();
+  pane_->setUndoRedoEnabled(false);
+  pane_->setReadOnly(true);
+  pane_->clear();
+  worker_ = std::thread(&ListingLoader::read, this, path);
+  timer_.start();
+}
+
+void ListingLoader::read(std::string path) {
+  ChunkBuilder builder([this](ListingChunk&& chunk) {
+    std::unique_lock lock(mutex_);
+    space_.wait(lock, [this] { return chunks_.size() < kQueuedChunks || stopRequested_; });
+    if (stopRequested_) return false;
+    chunks_.push_back(std::move(chunk));
+    return true;
+  });
+  StoppableHandler handler(builder, stopRequested_);
+  readRtfFile(path, handler);
+  builder.flush();
+  std::lock_guard lock(mutex_);
+  readerDone_ = true;
+}
+
+bool ListingLoader::takeChunk(ListingChunk& chunk) {
+  std::lock_guard lock(mutex_);
+  if (chunks_.empty()) return false;
+  chunk = std::move(chunks_.front());
+  chunks_.pop_front();
+  space_.notify_one();
+  return true;
+}
+
+// Inserts pieces of the current chunk, taking the next chunk when one is
+// used up, until the time of this turn is spent; false when none is left.
+bool ListingLoader::insertPieces(const QElapsedTimer& clock) {
+  QTextCursor cursor(pane_->document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.beginEditBlock();
+  bool more = true;
+  while (clock.elapsed() < kInsertBudgetMs) {
+    if (nextPiece_ >= current_.pieces.size()) {
+      if (!takeChunk(current_)) {
+        more = false;
+        break;
+      }
+      nextPiece_ = 0;
+      for (const RtfStyle& style : current_.newStyles) formats_.push_back(formatOf(style));
+      continue;
+    }
+    const StyledPiece& piece = current_.pieces[nextPiece_++];
+    cursor.insertText(piece.text, formats_[piece.style]);
+  }
+  cursor.endEditBlock();
+  return more;
+}
+
+void ListingLoader::insertSome() {
+  QElapsedTimer clock;
+  clock.start();
+  if (insertPieces(clock)) return;
+  std::unique_lock lock(mutex_);
+  if (!readerDone_ || !chunks_.empty()) return;
+  lock.unlock();
+  joinWorker();
+  timer_.stop();
+  current_ = ListingChunk{};
+  nextPiece_ = 0;
+  pane_->setUndoRedoEnabled(true);
+  pane_->setReadOnly(false);
+  pane_->moveCursor(QTextCursor::Start);
+  emit finished();
+}
+
+void ListingLoader::stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopRequested_ = true;
+    chunks_.clear();
+  }
+  current_ = ListingChunk{};
+  nextPiece_ = 0;
+  space_.notify_all();
+  joinWorker();
+  if (timer_.isActive()) {
+    timer_.stop();
+    pane_->setUndoRedoEnabled(true);
+    pane_->setReadOnly(false);
+  }
+}
+
+void ListingLoader::joinWorker() {
+  if (worker_.joinable()) worker_.join();
+}
+
+int ListingLoader::insertedLines() const {
+  return pane_->document()->blockCount();
+}
+
+}  // namespace tallyfold::gui

@@ -1,0 +1,74 @@
+#pragma once
+// Streams a report document into the listing pane: a worker thread reads the
+// rich text into chunks of styled text, and the window thread inserts them a
+// few milliseconds at a time, so the first lines show at once and the window
+// stays live however long the listing is.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTextCharFormat>
+#include <QTimer>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "output/rtf_reader.h"
+
+class QPlainTextEdit;
+
+namespace tallyfold::gui {
+
+// Text of one style; paragraph ends are "\n".
+struct StyledPiece {
+  QString text;
+  int style = 0;
+};
+
+struct ListingChunk {
+  std::vector<StyledPiece> pieces;
+  std::vector<RtfStyle> newStyles;  // styles first used in this chunk, in id order
+};
+
+class ListingLoader : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit ListingLoader(QPlainTextEdit* pane);
+  ~ListingLoader() override;
+
+  // Replaces the pane's text by the document in the file.
+  void start(const std::string& path);
+  // Stops a running load; what was inserted stays.
+  void stop();
+  bool running() const { return timer_.isActive(); }
+  // Lines inserted so far.
+  int insertedLines() const;
+
+ signals:
+  void finished();
+
+ private:
+  void read(std::string path);
+  void insertSome();
+  bool insertPieces(const QElapsedTimer& clock);
+  bool takeChunk(ListingChunk& chunk);
+  void joinWorker();
+
+  QPlainTextEdit* pane_;
+  QTimer timer_;
+  std::thread worker_;
+  std::mutex mutex_;
+  std::condition_variable space_;
+  std::deque<ListingChunk> chunks_;
+  bool readerDone_ = false;
+  std::atomic<bool> stopRequested_{false};
+  std::vector<QTextCharFormat> formats_;
+  ListingChunk current_;  // the chunk being inserted
+  size_t nextPiece_ = 0;
+};
+
+}  // namespace tallyfold::gui

@@ -1,0 +1,275 @@
+#include "gui/main_window.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTextCharFormat>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "gui/dialogs.h"
+#include "gui/exclusion_window.h"
+#include "gui/icons.h"
+#include "gui/listing_pane.h"
+#include "gui/report_type_frame.h"
+#include "gui/search_list.h"
+#include "gui/settings_window.h"
+#include "gui/status_panels.h"
+
+namespace tallyfold::gui {
+
+namespace {
+
+constexpr int kMinimumWidthTwips = 9000;
+constexpr int kMinimumHeightTwips = 5000;
+
+QAction* separator(QWidget* menu, const char* name) {
+  auto* action = new QAction(menu);
+  action->setSeparator(true);
+  action->setObjectName(name);
+  menu->addAction(action);
+  return action;
+}
+
+}  // namespace
+
+MainWindow::MainWindow() {
+  setObjectName("MainFrm");
+  setWindowTitle("Tallyfold v1.5");
+  setWindowIcon(icon(IconName::Application));
+  setMinimumSize(kMinimumWidthTwips / kTwipsPerPixel, kMinimumHeightTwips / kTwipsPerPixel);
+  // Loaded hidden: their stored values are in effect from the start.
+  settings_ = new SettingsWindow(this);
+  exclusions_ = new ExclusionWindow(this);
+  buildMenus();
+  buildToolbar();
+
+  auto* central = new QWidget(this);
+  pane_ = new ListingPane(central);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(2, 2, 2, 0);
+  layout->addWidget(buildJobArea());
+  layout->addWidget(buildPicture1());
+  layout->addWidget(pane_, 1);
+  setCentralWidget(central);
+  status_ = new StatusPanels(this);
+  setStatusBar(status_);
+  status_->setPanelText(1, "Add search path and click on the scan button to start search.");
+
+  timer1_.setObjectName("Timer1");
+  timer1_.setInterval(1000);
+  connect(&timer1_, &QTimer::timeout, this,
+          [this] { status_->setPanelText(5, QString::fromStdString(elapsed_.elapsedText())); });
+  poll_.setInterval(100);
+  connect(&poll_, &QTimer::timeout, this, &MainWindow::pollRun);
+  connect(pane_, &ListingPane::loadFinished, this, &MainWindow::afterListingLoaded);
+  enableControls(true);
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction* MainWindow::addAction(QWidget* menu, const char* name, const QString& caption,
+                               const QKeySequence& shortcut) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(name);
+  if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+  menu->addAction(action);
+  actions_[name] = action;
+  return action;
+}
+
+void MainWindow::buildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  file->setObjectName("mnuFile");
+  connect(addAction(file, "mnuScan", "Scan", Qt::Key_F5), &QAction::triggered, this,
+          &MainWindow::scan);
+  connect(addAction(file, "mnuCancel", "Cancel", Qt::Key_F6), &QAction::triggered, this,
+          &MainWindow::cancelScan);
+  separator(file, "sep1");
+  connect(addAction(file, "mnuNew", "New Job", QKeySequence("Ctrl+N")), &QAction::triggered, this,
+          &MainWindow::newJob);
+  connect(addAction(file, "mnuOpen", "Open Job", QKeySequence("Ctrl+O")), &QAction::triggered, this,
+          &MainWindow::openJob);
+  connect(addAction(file, "mnuSave", "Save Job", QKeySequence("Ctrl+S")), &QAction::triggered, this,
+          &MainWindow::saveJobAs);
+  separator(file, "sep2");
+  connect(addAction(file, "mnuSaveAs", "Save As"), &QAction::triggered, this, &MainWindow::saveAs);
+  separator(file, "sep11");
+  connect(addAction(file, "mnuClose", "Close", QKeySequence("Ctrl+Q")), &QAction::triggered, this,
+          &QWidget::close);
+
+  // The Format menu stays hidden; its Settings entry is reached from the toolbar.
+  QMenu* format = menuBar()->addMenu("F&ormat");
+  format->setObjectName("mnuFormat");
+  format->menuAction()->setVisible(false);
+  connect(addAction(format, "mnuOptions", "Settings"), &QAction::triggered, this,
+          &MainWindow::showSettings);
+}
+
+void MainWindow::buildToolbar() {
+  toolbar1_ = addToolBar("Commands");
+  toolbar1_->setObjectName("Toolbar1");
+  toolbar1_->setMovable(false);
+  toolbar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  auto button = [this](const char* name, IconName picture, const QString& caption,
+                       void (MainWindow::*command)()) {
+    QAction* action = toolbar1_->addAction(icon(picture), caption, this, command);
+    action->setObjectName(name);
+    actions_[name] = action;
+  };
+  button("Toolbar1Button1", IconName::Scan, "Scan", &MainWindow::scan);
+  button("Toolbar1Button2", IconName::Cancel, "Cancel", &MainWindow::cancelScan);
+  toolbar1_->addSeparator();
+  button("Toolbar1Button4", IconName::SaveAs, "Save As", &MainWindow::saveAs);
+  button("Toolbar1Button6", IconName::Settings, "Settings", &MainWindow::showSettings);
+}
+
+QToolButton* MainWindow::jobButton(const char* name, const QString& tip,
+                                   void (MainWindow::*command)()) {
+  auto* button = new QToolButton(this);
+  button->setObjectName(name);
+  button->setToolTip(tip);
+  button->setIconSize(QSize(24, 24));
+  connect(button, &QToolButton::clicked, this, command);
+  return button;
+}
+
+QWidget* MainWindow::buildJobArea() {
+  auto* area = new QWidget(this);
+  search_ = new SearchList(area);
+  reportType_ = new ReportTypeFrame(area);
+  reportType_->setFixedWidth(5325 / kTwipsPerPixel);
+  search_->setFixedHeight(std::max(1380 / kTwipsPerPixel, reportType_->sizeHint().height()));
+
+  QToolButton* add = jobButton("cmdAdd", "Add location", &MainWindow::addLocation);
+  cmdRemove_ = jobButton("cmdRemove", "Remove location", &MainWindow::removeLocation);
+  QToolButton* exclude = jobButton("cmdExclude", "Exclusions", &MainWindow::showExclusions);
+  add->setIcon(icon(IconName::Add));
+  cmdRemove_->setIcon(icon(IconName::Remove));
+  exclude->setIcon(icon(IconName::Exclude));
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(add);
+  buttons->addWidget(cmdRemove_);
+  buttons->addStretch();
+  buttons->addWidget(exclude);
+
+  auto* layout = new QHBoxLayout(area);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(search_, 1);
+  layout->addLayout(buttons);
+  layout->addWidget(reportType_);
+  area->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  updateRemoveButton();
+  return area;
+}
+
+QWidget* MainWindow::buildPicture1() {
+  auto* bar = new QWidget(this);
+  bar->setObjectName("Picture1");
+  font_ = new QComboBox(bar);
+  font_->setObjectName("cmbFont");
+  font_->setEditable(true);
+  font_->setFixedWidth(2505 / kTwipsPerPixel);
+  fontSize_ = new QComboBox(bar);
+  fontSize_->setObjectName("cmbFontSize");
+  fontSize_->setEditable(true);
+  fontSize_->setFixedWidth(735 / kTwipsPerPixel);
+  auto applyFont = [this] {
+    pane_->setListingFont(font_->currentText(), fontSize_->currentText());
+  };
+  connect(font_, &QComboBox::currentTextChanged, this, applyFont);
+  connect(fontSize_, &QComboBox::currentTextChanged, this, applyFont);
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(font_);
+  layout->addWidget(fontSize_);
+  buildFormattingBar(bar);
+  layout->addStretch();
+  bar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  return bar;
+}
+
+void MainWindow::buildFormattingBar(QWidget* bar) {
+  auto* toolbar = new QToolBar("Formatting", bar);
+  toolbar->setObjectName("Toolbar2");
+  toolbar->setIconSize(QSize(20, 20));
+  bar->layout()->addWidget(toolbar);
+  auto button = [&](const char* name, IconName picture, const QString& tip) {
+    QAction* action = toolbar->addAction(icon(picture), tip);
+    action->setObjectName(name);
+    actions_[name] = action;
+    return action;
+  };
+  connect(button("Toolbar2Button2", IconName::Undo, "Undo"), &QAction::triggered, this,
+          [this] { pane_->undo(); });
+  connect(button("Toolbar2Button3", IconName::Redo, "Redo"), &QAction::triggered, this,
+          [this] { pane_->redo(); });
+  toolbar->addSeparator();
+  auto toggle = [&](const char* name, IconName picture, const QString& tip,
+                    void (*apply)(QTextCharFormat&, bool)) {
+    QAction* action = button(name, picture, tip);
+    action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [this, apply](bool on) {
+      QTextCharFormat format;
+      apply(format, on);
+      pane_->mergeCurrentCharFormat(format);
+    });
+  };
+  toggle("Toolbar2Button5", IconName::Bold, "Bold",
+         [](QTextCharFormat& f, bool on) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
+  toggle("Toolbar2Button6", IconName::Italic, "Italic",
+         [](QTextCharFormat& f, bool on) { f.setFontItalic(on); });
+  toggle("Toolbar2Button7", IconName::Underline, "Underline",
+         [](QTextCharFormat& f, bool on) { f.setFontUnderline(on); });
+  connect(button("Toolbar2Button8", IconName::Colour, "Text colour"), &QAction::triggered, this,
+          &MainWindow::chooseColour);
+  colourSwatch_ = new QLabel(bar);
+  colourSwatch_->setObjectName("Label2");
+  colourSwatch_->setFixedSize(16, 16);
+  colourSwatch_->setStyleSheet("background-color: #000000;");
+  bar->layout()->addWidget(colourSwatch_);
+  connect(pane_, &QPlainTextEdit::cursorPositionChanged, this, &MainWindow::showFormatOfCursor);
+}
+
+void MainWindow::showFormatOfCursor() {
+  QTextCharFormat format = pane_->currentCharFormat();
+  actions_["Toolbar2Button5"]->setChecked(format.fontWeight() >= QFont::Bold);
+  actions_["Toolbar2Button6"]->setChecked(format.fontItalic());
+  actions_["Toolbar2Button7"]->setChecked(format.fontUnderline());
+}
+
+void MainWindow::chooseColour() {
+  std::optional<QColor> colour = Dialogs::current().chooseColour(this);
+  if (!colour) return;
+  colourSwatch_->setStyleSheet("background-color: " + colour->name() + ";");
+  QTextCharFormat format;
+  format.setForeground(*colour);
+  pane_->mergeCurrentCharFormat(format);
+}
+
+void MainWindow::updateRemoveButton() {
+  cmdRemove_->setEnabled(search_->topLevelItemCount() > 0);
+}
+
+void MainWindow::enableControls(bool idle) {
+  for (const char* name : {"mnuScan", "mnuNew", "mnuOpen", "mnuSave", "mnuSaveAs", "mnuClose",
+                           "mnuOptions", "Toolbar1Button1", "Toolbar1Button4", "Toolbar1Button6"})
+    actions_.at(name)->setEnabled(idle);
+  actions_.at("mnuCancel")->setEnabled(!idle);
+  actions_.at("Toolbar1Button2")->setEnabled(!idle);
+  search_->setEnabled(idle);
+  reportType_->setEnabled(idle);
+}
+
+bool MainWindow::scanning() const {
+  return actions_.at("mnuCancel")->isEnabled();
+}
+
+void MainWindow::showSettings() {
+  settings_->exec();
+}
+
+}  // namespace tallyfold::gui

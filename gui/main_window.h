@@ -1,0 +1,120 @@
+#pragma once
+// MainFrm: the job (locations, report type, sort, font), the listing pane and
+// the commands that scan, keep jobs and save listings. Start-up restores the
+// last session; closing the window by any road saves it.
+
+#include <QMainWindow>
+#include <QTimer>
+#include <map>
+#include <string>
+
+#include "app/job.h"
+#include "gui/scan_runner.h"
+#include "gui/window_geometry.h"
+#include "scan/scan_run.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QToolBar;
+class QToolButton;
+
+namespace tallyfold::gui {
+
+class ExclusionWindow;
+class ListingPane;
+class ReportTypeFrame;
+class SearchList;
+class SettingsWindow;
+class StatusPanels;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  MainWindow();
+  ~MainWindow() override;
+
+  // Restores the last session; jobPath, when not empty, is opened instead of
+  // the default job.
+  void startUp(const QString& jobPath = QString());
+
+  Job currentJob() const;
+  void applyJob(const Job& job);
+  // True while a scan (or the loading of its listing) runs.
+  bool scanning() const;
+  QAction* action(const char* name) const { return actions_.at(name); }
+
+  // The commands.
+  void scan();
+  void cancelScan();
+  void newJob();
+  void openJob();
+  void saveJobAs();
+  void loadJobFile(const QString& path);
+  void addLocation();
+  void removeLocation();
+  void showExclusions();
+  void showSettings();
+  void saveAs();
+  void enableControls(bool idle);
+
+ signals:
+  // Once per scan: the report file holds the new report; the scan has ended.
+  void reportWritten();
+  void scanEnded();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void buildToolbar();
+  void buildFormattingBar(QWidget* bar);
+  QWidget* buildJobArea();
+  QWidget* buildPicture1();
+  QAction* addAction(QWidget* menu, const char* name, const QString& caption,
+                     const QKeySequence& shortcut = {});
+  QToolButton* jobButton(const char* name, const QString& tip, void (MainWindow::*command)());
+  void showFormatOfCursor();
+  void chooseColour();
+  void updateRemoveButton();
+
+  void restoreGeometryFromStore();
+  void fillFontBoxes();
+  bool saveDefaultJob();
+  void shutDown();
+  void tellSaveFailed(const QString& what, const QString& path, const QString& reason);
+
+  void startRun();
+  RunSettings runSettings() const;
+  void pollRun();
+  void finishRun();
+  void afterListingLoaded();
+  void endRun();
+  void tellUnreadable(const std::vector<ReadFailure>& unreadable);
+
+  std::map<std::string, QAction*> actions_;
+  QToolBar* toolbar1_ = nullptr;
+  SettingsWindow* settings_ = nullptr;
+  ExclusionWindow* exclusions_ = nullptr;
+  SearchList* search_ = nullptr;
+  QToolButton* cmdRemove_ = nullptr;
+  ReportTypeFrame* reportType_ = nullptr;
+  QComboBox* font_ = nullptr;
+  QComboBox* fontSize_ = nullptr;
+  QLabel* colourSwatch_ = nullptr;
+  ListingPane* pane_ = nullptr;
+  StatusPanels* status_ = nullptr;
+  PageMargins margins_;
+  std::string reportPath_;
+
+  QTimer timer1_;  // the elapsed time, once a second while a scan runs
+  QTimer poll_;    // the run's status texts and its end
+  ElapsedTimer elapsed_;
+  ScanRunner runner_;
+  ScanReport lastRun_;
+  bool cancelled_ = false;
+};
+
+}  // namespace tallyfold::gui

@@ -1,0 +1,41 @@
+#pragma once
+// Save As: the listing as rich text or plain text (from the pane, edits
+// included) or as an HTML page (from the report file). The file name's own
+// extension picks the form; a name without one of the three takes the
+// extension of the filter chosen in the dialog.
+
+#include <QString>
+#include <string>
+
+class QPlainTextEdit;
+class QWidget;
+
+namespace tallyfold::gui {
+
+enum class ListingForm { None, RichText, PlainText, Html };
+
+inline constexpr char kSaveAsFilter[] =
+    "Rich text format(*.rtf);;Text file(*.txt);;Webpage HTML(*.htm)";
+
+ListingForm formOfFileName(const QString& path);
+// The path with the chosen filter's extension added when its name has none of
+// the three.
+QString withFormExtension(const QString& path, const QString& selectedFilter);
+
+// Writes the pane's text; false with the reason when the file could not be
+// written (an earlier file is then untouched).
+bool savePaneAsRichText(const QPlainTextEdit& pane, const QString& path, std::string& error);
+bool savePaneAsPlainText(const QPlainTextEdit& pane, const QString& path, std::string& error);
+
+struct SaveAsRequest {
+  QWidget* parent = nullptr;
+  const QPlainTextEdit* pane = nullptr;
+  std::string reportPath;
+  QString fontName;
+  QString fontSize;
+};
+
+// The whole command: dialog, writing, and the message when writing failed.
+void runSaveAs(const SaveAsRequest& request);
+
+}  // namespace tallyfold::gui

@@ -1,0 +1,145 @@
+// The main window's start-up, shutdown and busy state, as the user meets them.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/job.h"
+#include "gui/main_window.h"
+#include "gui/settings_window.h"
+#include "gui_fixture.h"
+#include "platform/settings_store.h"
+
+namespace tallyfold::test {
+namespace {
+
+using gui::MainWindow;
+
+class MainWindowTest : public GuiTest {};
+
+ScanLocation locationOf(const std::string& folder, bool subFolders, int level) {
+  ScanLocation location;
+  location.folder = folder;
+  location.subFolders = subFolders;
+  location.level = level;
+  return location;
+}
+
+TEST_F(MainWindowTest, FirstStartShowsTheDefaultsAndEveryNamedControl) {
+  MainWindow window;
+  window.startUp();
+  EXPECT_EQ(window.size(), QSize(800, 533));
+  EXPECT_EQ(window.pos(), QPoint(0, 0));
+  EXPECT_EQ(window.windowTitle(), "Tallyfold v1.5");
+  EXPECT_EQ(child<QComboBox>(&window, "cmbFont")->currentText(), "courier new");
+  EXPECT_EQ(child<QComboBox>(&window, "cmbFontSize")->currentText(), "10");
+  EXPECT_EQ(child<QComboBox>(&window, "cmbSort")->currentText(), "Name");
+  EXPECT_TRUE(child<QRadioButton>(&window, "Opt1")->isChecked());
+  EXPECT_TRUE(child<QRadioButton>(&window, "optAsc")->isChecked());
+  EXPECT_EQ(child<QRadioButton>(&window, "optDesc")->text(), "Descending");
+  EXPECT_EQ(child<QTreeWidget>(&window, "SearchList")->topLevelItemCount(), 0);
+  EXPECT_FALSE(child<QToolButton>(&window, "cmdRemove")->isEnabled());
+  EXPECT_FALSE(window.action("mnuCancel")->isEnabled());
+  EXPECT_EQ(child<QLabel>(&window, "Panel1")->text(),
+            "Add search path and click on the scan button to start search.");
+  EXPECT_EQ(child<QLabel>(&window, "Panel5")->text(), "00:00:00");
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(appFile(""))).isDir());
+  for (const char* name :
+       {"Toolbar1", "Toolbar2", "Picture1", "FrameRepType", "Frame1", "rTxt", "StatusBar1",
+        "cmdAdd", "cmdExclude", "SettingsFrm", "ExcludeFrm", "Label2", "Opt2", "Opt3", "Opt4"})
+    EXPECT_NE(window.findChild<QObject*>(name), nullptr) << name;
+  EXPECT_EQ(window.minimumSize(), QSize(600, 333));
+
+  // The other report types have no sort order to choose.
+  child<QRadioButton>(&window, "Opt3")->click();
+  EXPECT_FALSE(child<QComboBox>(&window, "cmbSort")->isEnabled());
+  EXPECT_FALSE(child<QRadioButton>(&window, "optDesc")->isEnabled());
+  child<QRadioButton>(&window, "Opt1")->click();
+  EXPECT_TRUE(child<QComboBox>(&window, "cmbSort")->isEnabled());
+}
+
+TEST_F(MainWindowTest, SecondStartRestoresGeometryJobAndSettings) {
+  {
+    MainWindow window;
+    window.startUp();
+    window.resize(900, 600);
+    window.move(40, 30);
+    Job job = window.currentJob();
+    job.reportType = ReportType::TreeWithSize;
+    job.ascending = false;
+    job.fontSize = "12";
+    job.locations = {locationOf(root / "a", true, 2), locationOf(root / "b", false, 0)};
+    window.applyJob(job);
+    auto* settings = child<gui::SettingsWindow>(&window, "SettingsFrm");
+    child<QCheckBox>(settings, "f_CRC32")->setChecked(true);
+    settings->saveToStore();
+    window.action("mnuClose")->trigger();
+  }
+  MainWindow window;
+  window.startUp();
+  EXPECT_EQ(window.size(), QSize(900, 600));
+  EXPECT_EQ(window.pos(), QPoint(40, 30));
+  Job job = window.currentJob();
+  EXPECT_EQ(job.reportType, ReportType::TreeWithSize);
+  EXPECT_FALSE(job.ascending);
+  EXPECT_EQ(job.fontSize, "12");
+  ASSERT_EQ(job.locations.size(), 2u);
+  EXPECT_EQ(job.locations[0].level, 2);
+  EXPECT_FALSE(job.locations[1].subFolders);
+  EXPECT_EQ(child<QTreeWidget>(&window, "SearchList")->topLevelItem(1)->text(1), "No");
+  EXPECT_TRUE(child<QToolButton>(&window, "cmdRemove")->isEnabled());
+  EXPECT_EQ(child<gui::SettingsWindow>(&window, "SettingsFrm")->settings().crc32, 1);
+  SettingsStore store{std::string(kSettingsApplication)};
+  EXPECT_EQ(store.get("WindowSize", "W"), "13500");
+
+  // A job named on the command line is opened instead of the default job.
+  Job other;
+  other.locations = {locationOf(root / "c", true, 0)};
+  ASSERT_TRUE(saveJob(root / "other.dif", other));
+  MainWindow second;
+  second.startUp(QString::fromStdString(root / "other.dif"));
+  ASSERT_EQ(second.currentJob().locations.size(), 1u);
+  EXPECT_EQ(second.currentJob().locations[0].folder, root / "c");
+}
+
+TEST_F(MainWindowTest, ShutdownSaysWhenTheDefaultJobCannotBeSavedAndClosesAnyway) {
+  MainWindow window;
+  window.startUp();
+  window.show();
+  root.makeDir("app/default.dif/blocked");
+  EXPECT_TRUE(window.close());
+  ASSERT_FALSE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.messages.back().title, "Error");
+  EXPECT_TRUE(dialogs.messages.back().text.contains("default.dif"));
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, BusyStateLeavesOnlyCancelUsable) {
+  MainWindow window;
+  window.startUp();
+  window.enableControls(false);
+  for (const char* name : {"mnuScan", "mnuNew", "mnuOpen", "mnuSave", "mnuSaveAs", "mnuClose",
+                           "mnuOptions", "Toolbar1Button1", "Toolbar1Button4"})
+    EXPECT_FALSE(window.action(name)->isEnabled()) << name;
+  EXPECT_TRUE(window.action("mnuCancel")->isEnabled());
+  EXPECT_TRUE(window.action("Toolbar1Button2")->isEnabled());
+  EXPECT_FALSE(child<QTreeWidget>(&window, "SearchList")->isEnabled());
+  EXPECT_FALSE(child<QWidget>(&window, "FrameRepType")->isEnabled());
+  EXPECT_TRUE(window.scanning());
+  // Add, Remove and Exclusions stay clickable but do nothing.
+  child<QToolButton>(&window, "cmdAdd")->click();
+  EXPECT_EQ(dialogs.folderCalls, 0);
+  window.enableControls(true);
+  EXPECT_FALSE(window.scanning());
+  EXPECT_TRUE(window.action("mnuScan")->isEnabled());
+}
+
+}  // namespace
+}  // namespace tallyfold::test
