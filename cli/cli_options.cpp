@@ -18,6 +18,8 @@ enum LongOnly {
   kSet,
   kRecords,
   kVersion,
+  kCompare,
+  kSkipHidden,
 };
 
 constexpr const char* kShortOptions = ":j:r:s:o:0qhL";
@@ -35,11 +37,13 @@ const struct option kLongOptions[] = {
     {"set", required_argument, nullptr, kSet},
     {"output", required_argument, nullptr, 'o'},
     {"records", no_argument, nullptr, kRecords},
+    {"compare", required_argument, nullptr, kCompare},
     {"null", no_argument, nullptr, '0'},
     {"quiet", no_argument, nullptr, 'q'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kVersion},
     {"follow", no_argument, nullptr, 'L'},
+    {"skip-hidden", no_argument, nullptr, kSkipHidden},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -144,6 +148,9 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
     case 'L':
       options.followLinks = true;
       return true;
+    case kSkipHidden:
+      options.skipHiddenFolders = true;
+      return true;
     case kSet:
       return takeSetting(value, options, error);
     case 'o':
@@ -155,6 +162,13 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
       return true;
     case kRecords:
       options.records = true;
+      return true;
+    case kCompare:
+      if (value.empty()) {
+        error = "the listing to compare with is not named";
+        return false;
+      }
+      options.compare = value;
       return true;
     case '0':
       options.nulTerminated = true;
@@ -240,11 +254,19 @@ Report:
                             such as Fields.CRC32=1 or Settings.ColSize=60
   -o, --output FILE         write the report to FILE; its extension chooses the
                             form: .rtf, .txt, .htm or .html (default: plain
-                            text on standard output)
+                            text on standard output), or a listing of the
+                            files with their columns: .csv or .json
       --records             print the scan records in walk order instead
   -0, --null                end each record with NUL instead of a newline
+      --compare OLD.json    compare a saved JSON listing with a new scan of the
+                            FOLDERs (none: of the listing's own locations) or
+                            with a second listing NEW.json; prints +, - and ~
+                            lines and the counts; exit 0 same, 1 differences,
+                            2 trouble
   -L, --follow              enter links to folders (each folder once); without
                             it a link to a folder is listed but not entered
+      --skip-hidden         neither enter nor list folders whose names begin
+                            with "." (.git, .cache ...)
 
   -q, --quiet               no progress on standard error
   -h, --help                show this help and exit

@@ -22,8 +22,10 @@ struct CliOptions {
   std::vector<std::pair<std::string, std::string>> settings;  // "Section.Key", value
   std::string output;
   bool records = false;
+  std::string compare;  // --compare: the old listing
   bool nulTerminated = false;
   bool followLinks = false;
+  bool skipHiddenFolders = false;  // --skip-hidden
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -6,10 +6,13 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "cli/compare_command.h"
 #include "cli/job_assembly.h"
+#include "cli/listing_output.h"
 #include "cli/record_output.h"
 #include "cli/report_output.h"
 #include "cli/terminal_progress.h"
+#include "platform/iso_time.h"
 #include "platform/printable_text.h"
 #include "platform/settings_store.h"
 #include "report/report_settings.h"
@@ -89,12 +92,20 @@ int runCli(int argc, char** argv) {
   if (options.version) return printText(std::string(kProgram) + " " + TALLYFOLD_VERSION + "\n");
 
   RunSettings run;
+  if (!options.compare.empty() && (options.records || !options.output.empty()))
+    return usageError("--compare prints to standard output; it takes no -o or --records");
+  if (!options.compare.empty() && options.folders.size() > 1)
+    return usageError("--compare takes one FOLDER or listing at most");
   if (!assembleJob(options, run.job, error)) return usageError(error);
+  // Without FOLDER or job, a comparison scans the old listing's locations.
+  if (!options.compare.empty() && options.folders.empty() && options.jobFile.empty())
+    run.job.locations.clear();
   run.followLinks = options.followLinks;
   run.report = loadReportSettings(SettingsStore(std::string(kSettingsApplication)));
   if (!applySettingOverrides(options, run.report, error)) return usageError(error);
   std::string exclusionProblem;
   run.exclusions = loadExclusionList(exclusionListPath(), &exclusionProblem);
+  run.exclusions.skipHiddenFolders = options.skipHiddenFolders;
   // The run goes on without the lists, as the window program would, but the
   // user learns why nothing is excluded.
   if (!exclusionProblem.empty()) say("warning: " + exclusionProblem + "; nothing is excluded");
@@ -104,7 +115,7 @@ int runCli(int argc, char** argv) {
     auto form = outputFormFor(options.output);
     if (!form)
       return usageError("cannot tell the output form of '" + options.output +
-                        "': name it .rtf, .txt, .htm or .html");
+                        "': name it .rtf, .txt, .htm, .html, .csv or .json");
     output.form = *form;
   }
 
@@ -112,13 +123,21 @@ int runCli(int argc, char** argv) {
   gRunControl.store(&control);
   installStopHandlers();
   TerminalProgress progress(control, !options.quiet);
+  if (!options.compare.empty()) {
+    const int status = runCompare(options, run, control);
+    progress.stop();
+    return status;
+  }
+  const int64_t scanTime = currentTime();
   ScanResult scan = scanJob(run, control);
   OutputResult result = OutputResult::Stopped;
   if (!control.stopRequested()) {
     result = options.records ? (writeRecords(scan, options.nulTerminated, options.output, error)
                                     ? OutputResult::Written
                                     : OutputResult::Failed)
-                             : writeReportOutput(scan, run, output, control, error);
+             : isListingForm(output.form)
+                 ? writeListingOutput(scan, run, output, scanTime, control, error)
+                 : writeReportOutput(scan, run, output, control, error);
   }
   progress.stop();
   if (result == OutputResult::Stopped) return kExitInterrupted;

@@ -72,6 +72,8 @@ std::optional<OutputForm> outputFormFor(const std::string& path) {
   if (extension == ".rtf") return OutputForm::Rtf;
   if (extension == ".txt") return OutputForm::PlainText;
   if (extension == ".htm" || extension == ".html") return OutputForm::Html;
+  if (extension == ".csv") return OutputForm::Csv;
+  if (extension == ".json") return OutputForm::Json;
   return std::nullopt;
 }
 

@@ -10,7 +10,7 @@
 
 namespace tallyfold::cli {
 
-enum class OutputForm { Rtf, PlainText, Html };
+enum class OutputForm { Rtf, PlainText, Html, Csv, Json };
 
 // The form for an output path by its file name's extension; empty for an
 // unknown one.

@@ -1,11 +1,16 @@
 #include "gui/dialogs.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace tallyfold::gui {
 
@@ -63,6 +68,25 @@ QString Dialogs::inputText(QWidget* parent, const QString& title, const QString&
   bool ok = false;
   QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString(), &ok);
   return ok ? text : QString();
+}
+
+bool Dialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool Dialogs::choosePageSetup(QWidget* parent, QPrinter& printer, bool& pageNumbers) {
+  QPageSetupDialog dialog(&printer, parent);
+  // The footer switch belongs with the page's layout, so it sits in the same
+  // dialog, above its buttons (the Linux dialog is a plain vertical layout).
+  auto* footer = new QCheckBox("Print \"Page N of M\" at the foot of each page", &dialog);
+  footer->setObjectName("chkPageNumbers");
+  footer->setChecked(pageNumbers);
+  if (auto* layout = qobject_cast<QVBoxLayout*>(dialog.layout()))
+    layout->insertWidget(layout->count() - 1, footer);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  pageNumbers = footer->isChecked();
+  return true;
 }
 
 void Dialogs::openUrl(const QString& url) {

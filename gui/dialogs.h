@@ -7,6 +7,7 @@
 #include <QString>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace tallyfold::gui {
@@ -31,6 +32,12 @@ class Dialogs {
   virtual std::optional<QColor> chooseColour(QWidget* parent);
   // The typed text, or "" when cancelled.
   virtual QString inputText(QWidget* parent, const QString& title, const QString& prompt);
+  // The print dialog for the printer; true when the user confirmed. The
+  // printer keeps what was chosen (device, copies, output file).
+  virtual bool choosePrinter(QWidget* parent, QPrinter& printer);
+  // The page-setup dialog on the printer's page layout, its margins in the
+  // layout's units. pageNumbers is the dialog's "Page N of M" check box.
+  virtual bool choosePageSetup(QWidget* parent, QPrinter& printer, bool& pageNumbers);
   // Hands an address (mailto:, file:) to the desktop.
   virtual void openUrl(const QString& url);
 

@@ -20,6 +20,7 @@ namespace {
 
 constexpr char kLinkSection[] = "Exclusions";
 constexpr char kLinkKey[] = "FollowLinks";
+constexpr char kSkipHiddenKey[] = "SkipHiddenFolders";
 
 QPushButton* namedButton(const char* name, const QString& caption, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
@@ -115,8 +116,12 @@ QWidget* ExclusionWindow::buildFolderPage() {
   subFolders_->setObjectName("chkFolderSubFolder");
   followLinks_ = new QCheckBox("Follow links to folders", page);
   followLinks_->setObjectName("chkFollowLinks");
+  skipHidden_ = new QCheckBox("Skip hidden folders", page);
+  skipHidden_->setObjectName("chkSkipHiddenFolders");
+  skipHidden_->setToolTip("Neither enter nor list folders whose names begin with \".\"");
   page->layout()->addWidget(subFolders_);
   page->layout()->addWidget(followLinks_);
+  page->layout()->addWidget(skipHidden_);
   return page;
 }
 
@@ -174,6 +179,7 @@ ExclusionLists ExclusionWindow::lists() const {
   lists.folders = entriesOf(folders_.list);
   lists.extensions = entriesOf(extensions_.list);
   lists.skipExcludedFolderTrees = subFolders_->isChecked();
+  lists.skipHiddenFolders = skipHidden_->isChecked();
   return lists;
 }
 
@@ -188,11 +194,13 @@ void ExclusionWindow::loadLists() {
   fillList(extensions_, lists.extensions);
   SettingsStore store{std::string(kSettingsApplication)};
   followLinks_->setChecked(store.get(kLinkSection, kLinkKey, "0") == "1");
+  skipHidden_->setChecked(store.get(kLinkSection, kSkipHiddenKey, "0") == "1");
 }
 
 bool ExclusionWindow::saveLists() {
   SettingsStore store{std::string(kSettingsApplication)};
-  bool linksSaved = store.set(kLinkSection, kLinkKey, followLinks() ? "1" : "0");
+  bool linksSaved = store.set(kLinkSection, kLinkKey, followLinks() ? "1" : "0") &&
+                    store.set(kLinkSection, kSkipHiddenKey, skipHidden_->isChecked() ? "1" : "0");
   std::string path = exclusionListPath();
   bool listsSaved = saveExclusionList(path, lists());
   if (listsSaved && linksSaved) return true;

@@ -51,6 +51,7 @@ class ExclusionWindow : public QDialog {
   QLineEdit* extension_ = nullptr;
   QCheckBox* subFolders_ = nullptr;
   QCheckBox* followLinks_ = nullptr;
+  QCheckBox* skipHidden_ = nullptr;
   Page fileNames_, folders_, extensions_;
 };
 

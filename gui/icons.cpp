@@ -16,7 +16,7 @@ struct IconSource {
   const char* resource;
 };
 
-constexpr std::array<IconSource, 19> kSources = {{
+constexpr std::array<IconSource, 21> kSources = {{
     {"system-search", "scan"},
     {"process-stop", "cancel"},
     {"document-save-as", "save-as"},
@@ -36,6 +36,8 @@ constexpr std::array<IconSource, 19> kSources = {{
     {"edit-undo", "undo"},
     {"edit-redo", "redo"},
     {"tallyfold", "tallyfold"},
+    {"document-print", "print"},
+    {"edit-find", "find"},
 }};
 
 const IconSource& sourceOf(IconName name) {

@@ -27,6 +27,8 @@ enum class IconName {
   Undo,
   Redo,
   Application,
+  Print,
+  Find,
 };
 
 QIcon icon(IconName name);

@@ -1,6 +1,12 @@
 #include "gui/listing_pane.h"
 
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+
 #include "gui/listing_font.h"
+#include "gui/listing_history.h"
 #include "gui/listing_loader.h"
 
 namespace tallyfold::gui {
@@ -9,6 +15,7 @@ ListingPane::ListingPane(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName("rTxt");
   setLineWrapMode(QPlainTextEdit::NoWrap);
   setListingFont("Courier New", "9.75");
+  history_ = new ListingHistory(this);
   loader_ = new ListingLoader(this);
   connect(loader_, &ListingLoader::finished, this, &ListingPane::loadFinished);
 }
@@ -18,6 +25,10 @@ void ListingPane::setListingFont(const QString& name, const QString& size) {
 }
 
 void ListingPane::loadReport(const std::string& path) {
+  loader_->stop();
+  // The new listing streams into a fresh document, its undo off while it
+  // fills; the one it replaces stays whole as the step before it.
+  history_->startDocument();
   loader_->start(path);
 }
 
@@ -27,6 +38,49 @@ void ListingPane::stopLoading() {
 
 bool ListingPane::loading() const {
   return loader_->running();
+}
+
+void ListingPane::clearListing() {
+  loader_->stop();
+  history_->startDocument();
+}
+
+QString ListingPane::selectedPlainText() const {
+  QString text = textCursor().selectedText();
+  text.replace(QChar::ParagraphSeparator, QChar('\n'));
+  text.replace(QChar::LineSeparator, QChar('\n'));
+  return text;
+}
+
+void ListingPane::keyPressEvent(QKeyEvent* event) {
+  // The editor's own keys would undo only within the current listing.
+  if (event->matches(QKeySequence::Undo)) {
+    history_->undo();
+  } else if (event->matches(QKeySequence::Redo)) {
+    history_->redo();
+  } else {
+    QPlainTextEdit::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+}
+
+void ListingPane::contextMenuEvent(QContextMenuEvent* event) {
+  if (contextMenu_ == nullptr) {
+    QPlainTextEdit::contextMenuEvent(event);
+    return;
+  }
+  contextMenu_->exec(event->globalPos());
+}
+
+QMimeData* ListingPane::createMimeDataFromSelection() const {
+  auto* data = new QMimeData;
+  data->setText(selectedPlainText());
+  return data;
+}
+
+void ListingPane::insertFromMimeData(const QMimeData* source) {
+  if (source->hasText()) insertPlainText(source->text());
 }
 
 }  // namespace tallyfold::gui

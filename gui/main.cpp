@@ -5,6 +5,7 @@
 
 #include <QTimer>
 #include "gui/command_line.h"
+#include "gui/edit_probe.h"
 #include "gui/main_window.h"
 #include "gui/scan_probe.h"
 
@@ -42,6 +43,10 @@ int main(int argc, char* argv[]) {
     auto* probe = new tallyfold::gui::ScanProbe(&window);
     // After the window's first paint, as a user's F5 would come.
     QTimer::singleShot(500, probe, &tallyfold::gui::ScanProbe::start);
+  }
+  if (line.probe == "edit") {
+    auto* probe = new tallyfold::gui::EditProbe(&window);
+    QTimer::singleShot(500, probe, &tallyfold::gui::EditProbe::start);
   }
   return QApplication::exec();
 }

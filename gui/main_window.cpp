@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTextCharFormat>
 #include <QToolBar>
@@ -11,9 +12,11 @@
 #include <QVBoxLayout>
 
 #include "gui/dialogs.h"
+#include "gui/edit_commands.h"
 #include "gui/exclusion_window.h"
 #include "gui/icons.h"
 #include "gui/listing_pane.h"
+#include "gui/print_job.h"
 #include "gui/report_type_frame.h"
 #include "gui/search_list.h"
 #include "gui/settings_window.h"
@@ -44,11 +47,14 @@ MainWindow::MainWindow() {
   // Loaded hidden: their stored values are in effect from the start.
   settings_ = new SettingsWindow(this);
   exclusions_ = new ExclusionWindow(this);
+  // The pane comes first: the Edit menu and the print commands work on it.
+  auto* central = new QWidget(this);
+  pane_ = new ListingPane(central);
+  edit_ = std::make_unique<EditCommands>(pane_);
+  printJob_ = std::make_unique<PrintJob>();
   buildMenus();
   buildToolbar();
 
-  auto* central = new QWidget(this);
-  pane_ = new ListingPane(central);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(2, 2, 2, 0);
   layout->addWidget(buildJobArea());
@@ -97,9 +103,11 @@ void MainWindow::buildMenus() {
           &MainWindow::saveJobAs);
   separator(file, "sep2");
   connect(addAction(file, "mnuSaveAs", "Save As"), &QAction::triggered, this, &MainWindow::saveAs);
+  buildPrintEntries(file);
   separator(file, "sep11");
   connect(addAction(file, "mnuClose", "Close", QKeySequence("Ctrl+Q")), &QAction::triggered, this,
           &QWidget::close);
+  buildEditMenu();
 
   // The Format menu stays hidden; its Settings entry is reached from the toolbar.
   QMenu* format = menuBar()->addMenu("F&ormat");
@@ -107,6 +115,7 @@ void MainWindow::buildMenus() {
   format->menuAction()->setVisible(false);
   connect(addAction(format, "mnuOptions", "Settings"), &QAction::triggered, this,
           &MainWindow::showSettings);
+  buildHelpMenu();
 }
 
 void MainWindow::buildToolbar() {
@@ -124,6 +133,7 @@ void MainWindow::buildToolbar() {
   button("Toolbar1Button2", IconName::Cancel, "Cancel", &MainWindow::cancelScan);
   toolbar1_->addSeparator();
   button("Toolbar1Button4", IconName::SaveAs, "Save As", &MainWindow::saveAs);
+  button("Toolbar1Button5", IconName::Print, "Print", &MainWindow::print);
   button("Toolbar1Button6", IconName::Settings, "Settings", &MainWindow::showSettings);
 }
 
@@ -177,11 +187,16 @@ QWidget* MainWindow::buildPicture1() {
   fontSize_->setObjectName("cmbFontSize");
   fontSize_->setEditable(true);
   fontSize_->setFixedWidth(735 / kTwipsPerPixel);
-  auto applyFont = [this] {
-    pane_->setListingFont(font_->currentText(), fontSize_->currentText());
-  };
-  connect(font_, &QComboBox::currentTextChanged, this, applyFont);
-  connect(fontSize_, &QComboBox::currentTextChanged, this, applyFont);
+  // Only the user's own choices reach the selection: a job that sets the boxes
+  // names the next report's font and leaves the pane alone.
+  connect(font_, &QComboBox::textActivated, this,
+          [this](const QString& t) { edit_->setFontName(t); });
+  connect(font_->lineEdit(), &QLineEdit::textEdited, this,
+          [this](const QString& t) { edit_->setFontName(t); });
+  connect(fontSize_, &QComboBox::textActivated, this,
+          [this](const QString& t) { edit_->setFontSize(t); });
+  connect(fontSize_->lineEdit(), &QLineEdit::textEdited, this,
+          [this](const QString& t) { edit_->setFontSize(t); });
   auto* layout = new QHBoxLayout(bar);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(font_);
@@ -203,27 +218,23 @@ void MainWindow::buildFormattingBar(QWidget* bar) {
     actions_[name] = action;
     return action;
   };
+  connect(button("Toolbar2Button1", IconName::Find, "Find"), &QAction::triggered, this,
+          &MainWindow::showFind);
   connect(button("Toolbar2Button2", IconName::Undo, "Undo"), &QAction::triggered, this,
-          [this] { pane_->undo(); });
+          [this] { edit_->undo(); });
   connect(button("Toolbar2Button3", IconName::Redo, "Redo"), &QAction::triggered, this,
-          [this] { pane_->redo(); });
+          [this] { edit_->redo(); });
   toolbar->addSeparator();
   auto toggle = [&](const char* name, IconName picture, const QString& tip,
-                    void (*apply)(QTextCharFormat&, bool)) {
+                    void (EditCommands::*apply)(bool)) {
     QAction* action = button(name, picture, tip);
     action->setCheckable(true);
-    connect(action, &QAction::triggered, this, [this, apply](bool on) {
-      QTextCharFormat format;
-      apply(format, on);
-      pane_->mergeCurrentCharFormat(format);
-    });
+    connect(action, &QAction::triggered, this,
+            [this, apply](bool on) { (edit_.get()->*apply)(on); });
   };
-  toggle("Toolbar2Button5", IconName::Bold, "Bold",
-         [](QTextCharFormat& f, bool on) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
-  toggle("Toolbar2Button6", IconName::Italic, "Italic",
-         [](QTextCharFormat& f, bool on) { f.setFontItalic(on); });
-  toggle("Toolbar2Button7", IconName::Underline, "Underline",
-         [](QTextCharFormat& f, bool on) { f.setFontUnderline(on); });
+  toggle("Toolbar2Button5", IconName::Bold, "Bold", &EditCommands::setBold);
+  toggle("Toolbar2Button6", IconName::Italic, "Italic", &EditCommands::setItalic);
+  toggle("Toolbar2Button7", IconName::Underline, "Underline", &EditCommands::setUnderline);
   connect(button("Toolbar2Button8", IconName::Colour, "Text colour"), &QAction::triggered, this,
           &MainWindow::chooseColour);
   colourSwatch_ = new QLabel(bar);
@@ -231,23 +242,25 @@ void MainWindow::buildFormattingBar(QWidget* bar) {
   colourSwatch_->setFixedSize(16, 16);
   colourSwatch_->setStyleSheet("background-color: #000000;");
   bar->layout()->addWidget(colourSwatch_);
+  // The style buttons follow the selection: after typing, clicking, selecting
+  // and any change of the text.
   connect(pane_, &QPlainTextEdit::cursorPositionChanged, this, &MainWindow::showFormatOfCursor);
+  connect(pane_, &QPlainTextEdit::selectionChanged, this, &MainWindow::showFormatOfCursor);
+  connect(pane_, &QPlainTextEdit::textChanged, this, &MainWindow::showFormatOfCursor);
 }
 
 void MainWindow::showFormatOfCursor() {
-  QTextCharFormat format = pane_->currentCharFormat();
-  actions_["Toolbar2Button5"]->setChecked(format.fontWeight() >= QFont::Bold);
-  actions_["Toolbar2Button6"]->setChecked(format.fontItalic());
-  actions_["Toolbar2Button7"]->setChecked(format.fontUnderline());
+  SelectionStyle style = edit_->selectionStyle();
+  actions_["Toolbar2Button5"]->setChecked(style.bold);
+  actions_["Toolbar2Button6"]->setChecked(style.italic);
+  actions_["Toolbar2Button7"]->setChecked(style.underline);
 }
 
 void MainWindow::chooseColour() {
   std::optional<QColor> colour = Dialogs::current().chooseColour(this);
   if (!colour) return;
   colourSwatch_->setStyleSheet("background-color: " + colour->name() + ";");
-  QTextCharFormat format;
-  format.setForeground(*colour);
-  pane_->mergeCurrentCharFormat(format);
+  edit_->setColour(*colour);
 }
 
 void MainWindow::updateRemoveButton() {
@@ -255,8 +268,13 @@ void MainWindow::updateRemoveButton() {
 }
 
 void MainWindow::enableControls(bool idle) {
-  for (const char* name : {"mnuScan", "mnuNew", "mnuOpen", "mnuSave", "mnuSaveAs", "mnuClose",
-                           "mnuOptions", "Toolbar1Button1", "Toolbar1Button4", "Toolbar1Button6"})
+  for (const char* name :
+       {"mnuScan",         "mnuNew",          "mnuOpen",        "mnuSave",        "mnuSaveAs",
+        "mnuPageSetup",    "mnuPrintPreview", "mnuPrint",       "mnuClose",       "mnuOptions",
+        "mnuEdit",         "mnuUndo",         "mnuRedo",        "mnuCut",         "mnuCopy",
+        "mnuPaste",        "mnuDelete",       "mnuFind",        "mnuFindReplace", "mnuSelect",
+        "mnuHelp",         "mnuHelpTopics",   "mnuCheckUpdate", "mnuTell",        "Toolbar1Button1",
+        "Toolbar1Button4", "Toolbar1Button5", "Toolbar1Button6"})
     actions_.at(name)->setEnabled(idle);
   actions_.at("mnuCancel")->setEnabled(!idle);
   actions_.at("Toolbar1Button2")->setEnabled(!idle);

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "app/job.h"
@@ -21,8 +22,10 @@ class QToolButton;
 
 namespace tallyfold::gui {
 
+class EditCommands;
 class ExclusionWindow;
 class ListingPane;
+class PrintJob;
 class ReportTypeFrame;
 class SearchList;
 class SettingsWindow;
@@ -58,6 +61,14 @@ class MainWindow : public QMainWindow {
   void showSettings();
   void saveAs();
   void enableControls(bool idle);
+  // The listing pane's commands (main_window_commands.cpp).
+  void showFind();
+  void print();
+  void printPreview();
+  void pageSetup();
+  void helpTopics();
+  void checkForUpdates();
+  void tellAFriend();
 
  signals:
   // Once per scan: the report file holds the new report; the scan has ended.
@@ -69,6 +80,9 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  void buildPrintEntries(QWidget* file);
+  void buildEditMenu();
+  void buildHelpMenu();
   void buildToolbar();
   void buildFormattingBar(QWidget* bar);
   QWidget* buildJobArea();
@@ -107,6 +121,8 @@ class MainWindow : public QMainWindow {
   ListingPane* pane_ = nullptr;
   StatusPanels* status_ = nullptr;
   PageMargins margins_;
+  std::unique_ptr<EditCommands> edit_;
+  std::unique_ptr<PrintJob> printJob_;
   std::string reportPath_;
 
   QTimer timer1_;  // the elapsed time, once a second while a scan runs

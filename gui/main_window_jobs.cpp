@@ -88,7 +88,7 @@ void MainWindow::newJob() {
     status_->hideCounts();
     status_->setPanelText(5, "00:00:00");
     pane_->stopLoading();
-    pane_->clear();
+    pane_->clearListing();
   });
 }
 

@@ -45,6 +45,7 @@ constexpr CheckBinding kGeneralFields[] = {
     {"f_Version", "Version", &ReportSettings::version},
     {"f_Owner", "Owner", &ReportSettings::owner},
     {"f_CRC32", "CRC32", &ReportSettings::crc32},
+    {"f_SHA256", "SHA-256", &ReportSettings::sha256},
 };
 
 constexpr CheckBinding kTagFields[] = {

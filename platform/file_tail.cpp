@@ -31,12 +31,16 @@ std::optional<std::string> readFileTail(const std::string& path, size_t count) {
   // open; only regular files are read.
   FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0) return std::nullopt;
+  return readOpenFileTail(file.get(), count);
+}
+
+std::optional<std::string> readOpenFileTail(int fd, size_t count) {
   struct stat facts {};
-  if (fstat(file.get(), &facts) != 0 || !S_ISREG(facts.st_mode)) return std::nullopt;
+  if (fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode)) return std::nullopt;
   const auto size = static_cast<size_t>(facts.st_size);
   const size_t wanted = size < count ? size : count;
   std::string bytes(wanted, '\0');
-  if (!readFullyAt(file.get(), bytes.data(), wanted, static_cast<off_t>(size - wanted))) {
+  if (!readFullyAt(fd, bytes.data(), wanted, static_cast<off_t>(size - wanted))) {
     return std::nullopt;
   }
   return bytes;

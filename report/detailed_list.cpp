@@ -6,6 +6,7 @@
 #include "platform/crc32.h"
 #include "platform/file_descriptor.h"
 #include "platform/file_facts.h"
+#include "platform/sha256.h"
 #include "platform/user_names.h"
 #include "platform/utf8_text.h"
 #include "report/block_order.h"
@@ -13,7 +14,7 @@
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
 #include "report/sorting.h"
-#include "scan/mp3_tag.h"
+#include "scan/audio_tags.h"
 
 namespace tallyfold {
 
@@ -24,6 +25,7 @@ constexpr size_t kVersionWidth = 10;
 constexpr size_t kOwnerCut = 15;
 constexpr size_t kOwnerWidth = 17;
 constexpr size_t kCrcWidth = 10;
+constexpr size_t kSha256Width = 66;
 constexpr uint8_t kHiddenOrSystem = kHiddenAttribute | kSystemAttribute;
 
 std::string twoDigits(int value) {
@@ -64,12 +66,12 @@ std::string tagColumn(std::string_view field, const ReportSettings& settings) {
   return column;
 }
 
-// fd: the file open for reading, or -1 for blank tag fields. The tag reader
-// takes a path; the descriptor's own path in /proc reaches the open file
-// whatever the length of the file's real path.
-void appendTagColumns(std::string& row, int fd, const ReportSettings& settings) {
+// fd: the file open for reading, or -1 for blank tag fields; name: the
+// file's name, whose extension names its audio format.
+void appendTagColumns(std::string& row, int fd, std::string_view name,
+                      const ReportSettings& settings) {
   Mp3Tag tag;
-  if (fd >= 0) readMp3Tag("/proc/self/fd/" + std::to_string(fd), tag);
+  readAudioTag(fd, name, tag);
   if (settings.title) row += tagColumn(tag.title, settings);
   if (settings.artist) row += tagColumn(tag.artist, settings);
   if (settings.album) row += tagColumn(tag.album, settings);
@@ -136,7 +138,9 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
   // guards the CRC does not see them.
   const bool crcWanted = settings.crc32 && (entry.attributes & kHiddenOrSystem) == 0;
   const bool versionWanted = settings.version && hasVersionExtension(fullPath);
-  const bool bytesWanted = crcWanted || versionWanted || settings.anyTagColumn();
+  // Only files named as audio are opened for their tags.
+  const bool tagsWanted = settings.anyTagColumn() && isAudioFileName(name);
+  const bool bytesWanted = crcWanted || versionWanted || tagsWanted;
   // Only a regular file is opened: a device or a pipe may never end, and
   // opening a device can do more than give its bytes.
   FileFacts facts;
@@ -158,7 +162,7 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
     std::string version = versionWanted && fd >= 0 ? openFileVersionText(fd) : std::string();
     row += "  " + padRight(utf8Prefix(version, kVersionWidth), kVersionWidth);
   }
-  if (settings.anyTagColumn()) appendTagColumns(row, fd, settings);
+  if (settings.anyTagColumn()) appendTagColumns(row, fd, name, settings);
   if (settings.owner) {
     std::string owner = examined ? ownerText(facts.uid) : std::string();
     row += "  " + padRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
@@ -176,6 +180,62 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
   if (error != 0) run.counters.unreadable.push_back(ReadFailure{fullPath, error, {}});
   return row;
 }
+
+// The SHA-256 column of a block's rows. One digest is one stream that cannot
+// be split, so the next files of the block are hashed on helper threads while
+// the current row is written; each row still takes its own file's digest.
+class BlockDigests {
+ public:
+  BlockDigests(DetailedListRun& run, BlockFolder& folder, const std::vector<RecordRef>& files)
+      : run_(run) {
+    if (!run.input.settings.sha256 || files.empty()) return;
+    folderError_ = folder.open();
+    if (folderError_ != 0) return;
+    readings_.resize(files.size());
+    if (!run.readAhead) run.readAhead = std::make_unique<ReadAhead>();
+    const int folderFd = folder.fd();
+    const RecordStore& store = run.input.store;
+    const std::atomic<bool>* cancel = &run.control.cancelFlag();
+    run.readAhead->start(files.size(), [this, folderFd, &store, &files, cancel](size_t i) {
+      readings_[i] = sha256OfFileIn(folderFd, std::string(store.name(files[i])), cancel);
+    });
+    started_ = true;
+  }
+  ~BlockDigests() {
+    if (started_) run_.readAhead->finish();
+  }
+  BlockDigests(const BlockDigests&) = delete;
+  BlockDigests& operator=(const BlockDigests&) = delete;
+
+  // "  " and the 64 digits, or blanks for a file that is not regular or could
+  // not be read; such a file joins the unreadable ones (once, whatever other
+  // column failed on it too).
+  std::string column(size_t index, RecordRef file) {
+    std::string digits;
+    int error = folderError_;
+    if (started_) {
+      run_.readAhead->wait(index);
+      const Sha256Reading& reading = readings_[index];
+      if (reading.digest) digits = sha256Text(*reading.digest);
+      error = reading.error;
+    }
+    if (error != 0) {
+      std::string fullPath(run_.input.store.folderPath(file));
+      fullPath += run_.input.store.name(file);
+      std::vector<ReadFailure>& unreadable = run_.counters.unreadable;
+      if (unreadable.empty() || unreadable.back().path != fullPath) {
+        unreadable.push_back(ReadFailure{fullPath, error, {}});
+      }
+    }
+    return padRight("  " + digits, kSha256Width);
+  }
+
+ private:
+  DetailedListRun& run_;
+  std::vector<Sha256Reading> readings_;
+  int folderError_ = 0;
+  bool started_ = false;
+};
 
 void writeBlockHeading(DetailedListRun& run, std::string_view folder) {
   const ReportSettings& settings = run.input.settings;
@@ -218,6 +278,7 @@ int64_t detailedLineWidth(const ReportSettings& s) {
   if (s.comment) width += 32;
   if (s.owner) width += 17;
   if (s.crc32) width += 12;
+  if (s.sha256) width += static_cast<int64_t>(kSha256Width);
   return width;
 }
 
@@ -232,9 +293,12 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
   uint64_t filesInBlock = 0;
   uint64_t blockBytes = 0;
   BlockFolder opened(folder);
-  for (const RecordRef& file : files) {
+  BlockDigests digests(run, opened, files);
+  for (size_t i = 0; i < files.size(); ++i) {
+    const RecordRef& file = files[i];
     if (run.control.cancelRequested()) break;
     std::string row = rowText(run, opened, file);
+    if (settings.sha256) row += digests.column(i, file);
     ++filesInBlock;
     blockBytes += run.input.store.file(file).size;
     ++run.counters.files;
@@ -245,7 +309,7 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
 }
 
 ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control) {
-  DetailedListRun run{input, sink, control, detailedLineWidth(input.settings), {}};
+  DetailedListRun run{input, sink, control, detailedLineWidth(input.settings), {}, {}};
   control.startFormatting(FormattingCount::Files, input.sortedRecords.size(),
                           input.locale.decimalPoint);
   sink.writeLine(

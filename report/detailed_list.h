@@ -3,10 +3,12 @@
 // file with the chosen columns, folder summary), then the total summary.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "report/read_ahead.h"
 #include "report/report.h"
 
 namespace tallyfold {
@@ -21,6 +23,9 @@ struct DetailedListRun {
   RunControl& control;
   int64_t lineWidth = 0;
   ReportCounters counters;
+  // Hashes the next files of a block while a row is written; started by the
+  // first block that needs it.
+  std::unique_ptr<ReadAhead> readAhead;
 };
 
 ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control);

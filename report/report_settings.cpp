@@ -41,7 +41,7 @@ constexpr std::array<CheckSetting, 7> kSettingsChecks = {{
     {"IncludeFullSum", &ReportSettings::includeFullSum},
 }};
 
-constexpr std::array<CheckSetting, 15> kFieldChecks = {{
+constexpr std::array<CheckSetting, 16> kFieldChecks = {{
     {"Filename", &ReportSettings::fileName},
     {"Size", &ReportSettings::size},
     {"Date", &ReportSettings::date},
@@ -50,6 +50,7 @@ constexpr std::array<CheckSetting, 15> kFieldChecks = {{
     {"Version", &ReportSettings::version},
     {"Owner", &ReportSettings::owner},
     {"CRC32", &ReportSettings::crc32},
+    {"SHA256", &ReportSettings::sha256},
     {"Title", &ReportSettings::title},
     {"Artist", &ReportSettings::artist},
     {"Album", &ReportSettings::album},

@@ -1,5 +1,5 @@
 #pragma once
-// The 24 values that shape every listing, stored in the settings store under
+// The 25 values that shape every listing, stored in the settings store under
 // the sections "Fields" and "Settings".
 
 #include <string>
@@ -19,6 +19,7 @@ struct ReportSettings {
   int year = 0;
   int comment = 0;
   int crc32 = 0;
+  int sha256 = 0;  // after the CRC-32: 64 lower-case hex digits
   int owner = 0;
   int version = 0;
   int time = 0;
@@ -45,7 +46,7 @@ struct ReportSettings {
 
 // Reads every value, with the defaults for missing keys.
 ReportSettings loadReportSettings(const SettingsStore& store);
-// Writes all 24 keys; false when the store could not be written.
+// Writes all 25 keys; false when the store could not be written.
 bool saveReportSettings(SettingsStore& store, const ReportSettings& settings);
 
 // Turning one case option on turns the other off; turning one off leaves the

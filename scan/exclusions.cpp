@@ -38,7 +38,8 @@ ExclusionMatcher::ExclusionMatcher(const ExclusionLists& lists)
     : folders_(lowerCasedSet(lists.folders)),
       fileNames_(lowerCasedSet(lists.fileNames)),
       extensions_(lowerCasedSet(lists.extensions)),
-      skipTrees_(lists.skipExcludedFolderTrees) {}
+      skipTrees_(lists.skipExcludedFolderTrees),
+      skipHidden_(lists.skipHiddenFolders) {}
 
 bool ExclusionMatcher::isFolderExcluded(std::string_view folderPath) const {
   // A file is dropped when its own folder, without the trailing separator, is

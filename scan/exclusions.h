@@ -16,6 +16,11 @@ struct ExclusionLists {
   // "Include Sub Folders" of the folders page: when on, an excluded folder is
   // not walked at all. Off at start and never stored.
   bool skipExcludedFolderTrees = false;
+  // Folders whose names begin with "." (such as .git or .cache) are neither
+  // entered nor listed, as find -not -path '*/.*' would have it. Off by
+  // default; kept in the settings store, not in the list file. A scan
+  // location that is itself such a folder is still walked: the user named it.
+  bool skipHiddenFolders = false;
 };
 
 // Whole-entry, case-ignoring match tests over a snapshot of the lists. Built
@@ -32,10 +37,12 @@ class ExclusionMatcher {
   // decides separately whether such files are listed).
   bool isExtensionExcluded(std::string_view fileName) const;
   bool skipExcludedFolderTrees() const { return skipTrees_; }
+  bool skipHiddenFolders() const { return skipHidden_; }
 
  private:
   std::unordered_set<std::string> folders_, fileNames_, extensions_;
   bool skipTrees_ = false;
+  bool skipHidden_ = false;
 };
 
 // exclusion.lst in the application folder.

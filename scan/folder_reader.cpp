@@ -123,6 +123,7 @@ void FolderReader::readEntries(ReaderWorkspace& thread) {
 
 bool FolderReader::admitsSubFolder(const std::string& parent, std::string_view name) const {
   if (!location_.includeSubFolders) return false;
+  if (context_.skipHiddenFolders() && !name.empty() && name.front() == '.') return false;
   bool checkDepth = location_.level != 0;
   bool checkExclusion = context_.skipExcludedFolderTrees();
   if (!checkDepth && !checkExclusion) return true;

@@ -209,6 +209,15 @@ std::string_view genreNameOf(uint8_t genre) {
   return genre < kGenreNames.size() ? kGenreNames[genre] : std::string_view();
 }
 
+bool readMp3TagOfOpenFile(int fd, Mp3Tag& tag) {
+  tag = Mp3Tag{};
+  const std::optional<std::string> record = readOpenFileTail(fd, kTagSize);
+  if (!record || record->size() < kTagSize) return false;
+  if (record->compare(0, 3, "TAG") != 0) return false;
+  fillFromTag(*record, tag);
+  return true;
+}
+
 bool readMp3Tag(const std::string& path, Mp3Tag& tag) {
   tag = Mp3Tag{};
   const std::optional<std::string> record = readFileTail(path, kTagSize);

@@ -22,6 +22,8 @@ struct Mp3Tag {
 // Reads the tag that ends the file into tag (cleared first). True when the
 // file ends in a tag. Text bytes are Latin-1 unless the field is valid UTF-8.
 bool readMp3Tag(const std::string& path, Mp3Tag& tag);
+// The same of a file already open for reading.
+bool readMp3TagOfOpenFile(int fd, Mp3Tag& tag);
 
 // The genre table: a name for 0 to 147, empty for 148 to 255.
 std::string_view genreNameOf(uint8_t genre);

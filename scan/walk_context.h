@@ -37,6 +37,7 @@ class WalkContext {
   bool isFileNameExcluded(std::string_view name) const;
   bool isExtensionExcluded(std::string_view name) const;
   bool skipExcludedFolderTrees() const { return exclusions_.skipExcludedFolderTrees(); }
+  bool skipHiddenFolders() const { return exclusions_.skipHiddenFolders(); }
 
   // Progress, from any of the walk's threads.
   void showFolder(std::string_view folder) { control_.showFolder(folder); }

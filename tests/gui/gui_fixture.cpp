@@ -50,6 +50,16 @@ QString ScriptedDialogs::inputText(QWidget*, const QString&, const QString&) {
   return take(inputs, QString());
 }
 
+bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter& printer) {
+  auto answer = take(printAnswers, std::function<bool(QPrinter&)>());
+  return answer && answer(printer);
+}
+
+bool ScriptedDialogs::choosePageSetup(QWidget*, QPrinter& printer, bool& pageNumbers) {
+  auto answer = take(pageSetupAnswers, std::function<bool(QPrinter&, bool&)>());
+  return answer && answer(printer, pageNumbers);
+}
+
 QApplication& application() {
   // The window tests run headless, in CI and from a shell alike.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

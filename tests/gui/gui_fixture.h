@@ -12,6 +12,8 @@
 #include <optional>
 
 #include "gui/dialogs.h"
+
+class QPrinter;
 #include "support/environment.h"
 #include "support/temp_dir.h"
 
@@ -31,6 +33,11 @@ class ScriptedDialogs : public gui::Dialogs {
   std::vector<Message> messages;
   QStringList urls;
   int folderCalls = 0;
+  // The print and page-setup dialogs: each queued answer gets the printer the
+  // program handed over (and the footer switch) and says whether the user
+  // confirmed; an empty queue cancels.
+  std::deque<std::function<bool(QPrinter&)>> printAnswers;
+  std::deque<std::function<bool(QPrinter&, bool&)>> pageSetupAnswers;
 
   QString chooseFolder(QWidget*, const QString&) override;
   QString openFile(QWidget*, const QString&, const QString&) override;
@@ -39,6 +46,8 @@ class ScriptedDialogs : public gui::Dialogs {
   bool askYesNo(QWidget*, const QString&, const QString&) override;
   std::optional<QColor> chooseColour(QWidget*) override;
   QString inputText(QWidget*, const QString&, const QString&) override;
+  bool choosePrinter(QWidget*, QPrinter& printer) override;
+  bool choosePageSetup(QWidget*, QPrinter& printer, bool& pageNumbers) override;
   void openUrl(const QString& url) override { urls << url; }
 };
 

@@ -54,12 +54,12 @@ TEST_F(SettingsExclusionTest, SettingsWindowDefaultsCaseRuleOkAndClose) {
   window.repaint();
   EXPECT_TRUE(child<QCheckBox>(&window, "f_Size")->hasFocus());
 
-  // OK writes all 24 keys; CRC32 reads back under any letter case.
+  // OK writes all 25 keys; CRC32 reads back under any letter case.
   child<QCheckBox>(&window, "f_CRC32")->setChecked(true);
   child<QPushButton>(&window, "Command1")->click();
   EXPECT_FALSE(window.isVisible());
   SettingsStore store{std::string(kSettingsApplication)};
-  EXPECT_EQ(store.section("Fields").size() + store.section("Settings").size(), 24u);
+  EXPECT_EQ(store.section("Fields").size() + store.section("Settings").size(), 25u);
   EXPECT_EQ(store.get("Fields", "Crc32"), "1");
 
   // Closing by the frame drops the edits.

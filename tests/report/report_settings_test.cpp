@@ -17,9 +17,9 @@ const std::string kDefaultsFile =
     "[Settings]\nFullPath=1\nListInUpper=0\nListInLower=0\nIncludeFolderTitle=1\n"
     "IncludeSeparator=1\nIncludeFolderSum=1\nIncludeFullSum=0\nColSize=40\nShowSizeIn=KB\n"
     "\n[Fields]\nFilename=1\nSize=1\nDate=1\nTime=0\nAttribute=0\nVersion=0\nOwner=0\nCRC32=0\n"
-    "Title=0\nArtist=0\nAlbum=0\nYear=0\nGenre=0\nComment=0\nRemoveBlankSpaces=0\n";
+    "SHA256=0\nTitle=0\nArtist=0\nAlbum=0\nYear=0\nGenre=0\nComment=0\nRemoveBlankSpaces=0\n";
 
-// The store file that holds the settings: compared whole, it compares all 24
+// The store file that holds the settings: compared whole, it compares all 25
 // values.
 std::string storedText(const ReportSettings& settings) {
   TempDir dir;

@@ -1,0 +1,173 @@
+#include "gui/find_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "gui/dialogs.h"
+#include "gui/listing_pane.h"
+
+namespace tallyfold::gui {
+
+namespace {
+
+// How long Replace All works between two looks at the Cancel button.
+constexpr int kYieldEveryMs = 100;
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
+  auto* made = new QPushButton(caption, parent);
+  made->setObjectName(name);
+  made->setAutoDefault(false);
+  return made;
+}
+
+}  // namespace
+
+FindWindow::FindWindow(ListingPane* pane, QWidget* parent) : QDialog(parent), pane_(pane) {
+  setObjectName("findFrm");
+  setWindowTitle("Find and Replace");
+  auto* findLabel = new QLabel("Find what", this);
+  findLabel->setObjectName("Label1");
+  findWhat_ = new QLineEdit(this);
+  findWhat_->setObjectName("Text1");
+  findLabel->setBuddy(findWhat_);
+  auto* replaceLabel = new QLabel("Replace with", this);
+  replaceLabel->setObjectName("Label2");
+  replaceWith_ = new QLineEdit(this);
+  replaceWith_->setObjectName("Text2");
+  replaceLabel->setBuddy(replaceWith_);
+  caseSensitive_ = new QCheckBox("Case sensitive", this);
+  caseSensitive_->setObjectName("Check1");
+  wholeWord_ = new QCheckBox("Whole word only", this);
+  wholeWord_->setObjectName("Check2");
+
+  QPushButton* findNext = button(this, "FindButton", "Find Next");
+  findNext->setDefault(true);
+  replace_ = button(this, "ReplaceButton", "Replace");
+  replaceAll_ = button(this, "ReplaceAllButton", "Replace All");
+  QPushButton* cancelButton = button(this, "Command5", "Cancel");
+  connect(findNext, &QPushButton::clicked, this, &FindWindow::findNext);
+  connect(replace_, &QPushButton::clicked, this, &FindWindow::replace);
+  connect(replaceAll_, &QPushButton::clicked, this, [this] { replaceAll(); });
+  connect(cancelButton, &QPushButton::clicked, this, &FindWindow::cancel);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(findLabel, 0, 0);
+  fields->addWidget(findWhat_, 0, 1);
+  fields->addWidget(replaceLabel, 1, 0);
+  fields->addWidget(replaceWith_, 1, 1);
+  fields->addWidget(caseSensitive_, 2, 1);
+  fields->addWidget(wholeWord_, 3, 1);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* each : {findNext, replace_, replaceAll_, cancelButton})
+    buttons->addWidget(each);
+  buttons->addStretch();
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(fields, 1);
+  layout->addLayout(buttons);
+  findWhat_->setMinimumWidth(240);
+  findWhat_->setFocus();
+}
+
+void FindWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
+  findWhat_->setFocus();
+}
+
+void FindWindow::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) findWhat_->setFocus();
+}
+
+QTextDocument::FindFlags FindWindow::flags() const {
+  QTextDocument::FindFlags flags;
+  if (caseSensitive_->isChecked()) flags |= QTextDocument::FindCaseSensitively;
+  if (wholeWord_->isChecked()) flags |= QTextDocument::FindWholeWords;
+  return flags;
+}
+
+bool FindWindow::search() {
+  const int from = fromTop_ ? 0 : pane_->textCursor().selectionEnd();
+  QTextCursor found = pane_->document()->find(findWhat_->text(), from, flags());
+  // Searching is cyclic: after a miss the next search starts at the top.
+  fromTop_ = found.isNull();
+  if (found.isNull()) return false;
+  pane_->setTextCursor(found);
+  return true;
+}
+
+void FindWindow::findNext() {
+  if (findWhat_->text().isEmpty()) return;
+  if (search()) {
+    replace_->setEnabled(true);
+    replaceAll_->setEnabled(true);
+  } else {
+    Dialogs::current().message(this, "Search Help", "String not found", MessageIcon::Information);
+  }
+}
+
+void FindWindow::replace() {
+  if (findWhat_->text().isEmpty()) return;
+  QTextCursor cursor = pane_->textCursor();
+  if (cursor.hasSelection()) {
+    cursor.insertText(replaceWith_->text());
+    pane_->setTextCursor(cursor);
+  }
+  search();
+}
+
+int FindWindow::replaceAll() {
+  const QString text = findWhat_->text();
+  if (text.isEmpty()) return 0;
+  cancelled_ = false;
+  const QString replacement = replaceWith_->text();
+  const QTextDocument::FindFlags options = flags();
+  QTextDocument* document = pane_->document();
+  QTextCursor last;
+  int count = 0;
+  int from = 0;
+  QElapsedTimer clock;
+  clock.start();
+  QTextCursor block(document);
+  block.beginEditBlock();  // one undo step for all of them
+  while (!cancelled_) {
+    QTextCursor found = document->find(text, from, options);
+    if (found.isNull()) break;
+    found.insertText(replacement);
+    from = found.position();  // behind the inserted text
+    last = found;
+    ++count;
+    if (clock.elapsed() >= kYieldEveryMs) {
+      QApplication::processEvents();
+      clock.restart();
+    }
+  }
+  block.endEditBlock();
+  if (!last.isNull()) pane_->setTextCursor(last);
+  fromTop_ = false;
+  Dialogs::current().message(
+      this, "Search Help",
+      count == 1 ? QString("Replaced 1 match.") : QString("Replaced %1 matches.").arg(count),
+      MessageIcon::Information);
+  return count;
+}
+
+void FindWindow::cancel() {
+  reject();
+}
+
+void FindWindow::reject() {
+  cancelled_ = true;
+  QDialog::reject();
+}
+
+}  // namespace tallyfold::gui

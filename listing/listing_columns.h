@@ -1,0 +1,37 @@
+#pragma once
+// The columns of the machine-readable listings (CSV and JSON). Every listed
+// file has its folder, name, size in bytes and modification time; the detail
+// columns follow as the report settings switch them on, each in machine form:
+// no units, no padding, no change of case.
+
+#include <string_view>
+#include <vector>
+
+#include "report/report_settings.h"
+
+namespace tallyfold {
+
+enum class ListingColumn {
+  Attributes,  // the attribute letters without blanks: "RA", "" for none
+  Owner,       // the owner's user name, or the number of an unknown id
+  Version,     // "5.1.2600.0", empty for a file without a version resource
+  Crc32,       // 8 upper-case hex digits, empty when the bytes cannot be read
+  Sha256,      // 64 lower-case hex digits, empty when the bytes cannot be read
+  Title,
+  Artist,
+  Album,
+  Year,
+  Genre,  // the genre's name
+  Comment,
+};
+
+// The detail columns the settings switch on, in listing order.
+std::vector<ListingColumn> listingColumnsOf(const ReportSettings& settings);
+
+// The column's name in the CSV header row and as a JSON key.
+std::string_view listingColumnName(ListingColumn column);
+
+// Whether the column needs the file's bytes (an open file) or its owner.
+bool readsFileBytes(ListingColumn column);
+
+}  // namespace tallyfold

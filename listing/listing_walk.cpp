@@ -1,0 +1,70 @@
+#include "listing/listing_walk.h"
+
+#include "report/block_order.h"
+
+namespace tallyfold {
+
+namespace {
+
+class ListingWalk {
+ public:
+  ListingWalk(const ListingInput& input, FileDetailReader& details, ListingWriter& writer,
+              RunControl& control)
+      : input_(input), details_(details), writer_(writer), control_(control) {}
+
+  std::vector<ReadFailure> run() {
+    control_.startFormatting(FormattingCount::Files, input_.sortedRecords.size());
+    std::string_view folder;
+    std::vector<RecordRef> block;
+    for (const RecordRef& record : input_.sortedRecords) {
+      if (control_.cancelRequested()) break;
+      if (record.isFolderRecord()) continue;
+      const std::string_view path = input_.store.folderPath(record);
+      if (path != folder) {
+        writeBlock(folder, block);
+        folder = path;
+        block.clear();
+      }
+      block.push_back(record);
+    }
+    writeBlock(folder, block);
+    return std::move(failures_);
+  }
+
+ private:
+  void writeBlock(std::string_view folderPath, const std::vector<RecordRef>& block) {
+    if (block.empty() || control_.cancelRequested()) return;
+    details_.enterFolder(folderPath);
+    const std::string_view folder = folderWithoutSlash(folderPath);
+    const RecordStore& store = input_.store;
+    for (const RecordRef& file :
+         orderBlockFiles(store, block, input_.sortField, input_.ascending, input_.collation)) {
+      if (control_.cancelRequested()) return;
+      const FileEntry& entry = store.file(file);
+      const std::string_view name = store.name(file);
+      const int error = details_.read(name, entry, values_);
+      if (error != 0) {
+        failures_.push_back(ReadFailure{std::string(folderPath) + std::string(name), error, {}});
+      }
+      writer_.writeFile(ListedFile{folder, name, entry.size, entry.mtime, values_});
+      control_.setFormatted(++written_);
+    }
+  }
+
+  const ListingInput& input_;
+  FileDetailReader& details_;
+  ListingWriter& writer_;
+  RunControl& control_;
+  std::vector<std::string> values_;
+  std::vector<ReadFailure> failures_;
+  uint64_t written_ = 0;
+};
+
+}  // namespace
+
+std::vector<ReadFailure> writeListedFiles(const ListingInput& input, FileDetailReader& details,
+                                          ListingWriter& writer, RunControl& control) {
+  return ListingWalk(input, details, writer, control).run();
+}
+
+}  // namespace tallyfold
