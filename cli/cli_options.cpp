@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "platform/text_trim.h"
+
 namespace tallyfold::cli {
 
 namespace {
@@ -76,9 +78,7 @@ std::string filterText(const std::string& typed) {
   while (start <= typed.size()) {
     size_t end = typed.find(';', start);
     if (end == std::string::npos) end = typed.size();
-    std::string entry = typed.substr(start, end - start);
-    while (!entry.empty() && entry.front() == ' ') entry.erase(0, 1);
-    while (!entry.empty() && entry.back() == ' ') entry.pop_back();
+    std::string entry(trimText(std::string_view(typed).substr(start, end - start)));
     if (entry == "*" || entry == "*.*") return "*.*";
     if (entry.starts_with("*.")) entry.erase(0, 1);
     if (!entry.empty() && entry.front() != '.') entry.insert(0, ".");

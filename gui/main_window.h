@@ -130,6 +130,12 @@ class MainWindow : public QMainWindow {
   ElapsedTimer elapsed_;
   ScanRunner runner_;
   ScanReport lastRun_;
+  // The records of the last scan that wrote a report, for Save As.
+  struct LastScan {
+    std::shared_ptr<ScanResult> scan;
+    RunSettings settings;
+    int64_t startTime = 0;
+  } lastScan_;
   bool cancelled_ = false;
 };
 

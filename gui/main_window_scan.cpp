@@ -108,6 +108,7 @@ void MainWindow::finishRun() {
     endRun();
     return;
   }
+  lastScan_ = {std::move(lastRun_.scan), std::move(lastRun_.settings), lastRun_.startTime};
   emit reportWritten();
   status_->setPanelText(1, "please wait...");
   pane_->loadReport(reportPath_);
@@ -157,8 +158,8 @@ void MainWindow::tellUnreadable(const std::vector<ReadFailure>& unreadable) {
 }
 
 void MainWindow::saveAs() {
-  runSaveAs(
-      SaveAsRequest{this, pane_, reportPath_, font_->currentText(), fontSize_->currentText()});
+  runSaveAs(SaveAsRequest{this, pane_, reportPath_, font_->currentText(), fontSize_->currentText(),
+                          lastScan_.scan.get(), &lastScan_.settings, lastScan_.startTime});
 }
 
 }  // namespace tallyfold::gui

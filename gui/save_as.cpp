@@ -1,9 +1,11 @@
 #include "gui/save_as.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
+#include "app/listing_export.h"
 #include "gui/dialogs.h"
 #include "gui/html_window.h"
 #include "gui/rtf_writer.h"
@@ -26,6 +28,25 @@ bool saveHtml(const SaveAsRequest& request, const QString& path) {
   return window.written() || window.cancelled();
 }
 
+// The listings come from the last scan's records, not from the pane.
+bool saveListing(const SaveAsRequest& request, const QString& path, ListingForm form,
+                 std::string& error) {
+  if (request.lastScan == nullptr || request.lastRun == nullptr) {
+    error = "the CSV and JSON listings are made from a scan's records: scan first";
+    return false;
+  }
+  RunControl control;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const ListingResult result =
+      form == ListingForm::Csv
+          ? writeCsvListing(*request.lastScan, *request.lastRun, path.toStdString(), control)
+          : writeJsonListing(*request.lastScan, *request.lastRun, request.scanTime,
+                             path.toStdString(), control);
+  QApplication::restoreOverrideCursor();
+  error = result.error;
+  return result.written;
+}
+
 }  // namespace
 
 ListingForm formOfFileName(const QString& path) {
@@ -33,6 +54,8 @@ ListingForm formOfFileName(const QString& path) {
   if (suffix == "txt") return ListingForm::PlainText;
   if (suffix == "rtf") return ListingForm::RichText;
   if (suffix == "htm" || suffix == "html") return ListingForm::Html;
+  if (suffix == "csv") return ListingForm::Csv;
+  if (suffix == "json") return ListingForm::Json;
   return ListingForm::None;
 }
 
@@ -40,6 +63,8 @@ QString withFormExtension(const QString& path, const QString& selectedFilter) {
   if (formOfFileName(path) != ListingForm::None) return path;
   if (selectedFilter.contains("*.txt")) return path + ".txt";
   if (selectedFilter.contains("*.htm")) return path + ".htm";
+  if (selectedFilter.contains("*.csv")) return path + ".csv";
+  if (selectedFilter.contains("*.json")) return path + ".json";
   return path + ".rtf";
 }
 
@@ -80,6 +105,10 @@ void runSaveAs(const SaveAsRequest& request) {
     case ListingForm::Html:
       saved = saveHtml(request, path);
       if (!saved) error = "the page could not be written";
+      break;
+    case ListingForm::Csv:
+    case ListingForm::Json:
+      saved = saveListing(request, path, formOfFileName(path), error);
       break;
     case ListingForm::None:
       break;

@@ -7,19 +7,22 @@
 #include <QString>
 #include <string>
 
+#include "app/run_pipeline.h"
+
 class QPlainTextEdit;
 class QWidget;
 
 namespace tallyfold::gui {
 
-enum class ListingForm { None, RichText, PlainText, Html };
+enum class ListingForm { None, RichText, PlainText, Html, Csv, Json };
 
 inline constexpr char kSaveAsFilter[] =
-    "Rich text format(*.rtf);;Text file(*.txt);;Webpage HTML(*.htm)";
+    "Rich text format(*.rtf);;Text file(*.txt);;Webpage HTML(*.htm);;"
+    "CSV listing(*.csv);;JSON listing(*.json)";
 
 ListingForm formOfFileName(const QString& path);
 // The path with the chosen filter's extension added when its name has none of
-// the three.
+// the five.
 QString withFormExtension(const QString& path, const QString& selectedFilter);
 
 // Writes the pane's text; false with the reason when the file could not be
@@ -33,6 +36,10 @@ struct SaveAsRequest {
   std::string reportPath;
   QString fontName;
   QString fontSize;
+  // The last scan, for the CSV and JSON listings; none before a scan.
+  ScanResult* lastScan = nullptr;
+  const RunSettings* lastRun = nullptr;
+  int64_t scanTime = 0;
 };
 
 // The whole command: dialog, writing, and the message when writing failed.

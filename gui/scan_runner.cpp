@@ -2,6 +2,8 @@
 
 #include "app/report_file.h"
 
+#include <ctime>
+
 namespace tallyfold::gui {
 
 ScanRunner::~ScanRunner() {
@@ -20,14 +22,19 @@ void ScanRunner::start(RunSettings settings, RunPreparation prepare) {
 void ScanRunner::run(RunSettings settings, RunPreparation prepare) {
   try {
     if (prepare) prepare(report_);
-    // The outcome holds every record of the scan; only its counts and the
-    // unreadable folders outlive the run, so the memory goes back at once.
+    report_.startTime = static_cast<int64_t>(std::time(nullptr));
     RunOutcome outcome;
     report_.written = runJobIntoReportFile(settings, *control_, outcome, report_.error) &&
                       !control_->stopRequested();
     report_.files = outcome.counters.files;
     report_.folders = outcome.counters.folders;
     report_.unreadable = std::move(outcome.scan.failures);
+    // The records stay for the listings Save As makes from them; they are a
+    // small part of what the pane holds.
+    if (report_.written) {
+      report_.scan = std::make_shared<ScanResult>(std::move(outcome.scan));
+      report_.settings = std::move(settings);
+    }
   } catch (...) {
     report_.failure = std::current_exception();
   }

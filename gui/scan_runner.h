@@ -23,6 +23,11 @@ struct ScanReport {
   uint64_t folders = 0;
   std::vector<ReadFailure> unreadable;
   std::string jobNotSaved;  // why the default job could not be saved
+  // The run's records and what it read, for the CSV and JSON listings of
+  // Save As; empty when the run ended without a report.
+  std::shared_ptr<ScanResult> scan;
+  RunSettings settings;
+  int64_t startTime = 0;  // seconds since the epoch
 };
 
 // Runs first on the worker, before the walk (the saving of the default job,

@@ -9,6 +9,9 @@ namespace tallyfold {
 
 class SettingsStore;
 
+// The file-name column's width when none is set.
+inline constexpr int kDefaultColumnSize = 40;
+
 struct ReportSettings {
   // Section "Fields": the columns of the detailed list (0 off, 1 on).
   int removeBlankSpaces = 0;
@@ -30,16 +33,16 @@ struct ReportSettings {
   // Section "Settings".
   int includeFullSum = 0;
   int includeSeparator = 1;
-  std::string showSizeIn = "KB";  // "Bytes", "KB", "MB" or "GB"
-  std::string colSize = "40";     // as typed; see columnSize()
+  std::string showSizeIn = "KB";                             // "Bytes", "KB", "MB" or "GB"
+  std::string colSize = std::to_string(kDefaultColumnSize);  // as typed; see columnSize()
   int listInLower = 0;
   int listInUpper = 0;
   int includeFolderTitle = 1;
   int includeFolderSum = 1;
   int fullPath = 1;
 
-  // The file-name column width: the number in colSize, 40 when it holds none,
-  // at least 3.
+  // The file-name column width: the number in colSize, kDefaultColumnSize
+  // when it holds none, at least 3.
   int columnSize() const;
   bool anyTagColumn() const { return title || artist || album || year || genre || comment; }
 };

@@ -1,4 +1,4 @@
-// Save As in its three forms, the HTML window, and a save that fails.
+// Save As in its five forms, the HTML window, and a save that fails.
 
 #include <gtest/gtest.h>
 
@@ -64,6 +64,32 @@ TEST_F(SaveAsTest, RichAndPlainTextComeFromThePane) {
   saveAs("old.txt");
   EXPECT_EQ(readFile(root / "old.txt"), "first line\nsecond {line}\\\n");
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SaveAsTest, CsvAndJsonComeFromTheLastScansRecords) {
+  // Before any scan there are no records to list.
+  saveAs("list.csv");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(dialogs.messages[0].text.contains("scan first"));
+  EXPECT_FALSE(std::filesystem::exists(root / "list.csv"));
+
+  root.writeFile("music/a, b.mp3", "abc");
+  RunSettings run;
+  ScanLocation location;
+  location.folder = root / "music";
+  run.job.locations = {location};
+  RunControl control;
+  ScanResult scan = scanJob(run, control);
+  dialogs.saveFiles = {QString::fromStdString(root / "list")};
+  dialogs.selectedFilter = "JSON listing(*.json)";
+  gui::runSaveAs(gui::SaveAsRequest{nullptr, &pane, appFile("tmpfile.dmp"), "courier new", "10",
+                                    &scan, &run, 1700000000});
+  const std::string json = readFile(root / "list.json");
+  EXPECT_NE(json.find("\"a, b.mp3\""), std::string::npos) << json;
+  dialogs.saveFiles = {QString::fromStdString(root / "list.csv")};
+  gui::runSaveAs(gui::SaveAsRequest{nullptr, &pane, appFile("tmpfile.dmp"), "courier new", "10",
+                                    &scan, &run, 1700000000});
+  EXPECT_NE(readFile(root / "list.csv").find("\"a, b.mp3\""), std::string::npos);
 }
 
 TEST_F(SaveAsTest, HtmlComesFromTheReportFileAndCancelKeepsTheEarlierPage) {
