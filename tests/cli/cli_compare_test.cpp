@@ -14,27 +14,15 @@
 
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace tallyfold::test {
 namespace {
 
 constexpr int64_t kTime = 1700000000;
 
-class CliCompareTest : public ::testing::Test {
+class CliCompareTest : public CliFixture {
  protected:
-  TempDir home;
-  TempDir tree;
-
-  std::map<std::string, std::string> env() const {
-    return {{"XDG_CONFIG_HOME", home / "config"},
-            {"TALLYFOLD_HOME", home / "app"},
-            {"HOME", home.path()},
-            {"LC_ALL", "C.UTF-8"},
-            {"TZ", "UTC"}};
-  }
-  ProcessResult run(std::vector<std::string> args) const {
-    return runProgram(cliPath(), args, env());
-  }
   void file(const std::string& relative, std::string_view bytes, int64_t mtime = kTime) const {
     TempDir::setMtime(tree.writeFile(relative, bytes), mtime);
   }

@@ -13,27 +13,20 @@
 
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace tallyfold::test {
 namespace {
 
-class CliHardeningTest : public ::testing::Test {
+class CliHardeningTest : public CliFixture {
  protected:
-  TempDir home;
-  TempDir tree;
   TempDir scratch;  // $TMPDIR of the runs
 
-  std::map<std::string, std::string> env() const {
-    return {{"XDG_CONFIG_HOME", home / "config"},
-            {"TALLYFOLD_HOME", home / "app"},
-            {"HOME", home.path()},
-            {"TMPDIR", scratch.path()},
-            {"CLI", cliPath()},
-            {"LC_ALL", "C.UTF-8"},
-            {"TZ", "UTC"}};
-  }
-  ProcessResult run(std::vector<std::string> args, int dropToUid = -1) const {
-    return runProgram(cliPath(), args, env(), {}, dropToUid);
+  std::map<std::string, std::string> env() const override {
+    std::map<std::string, std::string> values = CliFixture::env();
+    values["TMPDIR"] = scratch.path();
+    values["CLI"] = cliPath();
+    return values;
   }
   // A bash script with $CLI the program, run in the tree's folder.
   ProcessResult shell(const std::string& script) const {

@@ -16,6 +16,7 @@
 #include "support/pe_builder.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace tallyfold::test {
 namespace {
@@ -81,21 +82,10 @@ std::vector<std::string> sortedLines(const std::string& text) {
   return lines;
 }
 
-class CliListingTest : public ::testing::Test {
+class CliListingTest : public CliFixture {
  protected:
-  TempDir home;
-  TempDir tree;
+  CliListingTest() { timeZone = "XXX-1"; }
 
-  std::map<std::string, std::string> env() const {
-    return {{"XDG_CONFIG_HOME", home / "config"},
-            {"TALLYFOLD_HOME", home / "app"},
-            {"HOME", home.path()},
-            {"LC_ALL", "C.UTF-8"},
-            {"TZ", "XXX-1"}};
-  }
-  ProcessResult run(std::vector<std::string> args) const {
-    return runProgram(cliPath(), args, env());
-  }
   std::string python(const char* script, const std::string& file) const {
     ProcessResult result = runProgram(kPython, {"-c", script, file}, env());
     EXPECT_EQ(result.exitCode, 0) << result.err;

@@ -13,25 +13,13 @@
 
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace tallyfold::test {
 namespace {
 
-class CliNewColumnsTest : public ::testing::Test {
+class CliNewColumnsTest : public CliFixture {
  protected:
-  TempDir home;
-  TempDir tree;
-
-  std::map<std::string, std::string> env() const {
-    return {{"XDG_CONFIG_HOME", home / "config"},
-            {"TALLYFOLD_HOME", home / "app"},
-            {"HOME", home.path()},
-            {"LC_ALL", "C.UTF-8"},
-            {"TZ", "UTC"}};
-  }
-  ProcessResult run(std::vector<std::string> args, int dropToUid = -1) const {
-    return runProgram(cliPath(), args, env(), {}, dropToUid);
-  }
   // The listing's file rows as name -> last field, names without blanks.
   static std::map<std::string, std::string> lastFields(const std::string& out) {
     std::map<std::string, std::string> rows;
