@@ -37,7 +37,8 @@ QPushButton* namedButton(const char* name, const QString& caption, QWidget* pare
 
 }  // namespace
 
-BugWindow::BugWindow(const FailureReport& failure, QWidget* parent) : QDialog(parent) {
+BugWindow::BugWindow(const FailureReport& failure, QWidget* parent)
+    : QDialog(parent), summary_(QString::fromStdString(systemSummary())) {
   setObjectName("BugFrm");
   setWindowTitle("Bug Report");
   setModal(true);
@@ -108,7 +109,7 @@ QString BugWindow::reportText() const {
   text += "Version     : 1.5\r\n";
   text += "Build       : 1500\r\n\r\n";
   text += description_->toPlainText();
-  text += "\r\n\r\n" + QString::fromStdString(systemSummary());
+  text += "\r\n\r\n" + summary_;
   return text;
 }
 

@@ -43,6 +43,9 @@ class BugWindow : public QDialog {
   QLabel* errPro_ = nullptr;
   QLabel* errLine_ = nullptr;
   int returnCode_ = Closed;
+  // This computer as it was when the failure was reported: read once, so the
+  // copied and the mailed report say the same.
+  QString summary_;
 };
 
 }  // namespace tallyfold::gui
