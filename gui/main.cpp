@@ -8,6 +8,7 @@
 #include "gui/edit_probe.h"
 #include "gui/main_window.h"
 #include "gui/scan_probe.h"
+#include "platform/memory_tuning.h"
 
 using tallyfold::gui::CommandLine;
 
@@ -32,6 +33,7 @@ int main(int argc, char* argv[]) {
     std::fputs(tallyfold::gui::noDisplayText().c_str(), stderr);
     return 1;
   }
+  tallyfold::keepLargeBlocksMapped();
   QApplication application(argc, argv);
   QApplication::setApplicationName("Tallyfold");
   QApplication::setDesktopFileName("tallyfold");

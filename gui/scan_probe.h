@@ -26,7 +26,9 @@ class ScanProbe : public QObject {
   QTimer ticker_;
   QElapsedTimer clock_;
   qint64 lastTick_ = 0;
-  qint64 longestGap_ = 0;
+  // Longest gaps while the run writes the report, and while the pane loads it.
+  qint64 longestGapInRun_ = 0;
+  qint64 longestGapInLoad_ = 0;
   qint64 reportWrittenAt_ = -1;
 };
 
