@@ -77,6 +77,13 @@ void EditProbe::measure() {
   std::printf("typed character ms:       %.2f median, %.2f worst  (target < 16)\n", median(keys),
               *std::max_element(keys.begin(), keys.end()));
 
+  // A wider or narrower window changes no line of an unwrapped listing.
+  const QSize size = window_->size();
+  const double widened = timed([&] { window_->resize(size.width() + 120, size.height()); });
+  const double narrowed = timed([&] { window_->resize(size); });
+  std::printf("window widened ms:        %.1f, narrowed again %.1f  (target < 50)\n", widened,
+              narrowed);
+
   FindWindow find(pane, window_);
   find.findChild<QLineEdit*>("Text1")->setText("README");
   std::vector<double> finds;

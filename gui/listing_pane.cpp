@@ -4,12 +4,21 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QResizeEvent>
 
 #include "gui/listing_font.h"
 #include "gui/listing_history.h"
 #include "gui/listing_loader.h"
 
 namespace tallyfold::gui {
+
+namespace {
+
+// Past this many lines a new width is not passed on to the layout (see
+// resizeEvent); below it the editor's own handling costs a few milliseconds.
+constexpr int kLinesRelaidOnResize = 50'000;
+
+}  // namespace
 
 ListingPane::ListingPane(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName("rTxt");
@@ -63,6 +72,21 @@ void ListingPane::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->accept();
+}
+
+// The editor lays out every line again when the width changes, and gives each
+// line a layout object while doing so: with a million lines, widening the
+// window stalls it for seconds and costs hundreds of megabytes. Unwrapped lines
+// do not depend on the width, so a long listing keeps its layout and only the
+// scroll bars follow the new size.
+void ListingPane::resizeEvent(QResizeEvent* event) {
+  if (lineWrapMode() == NoWrap && document()->blockCount() > kLinesRelaidOnResize &&
+      event->oldSize().width() >= 0) {
+    QResizeEvent heightOnly(event->size(), QSize(event->size().width(), event->oldSize().height()));
+    QPlainTextEdit::resizeEvent(&heightOnly);
+    return;
+  }
+  QPlainTextEdit::resizeEvent(event);
 }
 
 void ListingPane::contextMenuEvent(QContextMenuEvent* event) {

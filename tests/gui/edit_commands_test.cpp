@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -273,6 +274,40 @@ TEST_F(EditCommandsTest, EditMenuIsThePanesContextMenuAndFollowsTheBusyState) {
     EXPECT_FALSE(window.action(name)->isEnabled()) << name;
   window.enableControls(true);
   EXPECT_TRUE(window.action("mnuPrint")->isEnabled());
+}
+
+// A long unwrapped listing keeps its layout when the window changes width;
+// the scroll bars must still follow every new size.
+TEST_F(EditCommandsTest, ScrollBarsFollowTheWindowSizeOfALongListing) {
+  for (int lines : {200, 60'000}) {
+    QStringList text(lines, "a short line");
+    text[lines / 2] = QString(600, 'w');
+    pane()->setPlainText(text.join('\n'));
+    window.resize(900, 600);
+    window.show();
+    // The cursor at the end of the long line: the pane scrolls across to it.
+    QTextCursor end(pane()->document()->findBlockByNumber(lines / 2));
+    end.movePosition(QTextCursor::EndOfBlock);
+    pane()->setTextCursor(end);
+    pane()->ensureCursorVisible();
+    QApplication::processEvents();
+    QScrollBar* across = pane()->horizontalScrollBar();
+    QScrollBar* down = pane()->verticalScrollBar();
+    const int acrossAtFirst = across->maximum();
+    const int downAtFirst = down->maximum();
+    EXPECT_GT(acrossAtFirst, 0) << lines;
+    EXPECT_EQ(across->value(), acrossAtFirst) << lines;
+
+    window.resize(1200, 900);
+    QApplication::processEvents();
+    EXPECT_LT(across->maximum(), acrossAtFirst) << lines;
+    EXPECT_LT(down->maximum(), downAtFirst) << lines;
+    window.resize(900, 600);
+    QApplication::processEvents();
+    EXPECT_EQ(across->maximum(), acrossAtFirst) << lines;
+    EXPECT_NEAR(down->maximum(), downAtFirst, 1) << lines;
+    EXPECT_EQ(pane()->document()->blockCount(), lines);
+  }
 }
 
 }  // namespace
