@@ -88,19 +88,20 @@ void FindWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) findWhat_->setFocus();
 }
 
-QTextDocument::FindFlags FindWindow::flags() const {
-  QTextDocument::FindFlags flags;
-  if (caseSensitive_->isChecked()) flags |= QTextDocument::FindCaseSensitively;
-  if (wholeWord_->isChecked()) flags |= QTextDocument::FindWholeWords;
-  return flags;
+TextSearch FindWindow::criteria() const {
+  return TextSearch{findWhat_->text(), caseSensitive_->isChecked(), wholeWord_->isChecked()};
 }
 
 bool FindWindow::search() {
   const int from = fromTop_ ? 0 : pane_->textCursor().selectionEnd();
-  QTextCursor found = pane_->document()->find(findWhat_->text(), from, flags());
+  const TextSearch search = criteria();
+  const int start = findNextMatch(*pane_->document(), search, from);
   // Searching is cyclic: after a miss the next search starts at the top.
-  fromTop_ = found.isNull();
-  if (found.isNull()) return false;
+  fromTop_ = start < 0;
+  if (start < 0) return false;
+  QTextCursor found(pane_->document());
+  found.setPosition(start);
+  found.setPosition(start + int(search.what.size()), QTextCursor::KeepAnchor);
   pane_->setTextCursor(found);
   return true;
 }
@@ -126,33 +127,37 @@ void FindWindow::replace() {
 }
 
 int FindWindow::replaceAll() {
-  const QString text = findWhat_->text();
-  if (text.isEmpty()) return 0;
+  const TextSearch search = criteria();
+  if (search.what.isEmpty()) return 0;
   cancelled_ = false;
   const QString replacement = replaceWith_->text();
-  const QTextDocument::FindFlags options = flags();
-  QTextDocument* document = pane_->document();
-  QTextCursor last;
+  // All matches are found in one pass first; each replacement then shifts the
+  // ones after it by the same amount. The pane takes no typing meanwhile, so
+  // the positions stay true while Cancel is looked at.
+  const std::vector<int> starts = findAllMatches(*pane_->document(), search);
+  const int lengthChange = int(replacement.size() - search.what.size());
+  const bool wasReadOnly = pane_->isReadOnly();
+  pane_->setReadOnly(true);
+  QTextCursor cursor(pane_->document());
   int count = 0;
-  int from = 0;
   QElapsedTimer clock;
   clock.start();
-  QTextCursor block(document);
-  block.beginEditBlock();  // one undo step for all of them
-  while (!cancelled_) {
-    QTextCursor found = document->find(text, from, options);
-    if (found.isNull()) break;
-    found.insertText(replacement);
-    from = found.position();  // behind the inserted text
-    last = found;
+  cursor.beginEditBlock();  // one undo step for all of them
+  for (int start : starts) {
+    if (cancelled_) break;
+    const int shifted = start + count * lengthChange;
+    cursor.setPosition(shifted);
+    cursor.setPosition(shifted + int(search.what.size()), QTextCursor::KeepAnchor);
+    cursor.insertText(replacement);
     ++count;
     if (clock.elapsed() >= kYieldEveryMs) {
       QApplication::processEvents();
       clock.restart();
     }
   }
-  block.endEditBlock();
-  if (!last.isNull()) pane_->setTextCursor(last);
+  cursor.endEditBlock();
+  pane_->setReadOnly(wasReadOnly);
+  if (count > 0) pane_->setTextCursor(cursor);
   fromTop_ = false;
   Dialogs::current().message(
       this, "Search Help",

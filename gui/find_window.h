@@ -7,7 +7,8 @@
 // and tells how many it replaced.
 
 #include <QDialog>
-#include <QTextDocument>
+
+#include "gui/text_search.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -36,7 +37,7 @@ class FindWindow : public QDialog {
   void changeEvent(QEvent* event) override;
 
  private:
-  QTextDocument::FindFlags flags() const;
+  TextSearch criteria() const;
   // Selects the next match from the cursor (or from the top after a failed
   // search); false when there is none.
   bool search();

@@ -156,6 +156,25 @@ TEST_F(FindWindowTest, ReplaceAllReplacesEveryMatchOnceAsOneUndoStep) {
   }
 }
 
+TEST_F(FindWindowTest, ReplaceAllOverManyLinesShiftsEachMatchByTheOnesBeforeIt) {
+  QStringList lines, expected;
+  for (int i = 0; i < 3000; ++i) {
+    lines << QString("file%1.txt  4 KB  file.txt").arg(i);
+    expected << QString("file%1.text  4 KB  file.text").arg(i);
+  }
+  pane->setPlainText(lines.join('\n'));
+  auto longer = open(".txt", ".text");
+  EXPECT_EQ(longer->replaceAll(), 6000);
+  EXPECT_EQ(pane->toPlainText(), expected.join('\n'));
+  EXPECT_FALSE(pane->isReadOnly());
+  // The cursor ends behind the last replacement.
+  EXPECT_EQ(pane->textCursor().position(), pane->document()->characterCount() - 1);
+
+  auto shorter = open(".text", ".t");
+  EXPECT_EQ(shorter->replaceAll(), 6000);
+  EXPECT_EQ(pane->toPlainText(), QString(lines.join('\n')).replace(".txt", ".t"));
+}
+
 TEST_F(FindWindowTest, ReplaceAllKeepsTheOptions) {
   pane->setPlainText("Dir dir directory");
   auto window = open("dir", "x");
