@@ -18,8 +18,12 @@ constexpr int kLinesPerChunk = 2000;
 // stop inserting in time.
 constexpr int kLinesPerPiece = 50;
 constexpr size_t kQueuedChunks = 4;
-// How long one turn of the event loop may insert text.
-constexpr int kInsertBudgetMs = 6;
+// How long one turn of the event loop may insert text. The layout and paint
+// that follow add a few milliseconds; a longer turn would load a little faster
+// but make the window slower to answer.
+constexpr int kInsertBudgetMs = 12;
+// How soon to look again when the reader has no text ready yet.
+constexpr int kReaderWaitMs = 2;
 
 // The colour as one number; -1 is the automatic colour.
 int colourKey(const RtfStyle& s) {
@@ -119,7 +123,6 @@ QTextCharFormat formatOf(const RtfStyle& style) {
 }  // namespace
 
 ListingLoader::ListingLoader(QPlainTextEdit* pane) : QObject(pane), pane_(pane) {
-  timer_.setInterval(0);
   connect(&timer_, &QTimer::timeout, this, &ListingLoader::insertSome);
 }
 
@@ -136,7 +139,7 @@ void ListingLoader::start(const std::string& path) {
   pane_->setReadOnly(true);
   pane_->clear();
   worker_ = std::thread(&ListingLoader::read, this, path);
-  timer_.start();
+  timer_.start(0);
 }
 
 void ListingLoader::read(std::string path) {
@@ -190,9 +193,15 @@ bool ListingLoader::insertPieces(const QElapsedTimer& clock) {
 void ListingLoader::insertSome() {
   QElapsedTimer clock;
   clock.start();
-  if (insertPieces(clock)) return;
+  if (insertPieces(clock)) {
+    if (timer_.interval() != 0) timer_.setInterval(0);
+    return;
+  }
   std::unique_lock lock(mutex_);
-  if (!readerDone_ || !chunks_.empty()) return;
+  if (!readerDone_ || !chunks_.empty()) {
+    if (timer_.interval() != kReaderWaitMs) timer_.setInterval(kReaderWaitMs);
+    return;
+  }
   lock.unlock();
   joinWorker();
   timer_.stop();
