@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QToolButton>
 #include <cerrno>
 #include <cstring>
@@ -47,7 +49,10 @@ void MainWindow::startUp(const QString& jobPath) {
 }
 
 void MainWindow::restoreGeometryFromStore() {
-  QRect geometry = storedGeometry(settingsStore());
+  std::vector<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens())
+    screens.push_back(screen->availableGeometry());
+  const QRect geometry = fittedToScreens(storedGeometry(settingsStore()), screens);
   resize(geometry.size());
   move(geometry.topLeft());
 }

@@ -24,12 +24,32 @@ int pixels(double twips) {
   return int(std::lround(twips / kTwipsPerPixel));
 }
 
+// How much of the window's top edge must be on a screen for the user to grab
+// and move it.
+constexpr int kGrabbableWidth = 100;
+constexpr int kGrabbableHeight = 20;
+
+bool grabbable(const QRect& window, const QRect& screen) {
+  const QRect edge = QRect(window.x(), window.y(), window.width(), kGrabbableHeight) & screen;
+  return edge.width() >= kGrabbableWidth && edge.height() >= kGrabbableHeight;
+}
+
 }  // namespace
 
 QRect storedGeometry(const SettingsStore& store) {
   return QRect(pixels(twips(store, kGeometry, "L", 0)), pixels(twips(store, kGeometry, "T", 0)),
                pixels(twips(store, kGeometry, "W", 12000)),
                pixels(twips(store, kGeometry, "H", 8000)));
+}
+
+QRect fittedToScreens(const QRect& stored, const std::vector<QRect>& screens) {
+  for (const QRect& screen : screens)
+    if (grabbable(stored, screen)) return stored;
+  if (screens.empty()) return stored;
+  const QRect& first = screens.front();
+  QRect fitted(QPoint(), stored.size().boundedTo(first.size()));
+  fitted.moveCenter(first.center());
+  return fitted;
 }
 
 bool storeGeometry(SettingsStore& store, const QRect& geometry) {

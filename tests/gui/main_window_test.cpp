@@ -6,14 +6,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScreen>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "app/job.h"
 #include "gui/main_window.h"
 #include "gui/settings_window.h"
+#include "gui/window_geometry.h"
 #include "gui_fixture.h"
 #include "platform/settings_store.h"
 
@@ -65,6 +68,21 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaultsAndEveryNamedControl) {
   EXPECT_TRUE(child<QComboBox>(&window, "cmbSort")->isEnabled());
 }
 
+TEST(WindowGeometry, APlaceNoScreenShowsIsMovedOntoTheFirstScreen) {
+  const std::vector<QRect> screens = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+  // Anywhere a screen shows the top edge: kept, even partly off a screen.
+  for (QRect kept : {QRect(40, 30, 900, 600), QRect(2000, 100, 900, 600), QRect(-800, 10, 900, 600),
+                     QRect(1500, 1000, 900, 600)})
+    EXPECT_EQ(gui::fittedToScreens(kept, screens), kept);
+  // A monitor since unplugged, above every screen, or only a sliver showing.
+  for (QRect lost : {QRect(3300, 0, 900, 600), QRect(100, -700, 900, 600),
+                     QRect(-850, 10, 900, 600), QRect(100, 1070, 900, 600)})
+    EXPECT_EQ(gui::fittedToScreens(lost, screens), QRect(510, 240, 900, 600));
+  // Larger than the first screen: made to fit it.
+  EXPECT_EQ(gui::fittedToScreens(QRect(5000, 0, 4000, 3000), screens), QRect(0, 0, 1920, 1080));
+  EXPECT_EQ(gui::fittedToScreens(QRect(5000, 0, 900, 600), {}), QRect(5000, 0, 900, 600));
+}
+
 TEST_F(MainWindowTest, SecondStartRestoresGeometryJobAndSettings) {
   {
     MainWindow window;
@@ -98,6 +116,13 @@ TEST_F(MainWindowTest, SecondStartRestoresGeometryJobAndSettings) {
   EXPECT_EQ(child<gui::SettingsWindow>(&window, "SettingsFrm")->settings().crc32, 1);
   SettingsStore store{std::string(kSettingsApplication)};
   EXPECT_EQ(store.get("WindowSize", "W"), "13500");
+
+  // A place stored for a screen that is gone: the window comes back on one.
+  ASSERT_TRUE(store.setMany("WindowSize", {{"L", "-3000000"}, {"T", "-3000000"}}));
+  MainWindow moved;
+  moved.startUp();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(QRect(moved.pos(), QSize(100, 20)))) << moved.pos().x();
 
   // A job named on the command line is opened instead of the default job.
   Job other;
