@@ -8,11 +8,13 @@ namespace tallyfold {
 
 namespace {
 
-ReportOptions reportOptionsOf(const Job& job) {
+ReportOptions reportOptionsOf(const RunSettings& run) {
+  const Job& job = run.job;
   ReportOptions options;
   options.type = job.reportType;
   options.fontName = job.fontName;
   options.fontSize = job.fontSize;
+  options.colour = run.textColour;
   options.sort = job.sort;
   options.ascending = job.ascending;
   for (const ScanLocation& location : job.locations) {
@@ -39,7 +41,7 @@ ReportCounters reportScan(ScanResult& scan, const RunSettings& run, ReportSink& 
   const Collation collation = Collation::forUserLocale();
   control.enterPhase(RunPhase::Sorting);
   scan.records = sortRecords(scan.store, std::move(scan.records), collation, &control.cancelFlag());
-  const ReportOptions options = reportOptionsOf(run.job);
+  const ReportOptions options = reportOptionsOf(run);
   const LocaleFormat locale = LocaleFormat::current();
   const ReportInput input{scan.store, scan.records, run.report, options, locale, collation};
   control.startFormatting(FormattingCount::None, scan.records.size(), locale.decimalPoint);

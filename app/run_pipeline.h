@@ -3,6 +3,8 @@
 // records into report order, write the job's report into a sink. One
 // RunControl carries the cancel flag and the progress that the front end polls.
 
+#include <cstdint>
+
 #include "app/job.h"
 #include "report/report.h"
 #include "report/report_settings.h"
@@ -19,6 +21,9 @@ struct RunSettings {
   ReportSettings report;
   ExclusionLists exclusions;
   bool followLinks = false;  // enter links to folders, each real folder once
+  // The listing's text colour, red in the low byte, then green, then blue:
+  // black, or in the window the colour chosen last on the formatting bar.
+  uint32_t textColour = 0;
 };
 
 struct RunOutcome {

@@ -260,6 +260,8 @@ void MainWindow::chooseColour() {
   std::optional<QColor> colour = Dialogs::current().chooseColour(this);
   if (!colour) return;
   colourSwatch_->setStyleSheet("background-color: " + colour->name() + ";");
+  textColour_ =
+      uint32_t(colour->red()) | uint32_t(colour->green()) << 8 | uint32_t(colour->blue()) << 16;
   edit_->setColour(*colour);
 }
 

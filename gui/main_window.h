@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -118,6 +119,7 @@ class MainWindow : public QMainWindow {
   QComboBox* font_ = nullptr;
   QComboBox* fontSize_ = nullptr;
   QLabel* colourSwatch_ = nullptr;
+  uint32_t textColour_ = 0;  // the swatch's colour, which the next report's text takes
   ListingPane* pane_ = nullptr;
   StatusPanels* status_ = nullptr;
   PageMargins margins_;

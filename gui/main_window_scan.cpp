@@ -51,6 +51,7 @@ RunSettings MainWindow::runSettings() const {
   run.report = settings_->settings();
   run.exclusions = exclusions_->lists();
   run.followLinks = exclusions_->followLinks();
+  run.textColour = textColour_;
   return run;
 }
 

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTreeWidget>
 
 #include "app/job.h"
@@ -66,6 +68,23 @@ TEST_F(ScanTest, ReportFileEqualsTheCommandLineProgramsAndThePaneShowsIt) {
     EXPECT_TRUE(pane.contains("deeper")) << pane.toStdString();
     EXPECT_FALSE(child<QPlainTextEdit>(&window, "rTxt")->isReadOnly());
   }
+}
+
+TEST_F(ScanTest, TheColourChosenLastColoursTheNextReport) {
+  makeTree();
+  gui::MainWindow window;
+  window.startUp();
+  window.applyJob(jobOf(ReportType::FolderList));
+  dialogs.colours.push_back(QColor(0x12, 0x34, 0x56));
+  window.action("Toolbar2Button8")->trigger();
+  window.action("mnuScan")->trigger();
+  ASSERT_TRUE(waitUntil([&] { return idle(window); }));
+  EXPECT_NE(readFile(appFile("tmpfile.dmp")).find("{\\colortbl;\\red18\\green52\\blue86;}"),
+            std::string::npos);
+  auto* pane = child<QPlainTextEdit>(&window, "rTxt");
+  QTextCursor inListing(pane->document()->findBlockByNumber(2));
+  inListing.movePosition(QTextCursor::EndOfBlock);
+  EXPECT_EQ(inListing.charFormat().foreground().color(), QColor(0x12, 0x34, 0x56));
 }
 
 TEST_F(ScanTest, DetailsCountFilesAndFolders) {
