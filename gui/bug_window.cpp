@@ -11,13 +11,13 @@
 #include <QVBoxLayout>
 
 #include "gui/dialogs.h"
+#include "gui/help_links.h"
 #include "platform/system_summary.h"
 
 namespace tallyfold::gui {
 
 namespace {
 
-constexpr char kSupportAddress[] = "support@tallyfold.org";
 constexpr char kPrompt[] =
     "< Please describe here what you were doing exactly when this error occurred >";
 
@@ -119,7 +119,7 @@ QString BugWindow::mailAddress() {
   QByteArray subject = QUrl::toPercentEncoding("Bug Report - Tallyfold v1.5");
   QByteArray body =
       QUrl::toPercentEncoding("Please paste the contents of the clipboard below (Press CTRL+V):");
-  return QString("mailto:") + kSupportAddress + "?subject=" + QString::fromLatin1(subject) +
+  return "mailto:" + supportAddress() + "?subject=" + QString::fromLatin1(subject) +
          "&body=" + QString::fromLatin1(body);
 }
 
