@@ -19,6 +19,15 @@ build_cli() {
   [ -x "$CLI" ] || (cd "$BENCH_ROOT" && scripts/run --version >/dev/null)
 }
 
+# use_window_build: WINDOW and CLI from $BUILD (default build/), built when
+# the window program is missing.
+use_window_build() {
+  BUILD=${BUILD:-$BENCH_ROOT/build}
+  WINDOW="$BUILD/tallyfold"
+  CLI="$BUILD/tallyfold-cli"
+  [ -x "$WINDOW" ] || (cd "$BENCH_ROOT" && scripts/run --version >/dev/null)
+}
+
 # ensure_tree DEST FILES: builds the deterministic tree once; later runs reuse it.
 ensure_tree() {
   local dest=$1 files=$2

@@ -5,10 +5,7 @@
 #   BUILD=build-print bench/pane-commands.sh [TREE]
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-BUILD=${BUILD:-$BENCH_ROOT/build}
-WINDOW="$BUILD/tallyfold"
-CLI="$BUILD/tallyfold-cli"
-[ -x "$WINDOW" ] || (cd "$BENCH_ROOT" && scripts/run --version >/dev/null)
+use_window_build
 DEST=${1:-/tmp/tallyfold-bench-1m}
 ensure_tree "$DEST" 1000000
 OUT=$(mktemp -d)

@@ -10,10 +10,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 need hyperfine hyperfine
-BUILD=${BUILD:-$BENCH_ROOT/build}
-WINDOW="$BUILD/tallyfold"
-CLI="$BUILD/tallyfold-cli"
-[ -x "$WINDOW" ] || (cd "$BENCH_ROOT" && scripts/run --version >/dev/null)
+use_window_build
 DEST=${1:-/tmp/tallyfold-bench-1m}
 ensure_tree "$DEST" 1000000
 export QT_QPA_PLATFORM=offscreen
