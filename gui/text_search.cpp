@@ -2,6 +2,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace tallyfold::gui {
 
@@ -34,7 +35,8 @@ qsizetype matchInLine(const QString& line, const TextSearch& search, qsizetype o
 
 int findNextMatch(const QTextDocument& document, const TextSearch& search, int from) {
   if (search.what.isEmpty()) return -1;
-  QTextBlock block = document.findBlock(std::max(from, 0));
+  from = std::max(from, 0);
+  QTextBlock block = document.findBlock(from);
   qsizetype offset = block.isValid() ? from - block.position() : 0;
   for (; block.isValid(); block = block.next(), offset = 0) {
     const qsizetype at = matchInLine(searchableText(block), search, offset);

@@ -56,6 +56,7 @@ TEST(TextSearch, NextMatchStartsAtThePositionAndGoesOnOverLines) {
   document.setPlainText("cat dog\ndog cat\nbird");
   const TextSearch cat{"cat"};
   EXPECT_EQ(findNextMatch(document, cat, 0), 0);
+  EXPECT_EQ(findNextMatch(document, cat, -5), 0);  // before the start: from the top
   EXPECT_EQ(findNextMatch(document, cat, 1), 12);
   EXPECT_EQ(findNextMatch(document, cat, 12), 12);
   EXPECT_EQ(findNextMatch(document, cat, 13), -1);
