@@ -37,6 +37,18 @@ ensure_tree() {
   fi
 }
 
+# ensure_random_files DIR: sixteen 100 MB files of random bytes, made once.
+ensure_random_files() {
+  local dir=$1
+  if [ ! -d "$dir" ]; then
+    mkdir -p "$dir.partial"
+    for i in $(seq -w 1 16); do
+      head -c 100000000 /dev/urandom > "$dir.partial/random-$i.bin"
+    done
+    mv "$dir.partial" "$dir"
+  fi
+}
+
 # mean_of JSON INDEX: the mean time of hyperfine's INDEX-th command.
 mean_of() {
   python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["results"][int(sys.argv[2])]["mean"])' "$1" "$2"

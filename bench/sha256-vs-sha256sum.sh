@@ -10,13 +10,7 @@ CLI=${CLI_OVERRIDE:-$CLI}
 need hyperfine hyperfine
 build_cli
 DIR=${1:-/tmp/tallyfold-bench-crc}
-if [ ! -d "$DIR" ]; then
-  mkdir -p "$DIR.partial"
-  for i in $(seq -w 1 16); do
-    head -c 100000000 /dev/urandom > "$DIR.partial/random-$i.bin"
-  done
-  mv "$DIR.partial" "$DIR"
-fi
+ensure_random_files "$DIR"
 OUT=$(mktemp -d)
 json="$OUT/times.json"
 hyperfine --warmup 1 --runs ${RUNS:-5} --export-json "$json" \
