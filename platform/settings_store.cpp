@@ -5,10 +5,15 @@
 #include "platform/text_file.h"
 #include "platform/text_trim.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 
 namespace tallyfold {
 
@@ -129,7 +134,193 @@ std::string storeFileName(std::string applicationName) {
   return applicationName + ".ini";
 }
 
+// What identifies one state of the file on disk: a write by anyone renames
+// a new file into place or at least moves its change time.
+struct FileStamp {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  int64_t modified = 0;  // nanoseconds
+  int64_t changed = 0;
+
+  bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stampOf(const std::string& path) {
+  struct stat facts {};
+  if (stat(path.c_str(), &facts) != 0) return {};
+  auto nanoseconds = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  return {true,
+          facts.st_dev,
+          facts.st_ino,
+          facts.st_size,
+          nanoseconds(facts.st_mtim),
+          nanoseconds(facts.st_ctim)};
+}
+
+std::atomic<uint64_t> parsedFiles{0};
+std::atomic<uint64_t> writtenFiles{0};
+
 }  // namespace
+
+struct SettingsStore::Change {
+  bool deletesSection = false;
+  std::string section, key, value;
+};
+
+// One file's parsed sections, shared by every store of that file in the
+// process (the window's parts and its scan worker open stores of their own).
+struct SettingsStore::Image {
+  struct Section {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> values;  // in write order
+    // Each key's place in values, by its name in lower case: a file of many
+    // keys loads in linear time.
+    std::unordered_map<std::string, size_t> keyIndex;
+  };
+
+  explicit Image(std::string filePath) : path(std::move(filePath)) {}
+
+  // Parses the file again when it is not the one last read or written.
+  // False when the file is there but cannot be read (what is held stays).
+  bool refresh();
+  bool load();
+  bool save();
+  Section* findSection(std::string_view name);
+  Section& sectionForWrite(std::string_view name);
+  // False when the change leaves every value as it was.
+  bool apply(const Change& change);
+  static bool setValue(Section& target, std::string key, std::string value);
+
+  std::mutex mutex;
+  const std::string path;
+  FileStamp stamp;
+  bool loaded = false;
+  std::vector<Section> sections;
+  // Each section's place in sections, by its name in lower case.
+  std::unordered_map<std::string, size_t> sectionIndex;
+  // Writes not yet in the file. When the file changed on disk it is read
+  // again and these are replayed on top, so other processes' values are not
+  // undone and this process's are not lost.
+  std::vector<Change> unsaved;
+};
+
+namespace {
+
+std::shared_ptr<SettingsStore::Image> sharedImage(const std::string& path) {
+  static std::mutex registryMutex;
+  static std::map<std::string, std::shared_ptr<SettingsStore::Image>> images;
+  std::lock_guard lock(registryMutex);
+  std::shared_ptr<SettingsStore::Image>& image = images[path];
+  if (!image) image = std::make_shared<SettingsStore::Image>(path);
+  return image;
+}
+
+}  // namespace
+
+bool SettingsStore::Image::refresh() {
+  const FileStamp now = stampOf(path);
+  if (loaded && now == stamp) return true;
+  if (!load()) return false;
+  for (const Change& change : unsaved) apply(change);
+  return true;
+}
+
+bool SettingsStore::Image::load() {
+  const FileStamp before = stampOf(path);
+  std::vector<std::string> lines;
+  if (!readTextLines(path, lines)) {
+    // No file yet is an empty store; a file that is there but cannot be read
+    // leaves what the store holds as it is.
+    if (access(path.c_str(), F_OK) == 0) return false;
+    sections.clear();
+    sectionIndex.clear();
+    stamp = {};
+    loaded = true;
+    return true;
+  }
+  ++parsedFiles;
+  sections.clear();
+  sectionIndex.clear();
+  if (!lines.empty() && lines.front().rfind("\xEF\xBB\xBF", 0) == 0) lines.front().erase(0, 3);
+  // An index, not a pointer: a new section may move the others.
+  std::optional<size_t> current;
+  for (const std::string& line : lines) {
+    if (isSectionLine(line)) {
+      Section& named = sectionForWrite(sectionNameOf(line));
+      current = static_cast<size_t>(&named - sections.data());
+      continue;
+    }
+    const size_t end = keyEnd(line);
+    if (!current || end == std::string::npos) continue;  // not a value line
+    // Blanks around the key and the value are the file's layout, not theirs.
+    const std::string_view key = trimText(std::string_view(line).substr(0, end), kBlankAndTabChars);
+    const std::string_view value =
+        trimText(std::string_view(line).substr(end + 1), kBlankAndTabChars);
+    setValue(sections[*current], unescaped(key), unescaped(value));
+  }
+  stamp = before;
+  loaded = true;
+  return true;
+}
+
+bool SettingsStore::Image::save() {
+  std::string text;
+  for (const Section& each : sections) {
+    if (each.values.empty()) continue;
+    if (!text.empty()) text += '\n';
+    text += '[' + escaped(each.name, true) + "]\n";
+    for (const auto& [key, value] : each.values) {
+      text += escaped(key, true) + '=' + escaped(value, false) + '\n';
+    }
+  }
+  size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0 &&
+      !detail::makeFolders(path.substr(0, slash), 0700)) {
+    return false;
+  }
+  if (!replaceFileAtomically(path, text)) return false;
+  ++writtenFiles;
+  stamp = stampOf(path);
+  return true;
+}
+
+SettingsStore::Image::Section* SettingsStore::Image::findSection(std::string_view name) {
+  auto found = sectionIndex.find(lowerName(name));
+  return found != sectionIndex.end() ? &sections[found->second] : nullptr;
+}
+
+SettingsStore::Image::Section& SettingsStore::Image::sectionForWrite(std::string_view name) {
+  auto [place, added] = sectionIndex.try_emplace(lowerName(name), sections.size());
+  if (added) sections.push_back(Section{std::string(name), {}, {}});
+  return sections[place->second];
+}
+
+bool SettingsStore::Image::setValue(Section& target, std::string key, std::string value) {
+  auto [place, added] = target.keyIndex.try_emplace(lowerName(key), target.values.size());
+  if (added) {
+    target.values.emplace_back(std::move(key), std::move(value));
+    return true;
+  }
+  std::string& held = target.values[place->second].second;
+  if (held == value) return false;
+  held = std::move(value);
+  return true;
+}
+
+bool SettingsStore::Image::apply(const Change& change) {
+  if (change.deletesSection) {
+    auto found = sectionIndex.find(lowerName(change.section));
+    if (found == sectionIndex.end()) return false;
+    const bool hadValues = !sections[found->second].values.empty();
+    sections.erase(sections.begin() + static_cast<std::ptrdiff_t>(found->second));
+    sectionIndex.clear();
+    for (size_t i = 0; i < sections.size(); ++i) sectionIndex[lowerName(sections[i].name)] = i;
+    return hadValues;
+  }
+  return setValue(sectionForWrite(change.section), change.key, change.value);
+}
 
 std::string settingsDirectory() {
   std::string config = detail::absoluteFolderFromEnvironment("XDG_CONFIG_HOME");
@@ -142,114 +333,34 @@ SettingsStore::SettingsStore(std::string applicationName)
 
 SettingsStore::SettingsStore(std::string directory, std::string applicationName)
     : path_(detail::joinPath(std::string(withoutTrailingSlash(directory)),
-                             storeFileName(std::move(applicationName)))) {
-  load();
-}
-
-bool SettingsStore::load() {
-  std::vector<std::string> lines;
-  if (!readTextLines(path_, lines)) {
-    // No file yet is an empty store; a file that is there but cannot be read
-    // leaves what the store holds as it is.
-    if (access(path_.c_str(), F_OK) == 0) return false;
-    sections_.clear();
-    sectionIndex_.clear();
-    return true;
-  }
-  sections_.clear();
-  sectionIndex_.clear();
-  if (!lines.empty() && lines.front().rfind("\xEF\xBB\xBF", 0) == 0) lines.front().erase(0, 3);
-  // An index, not a pointer: a new section may move the others.
-  std::optional<size_t> current;
-  for (const std::string& line : lines) {
-    if (isSectionLine(line)) {
-      Section& named = sectionForWrite(sectionNameOf(line));
-      current = static_cast<size_t>(&named - sections_.data());
-      continue;
-    }
-    const size_t end = keyEnd(line);
-    if (!current || end == std::string::npos) continue;  // not a value line
-    // Blanks around the key and the value are the file's layout, not theirs.
-    const std::string_view key = trimText(std::string_view(line).substr(0, end), kBlankAndTabChars);
-    const std::string_view value =
-        trimText(std::string_view(line).substr(end + 1), kBlankAndTabChars);
-    setValue(sections_[*current], unescaped(key), unescaped(value));
-  }
-  return true;
-}
-
-bool SettingsStore::save() const {
-  std::string text;
-  for (const Section& each : sections_) {
-    if (each.values.empty()) continue;
-    if (!text.empty()) text += '\n';
-    text += '[' + escaped(each.name, true) + "]\n";
-    for (const auto& [key, value] : each.values) {
-      text += escaped(key, true) + '=' + escaped(value, false) + '\n';
-    }
-  }
-  size_t slash = path_.rfind('/');
-  if (slash != std::string::npos && slash > 0 &&
-      !detail::makeFolders(path_.substr(0, slash), 0700)) {
-    return false;
-  }
-  return replaceFileAtomically(path_, text);
-}
-
-SettingsStore::Section* SettingsStore::findSection(std::string_view name) {
-  auto found = sectionIndex_.find(lowerName(name));
-  return found != sectionIndex_.end() ? &sections_[found->second] : nullptr;
-}
-
-const SettingsStore::Section* SettingsStore::findSection(std::string_view name) const {
-  return const_cast<SettingsStore*>(this)->findSection(name);
-}
-
-SettingsStore::Section& SettingsStore::sectionForWrite(std::string_view name) {
-  auto [place, added] = sectionIndex_.try_emplace(lowerName(name), sections_.size());
-  if (added) sections_.push_back(Section{std::string(name), {}, {}});
-  return sections_[place->second];
-}
-
-void SettingsStore::setValue(Section& target, std::string key, std::string value) {
-  auto [place, added] = target.keyIndex.try_emplace(lowerName(key), target.values.size());
-  if (added) {
-    target.values.emplace_back(std::move(key), std::move(value));
-  } else {
-    target.values[place->second].second = std::move(value);
-  }
-}
-
-void SettingsStore::apply(const Change& change) {
-  if (change.deletesSection) {
-    auto found = sectionIndex_.find(lowerName(change.section));
-    if (found == sectionIndex_.end()) return;
-    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(found->second));
-    sectionIndex_.clear();
-    for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_[lowerName(sections_[i].name)] = i;
-    return;
-  }
-  setValue(sectionForWrite(change.section), change.key, change.value);
+                             storeFileName(std::move(applicationName)))),
+      image_(sharedImage(path_)) {
+  std::lock_guard lock(image_->mutex);
+  image_->refresh();
 }
 
 bool SettingsStore::write(std::vector<Change> changes) {
-  // Start from what the file holds now, then put back this store's own
-  // values that could not be written before.
-  if (load()) {
-    for (const Change& change : unsaved_) apply(change);
-  }
+  Image& image = *image_;
+  std::lock_guard lock(image.mutex);
+  // Start from what the file holds now (read again only when someone else
+  // wrote it), then put back this process's values not written before.
+  image.refresh();
+  bool changed = !image.unsaved.empty();
   for (Change& change : changes) {
-    apply(change);
-    unsaved_.push_back(std::move(change));
+    if (!image.apply(change)) continue;
+    changed = true;
+    image.unsaved.push_back(std::move(change));
   }
-  if (!save()) return false;
-  unsaved_.clear();
+  if (!changed) return true;
+  if (!image.save()) return false;
+  image.unsaved.clear();
   return true;
 }
 
 std::string SettingsStore::get(std::string_view section, std::string_view key,
                                std::string_view fallback) const {
-  if (const Section* found = findSection(section)) {
+  std::lock_guard lock(image_->mutex);
+  if (const Image::Section* found = image_->findSection(section)) {
     auto place = found->keyIndex.find(lowerName(key));
     if (place != found->keyIndex.end()) return found->values[place->second].second;
   }
@@ -275,8 +386,17 @@ bool SettingsStore::deleteSection(std::string_view section) {
 
 std::vector<std::pair<std::string, std::string>> SettingsStore::section(
     std::string_view name) const {
-  const Section* found = findSection(name);
+  std::lock_guard lock(image_->mutex);
+  const Image::Section* found = image_->findSection(name);
   return found != nullptr ? found->values : std::vector<std::pair<std::string, std::string>>{};
+}
+
+uint64_t SettingsStore::fileReads() {
+  return parsedFiles.load();
+}
+
+uint64_t SettingsStore::fileWrites() {
+  return writtenFiles.load();
 }
 
 }  // namespace tallyfold

@@ -3,7 +3,14 @@
 // under $XDG_CONFIG_HOME/tallyfold/ (default ~/.config/tallyfold/). Sections and
 // keys match without regard to letter case; a section enumerates in the order
 // its values were first written; every write replaces the file atomically.
+// All stores of one file in the process share one image of it: the file is
+// parsed again only when it changed on disk since it was last read or
+// written, and a write that changes no value leaves the file untouched, so a
+// store of a million keys costs one read at start-up however many parts of
+// the window open it.
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,36 +38,20 @@ class SettingsStore {
 
   const std::string& filePath() const { return path_; }
 
+  // How often the process has parsed or written a store file; for the
+  // figures of the benchmarks and the checks that a quiet session leaves the
+  // file alone.
+  static uint64_t fileReads();
+  static uint64_t fileWrites();
+
+  struct Image;  // the shared, parsed file
+
  private:
-  struct Section {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> values;  // in write order
-    // Each key's place in values, by its name in lower case: a file of many
-    // keys loads in linear time.
-    std::unordered_map<std::string, size_t> keyIndex;
-  };
-  // A write not yet in the file. Every write re-reads the file and replays
-  // these on top, so several stores of one application (and other processes)
-  // never undo each other's values.
-  struct Change {
-    bool deletesSection = false;
-    std::string section, key, value;
-  };
-  // False (and nothing changed) when the file exists but cannot be read.
-  bool load();
-  bool save() const;
-  Section* findSection(std::string_view name);
-  const Section* findSection(std::string_view name) const;
-  Section& sectionForWrite(std::string_view name);
-  void setValue(Section& target, std::string key, std::string value);
-  void apply(const Change& change);
+  struct Change;
   bool write(std::vector<Change> changes);
 
   std::string path_;
-  std::vector<Section> sections_;
-  // Each section's place in sections_, by its name in lower case.
-  std::unordered_map<std::string, size_t> sectionIndex_;
-  std::vector<Change> unsaved_;
+  std::shared_ptr<Image> image_;
 };
 
 // The application name under which the report settings and window state live.

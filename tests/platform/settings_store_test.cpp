@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "support/temp_dir.h"
@@ -192,6 +193,59 @@ TEST(SettingsStore, FailedWritesKeepTheValuesInMemory) {
   EXPECT_FALSE(blocked.set("Settings", "FullPath", "1"));
   EXPECT_EQ(blocked.section("Settings"), (Values{{"ColSize", "Auto"}, {"FullPath", "1"}}));
   EXPECT_FALSE(std::filesystem::exists(notAFolder + "/App.ini"));
+}
+
+struct FileState {
+  ino_t inode;
+  int64_t modified;
+  bool operator==(const FileState&) const = default;
+};
+
+FileState stateOf(const std::string& path) {
+  struct stat facts {};
+  EXPECT_EQ(stat(path.c_str(), &facts), 0) << path;
+  return {facts.st_ino, int64_t(facts.st_mtim.tv_sec) * 1000000000 + facts.st_mtim.tv_nsec};
+}
+
+TEST(SettingsStore, AFileIsParsedOnceAndWrittenOnlyWhenAValueChanges) {
+  TempDir dir;
+  std::string text = "[WindowSize]\nW=9000\n[Many]\n";
+  for (int i = 0; i < 1000; ++i) text += "k" + std::to_string(i) + "=v\n";
+  const std::string path = dir.writeFile("App.ini", text);
+  const uint64_t readsBefore = SettingsStore::fileReads();
+  const uint64_t writesBefore = SettingsStore::fileWrites();
+  // The window's parts each open a store of their own.
+  for (int part = 0; part < 16; ++part) {
+    SettingsStore store(dir.path(), "App");
+    EXPECT_EQ(store.get("WindowSize", "W"), "9000");
+    EXPECT_TRUE(store.set("WindowSize", "W", "9000"));
+    EXPECT_TRUE(store.setMany("Many", {{"K1", "v"}, {"k2", "v"}}));
+  }
+  EXPECT_EQ(SettingsStore::fileReads() - readsBefore, 1u);
+  EXPECT_EQ(SettingsStore::fileWrites() - writesBefore, 0u);
+  const FileState untouched = stateOf(path);
+  EXPECT_EQ(test::readFile(path), text);
+
+  // A change is one write; the next store does not read the file again.
+  SettingsStore store(dir.path(), "App");
+  ASSERT_TRUE(store.set("WindowSize", "W", "9015"));
+  EXPECT_EQ(SettingsStore::fileWrites() - writesBefore, 1u);
+  EXPECT_NE(stateOf(path), untouched);
+  EXPECT_EQ(SettingsStore(dir.path(), "App").get("WindowSize", "W"), "9015");
+  EXPECT_EQ(SettingsStore::fileReads() - readsBefore, 1u);
+
+  // A file another program replaced is read again, and a write keeps its values.
+  dir.writeFile("App.ini.new", "[Other]\nX=1\n");
+  ASSERT_EQ(rename((dir / "App.ini.new").c_str(), path.c_str()), 0);
+  SettingsStore later(dir.path(), "App");
+  EXPECT_EQ(later.get("Other", "X"), "1");
+  EXPECT_EQ(later.get("WindowSize", "W"), "");
+  ASSERT_TRUE(later.set("WindowSize", "H", "6000"));
+  EXPECT_EQ(test::readFile(path), "[Other]\nX=1\n\n[WindowSize]\nH=6000\n");
+  // A section deleted that was not there writes nothing.
+  const FileState written = stateOf(path);
+  ASSERT_TRUE(later.deleteSection("Nowhere"));
+  EXPECT_EQ(stateOf(path), written);
 }
 
 }  // namespace
