@@ -78,6 +78,9 @@ bool parseRowLine(std::string_view line, ScanLocation& row) {
   }
   fields[0] = rest;
   row.folder = std::string(fields[0]);
+  row.keepsFileTexts = true;
+  row.subFolderText = std::string(fields[1]);
+  row.levelText = std::string(fields[3]);
   row.subFolders = fields[1] == kYesText;
   row.fileTypes = std::string(fields[2]);
   applyLevelCell(fields[3], row);
@@ -112,10 +115,12 @@ void applyLine(size_t lineNumber, std::string_view line, Job& job) {
 }  // namespace
 
 std::string subFolderCellText(const ScanLocation& row) {
+  if (row.keepsFileTexts) return row.subFolderText;
   return row.subFolders ? std::string(kYesText) : "No";
 }
 
 std::string levelCellText(const ScanLocation& row) {
+  if (row.keepsFileTexts) return row.levelText;
   if (!row.unreadableLevel.empty()) return row.unreadableLevel;
   if (!row.subFolders) return {};
   return row.level == ScanLocation::kAllLevels ? std::string(kAllLevelsText)

@@ -16,6 +16,12 @@ struct ScanLocation {
   bool scanned = true;            // false: listed but not scanned
   std::string unreadableLevel;    // a job file's level text that is no whole
                                   // number, kept as it was; the scan names the row
+  // The "Sub Folders" and "Level" texts of a row read from a job file, shown
+  // and saved back as they were ("yes", "All Levels" beside "No"); the fields
+  // above hold what the scan reads from them. A row the editor makes has none.
+  bool keepsFileTexts = false;
+  std::string subFolderText = {};
+  std::string levelText = {};
 };
 
 }  // namespace tallyfold

@@ -124,9 +124,10 @@ TEST(JobFile, RowLines) {
                       row("/text", false, "*.*", 0), row("/last", false, "*.*", 0),
                       row("/deep", true, "*.*", 32767, false), row("/empty", true, "*.*", 0), bad,
                       wide}));
-  // The cells as the list shows them and a save writes them.
+  // The cells as the list shows them and a save writes them: as the file had
+  // them, whatever the scan makes of them.
   const std::pair<size_t, std::string_view> cells[] = {
-      {0, "Yes All Levels"}, {2, "No "}, {6, "Yes 32767"}, {8, "Yes all levels"}};
+      {0, "Yes All Levels"}, {2, "Maybe  3 "}, {6, "Yes +32767"}, {8, "Yes all levels"}};
   for (const auto& [index, text] : cells) {
     const ScanLocation& location = job.locations[index];
     EXPECT_EQ(subFolderCellText(location) + " " + levelCellText(location), text);
@@ -144,6 +145,27 @@ TEST(JobFile, UnreadableAndUnwritableFiles) {
   EXPECT_FALSE(saveJob(plain + "/job.dif", threeRowJob()));
   EXPECT_FALSE(saveJob("", threeRowJob()));
   EXPECT_EQ(readFile(plain), "keep");
+}
+
+TEST(JobFile, LoadedRowsAreSavedBackAsTheyWere) {
+  TempDir dir;
+  // Texts the editor would not write, and a folder name that is no UTF-8.
+  const std::string rows =
+      "/home/ann/Music,yes,*.*,All Levels,3\r\n"
+      "/data/x\xFFy,No,*.*,All Levels,4\r\n"
+      "/srv,Yes,.mp3,2,3\r\n";
+  const std::string text = "Option1\r\nName\r\nAsc\r\nMono\r\n10\r\n" + rows;
+  Job job;
+  ASSERT_TRUE(loadJob(dir.writeFile("kept.dif", text), job));
+  ASSERT_EQ(job.locations.size(), 3u);
+  EXPECT_EQ(subFolderCellText(job.locations[0]) + "|" + levelCellText(job.locations[0]),
+            "yes|All Levels");
+  // The scan reads them by its own rules: only "Yes" walks sub-folders.
+  EXPECT_FALSE(job.locations[0].subFolders);
+  EXPECT_EQ(job.locations[1].folder, "/data/x\xFFy");
+  EXPECT_FALSE(job.locations[1].scanned);
+  ASSERT_TRUE(saveJob(dir / "again.dif", job));
+  EXPECT_EQ(readFile(dir / "again.dif"), text);
 }
 
 }  // namespace
