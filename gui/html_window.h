@@ -1,14 +1,14 @@
 #pragma once
-// HtmlFrm: converts the report file to an HTML page while showing its
-// progress. The page replaces the target only when the whole report was
-// converted; Cancel leaves any earlier file as it was.
+// The HTML export window: converts the report file to an HTML page on a
+// background task while showing its progress. The page replaces the target
+// only when the whole report was converted; Cancel leaves any earlier file as
+// it was.
 
 #include <QDialog>
-#include <QTimer>
 #include <atomic>
 #include <string>
-#include <thread>
 
+#include "gui/background_task.h"
 #include "scan/run_control.h"
 
 class QProgressBar;
@@ -34,18 +34,15 @@ class HtmlWindow : public QDialog {
 
  private:
   void convert();
-  void poll();
+  void converted();
 
   std::string reportPath_, htmlPath_, fontName_, fontSize_;
   QProgressBar* progress_ = nullptr;
   QPushButton* cancel_ = nullptr;
-  QTimer poll_;
-  std::thread worker_;
+  BackgroundTask task_;
   CancelFlag htmlCancel_{false};
-  std::atomic<bool> finished_{false};
-  std::atomic<uint64_t> done_{0}, total_{0};
-  bool converted_ = false;
-  bool written_ = false;
+  bool started_ = false;
+  bool written_ = false;  // set by the task, read after it finished
 };
 
 }  // namespace tallyfold::gui

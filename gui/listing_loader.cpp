@@ -22,8 +22,6 @@ constexpr size_t kQueuedChunks = 4;
 // that follow add a few milliseconds; a longer turn would load a little faster
 // but make the window slower to answer.
 constexpr int kInsertBudgetMs = 12;
-// How soon to look again when the reader has no text ready yet.
-constexpr int kReaderWaitMs = 2;
 
 // The colour as one number; -1 is the automatic colour.
 int colourKey(const RtfStyle& s) {
@@ -122,8 +120,9 @@ QTextCharFormat formatOf(const RtfStyle& style) {
 
 }  // namespace
 
-ListingLoader::ListingLoader(QPlainTextEdit* pane) : QObject(pane), pane_(pane) {
+ListingLoader::ListingLoader(QPlainTextEdit* pane) : QObject(pane), pane_(pane), reader_(0) {
   connect(&timer_, &QTimer::timeout, this, &ListingLoader::insertSome);
+  connect(&reader_, &BackgroundTask::finished, this, &ListingLoader::readerFinished);
 }
 
 ListingLoader::~ListingLoader() {
@@ -134,11 +133,13 @@ void ListingLoader::start(const std::string& path) {
   stop();
   stopRequested_ = false;
   readerDone_ = false;
+  waiting_ = false;
+  loading_ = true;
   formats_.clear();
   pane_->setUndoRedoEnabled(false);
   pane_->setReadOnly(true);
   pane_->clear();
-  worker_ = std::thread(&ListingLoader::read, this, path);
+  reader_.start([this, path] { read(path); });
   timer_.start(0);
 }
 
@@ -148,13 +149,20 @@ void ListingLoader::read(std::string path) {
     space_.wait(lock, [this] { return chunks_.size() < kQueuedChunks || stopRequested_; });
     if (stopRequested_) return false;
     chunks_.push_back(std::move(chunk));
+    if (waiting_) {
+      waiting_ = false;
+      reader_.post([this] { timer_.start(0); });
+    }
     return true;
   });
   StoppableHandler handler(builder, stopRequested_);
   readRtfFile(path, handler);
   builder.flush();
-  std::lock_guard lock(mutex_);
+}
+
+void ListingLoader::readerFinished() {
   readerDone_ = true;
+  if (!timer_.isActive()) timer_.start(0);
 }
 
 bool ListingLoader::takeChunk(ListingChunk& chunk) {
@@ -193,18 +201,23 @@ bool ListingLoader::insertPieces(const QElapsedTimer& clock) {
 void ListingLoader::insertSome() {
   QElapsedTimer clock;
   clock.start();
-  if (insertPieces(clock)) {
-    if (timer_.interval() != 0) timer_.setInterval(0);
-    return;
+  if (insertPieces(clock)) return;
+  {
+    std::lock_guard lock(mutex_);
+    if (!chunks_.empty()) return;
+    if (!readerDone_) {
+      // The reader posts a turn with its next chunk, or ends.
+      waiting_ = true;
+      timer_.stop();
+      return;
+    }
   }
-  std::unique_lock lock(mutex_);
-  if (!readerDone_ || !chunks_.empty()) {
-    if (timer_.interval() != kReaderWaitMs) timer_.setInterval(kReaderWaitMs);
-    return;
-  }
-  lock.unlock();
-  joinWorker();
+  complete();
+}
+
+void ListingLoader::complete() {
   timer_.stop();
+  loading_ = false;
   current_ = ListingChunk{};
   nextPiece_ = 0;
   pane_->setUndoRedoEnabled(true);
@@ -222,16 +235,13 @@ void ListingLoader::stop() {
   current_ = ListingChunk{};
   nextPiece_ = 0;
   space_.notify_all();
-  joinWorker();
-  if (timer_.isActive()) {
-    timer_.stop();
+  reader_.wait();
+  timer_.stop();
+  if (loading_) {
+    loading_ = false;
     pane_->setUndoRedoEnabled(true);
     pane_->setReadOnly(false);
   }
-}
-
-void ListingLoader::joinWorker() {
-  if (worker_.joinable()) worker_.join();
 }
 
 int ListingLoader::insertedLines() const {

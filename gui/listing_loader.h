@@ -1,8 +1,9 @@
 #pragma once
-// Streams a report document into the listing pane: a worker thread reads the
-// rich text into chunks of styled text, and the window thread inserts them a
-// few milliseconds at a time, so the first lines show at once and the window
-// stays live however long the listing is.
+// Streams a report document into the listing pane: a background task reads
+// the rich text into chunks of styled text, and the window thread inserts them
+// a few milliseconds at a time, so the first lines show at once and the window
+// stays live however long the listing is. When the window has inserted all
+// there is, it waits for the reader to post the next chunk; nothing polls.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -13,9 +14,9 @@
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "gui/background_task.h"
 #include "output/rtf_reader.h"
 
 class QPlainTextEdit;
@@ -44,7 +45,7 @@ class ListingLoader : public QObject {
   void start(const std::string& path);
   // Stops a running load; what was inserted stays.
   void stop();
-  bool running() const { return timer_.isActive(); }
+  bool running() const { return loading_; }
   // Lines inserted so far.
   int insertedLines() const;
 
@@ -56,15 +57,18 @@ class ListingLoader : public QObject {
   void insertSome();
   bool insertPieces(const QElapsedTimer& clock);
   bool takeChunk(ListingChunk& chunk);
-  void joinWorker();
+  void readerFinished();
+  void complete();
 
   QPlainTextEdit* pane_;
-  QTimer timer_;
-  std::thread worker_;
+  QTimer timer_;  // a turn of inserting, while there is text to insert
+  BackgroundTask reader_;
   std::mutex mutex_;
   std::condition_variable space_;
   std::deque<ListingChunk> chunks_;
-  bool readerDone_ = false;
+  bool waiting_ = false;     // the window inserted all there was; the reader wakes it
+  bool readerDone_ = false;  // window thread only
+  bool loading_ = false;
   std::atomic<bool> stopRequested_{false};
   std::vector<QTextCharFormat> formats_;
   ListingChunk current_;  // the chunk being inserted

@@ -1,16 +1,18 @@
 #pragma once
-// Runs a job into the report file on a worker thread. The window polls the
-// run control on its own timer; nothing is sent to the window per folder.
+// Runs a job into the report file on a background task. The window hears of
+// the run's status texts at most ten times a second (each new phase at once,
+// so none is skipped) and of its end by signals.
 
-#include <atomic>
+#include <QObject>
+#include <QString>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/run_pipeline.h"
+#include "gui/background_task.h"
 
 namespace tallyfold::gui {
 
@@ -34,27 +36,33 @@ struct ScanReport {
 // whose file writes would otherwise hold up the window).
 using RunPreparation = std::function<void(ScanReport&)>;
 
-class ScanRunner {
+class ScanRunner : public QObject {
+  Q_OBJECT
+
  public:
-  ScanRunner() = default;
-  ~ScanRunner();
-  ScanRunner(const ScanRunner&) = delete;
-  ScanRunner& operator=(const ScanRunner&) = delete;
+  ScanRunner();
+  ~ScanRunner() override;
 
   void start(RunSettings settings, RunPreparation prepare = {});
-  bool running() const { return worker_.joinable(); }
-  bool done() const { return done_.load(std::memory_order_acquire); }
+  // From start() until finished() or finish().
+  bool running() const { return task_.running(); }
   // The current run's control; valid from start() until the next start().
   RunControl& control() { return *control_; }
-  // Waits for the worker and hands over what the run did.
+  // Waits for the run and hands over what it did.
   ScanReport finish();
 
+ signals:
+  // The run's status text; the last phase's ("Ready") is left to the window,
+  // which shows it with the counts once the listing is in the pane.
+  void statusChanged(const QString& text);
+  void finished();
+
  private:
-  void run(RunSettings settings, RunPreparation prepare);
+  void run(const RunSettings& settings, const RunPreparation& prepare);
+  void tellStatus(bool phaseChanged);
 
   std::unique_ptr<RunControl> control_ = std::make_unique<RunControl>();
-  std::thread worker_;
-  std::atomic<bool> done_{false};
+  BackgroundTask task_;
   ScanReport report_;
 };
 

@@ -45,6 +45,7 @@ void RunControl::enterPhase(RunPhase phase) {
     folder_.clear();
   }
   phase_.store(phase, std::memory_order_release);
+  if (listener_) listener_(true);
 }
 
 void RunControl::finishWalk() {
@@ -52,8 +53,11 @@ void RunControl::finishWalk() {
 }
 
 void RunControl::showFolder(std::string_view folder) {
-  std::lock_guard lock(textMutex_);
-  folder_.assign(folder);
+  {
+    std::lock_guard lock(textMutex_);
+    folder_.assign(folder);
+  }
+  if (listener_) listener_(false);
 }
 
 void RunControl::addScanned(uint64_t entries, uint64_t folders) {
@@ -76,6 +80,7 @@ void RunControl::startFormatting(FormattingCount count, uint64_t total,
 void RunControl::setExported(uint64_t done, uint64_t total) {
   done_.store(done, std::memory_order_relaxed);
   total_.store(total, std::memory_order_relaxed);
+  if (listener_) listener_(false);
 }
 
 std::string RunControl::statusText() const {

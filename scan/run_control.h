@@ -1,11 +1,13 @@
 #pragma once
 // The shared state of one run (scan, sort, report, export): the cancel flag a
 // front end sets, and the phase and counters the workers write. A front end
-// polls it at its own pace (the command-line program once a second, the window
-// on a timer), so the walk's threads never call into a front end.
+// reads it at its own pace: the command-line program once a second; the window
+// is told of each change through a listener that decides on the worker's
+// thread whether the change is worth showing yet.
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -52,6 +54,11 @@ class RunControl {
   // the run was stopped.
   void finishWalk();
 
+  // Told after each change of the status text, on the thread that made it;
+  // phaseChanged is true for a new phase. Set before the run starts.
+  using Listener = std::function<void(bool phaseChanged)>;
+  void setListener(Listener listener) { listener_ = std::move(listener); }
+
   // Written by the worker.
   void enterPhase(RunPhase phase);
   // The folder the walk is in, shown every 50 entries.
@@ -60,7 +67,10 @@ class RunControl {
   // The formatting phase's counter and its whole: files written out of records,
   // or records done out of records.
   void startFormatting(FormattingCount count, uint64_t total, std::string_view decimalPoint = ".");
-  void setFormatted(uint64_t done) { done_.store(done, std::memory_order_relaxed); }
+  void setFormatted(uint64_t done) {
+    done_.store(done, std::memory_order_relaxed);
+    if (listener_) listener_(false);
+  }
   void setExported(uint64_t done, uint64_t total);
 
   // Read by the front end.
@@ -81,6 +91,7 @@ class RunControl {
   mutable std::mutex textMutex_;
   std::string folder_;
   std::string decimalPoint_ = ".";
+  Listener listener_;
 };
 
 }  // namespace tallyfold
