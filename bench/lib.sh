@@ -19,13 +19,16 @@ build_cli() {
   [ -x "$CLI" ] || (cd "$BENCH_ROOT" && scripts/run --version >/dev/null)
 }
 
-# use_window_build: WINDOW and CLI from $BUILD (default build/), built when
-# the window program is missing.
+# use_window_build: WINDOW, its benchmark twin PROBE (the window with the
+# probes that drive it) and CLI from $BUILD (default build/), built when
+# missing.
 use_window_build() {
   BUILD=${BUILD:-$BENCH_ROOT/build}
   WINDOW="$BUILD/tallyfold"
+  PROBE="$BUILD/tallyfold-window-probe"
   CLI="$BUILD/tallyfold-cli"
   [ -x "$WINDOW" ] || (cd "$BENCH_ROOT" && scripts/run --version >/dev/null)
+  [ -x "$PROBE" ] || cmake --build "$BUILD" --target tallyfold-window-probe >/dev/null
 }
 
 # ensure_tree DEST FILES: builds the deterministic tree once; later runs reuse it.

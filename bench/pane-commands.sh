@@ -14,6 +14,6 @@ mkdir -p "$TALLYFOLD_HOME"
 "$CLI" -q -o "$OUT/listing.rtf" "$DEST" || true
 export QT_QPA_PLATFORM=offscreen
 TALLYFOLD_PROBE_REPORT="$OUT/listing.rtf" TALLYFOLD_PROBE_PDF="$OUT/print.pdf" \
-  /usr/bin/time -v "$WINDOW" --probe=edit 2>"$OUT/time.txt"
+  /usr/bin/time -v "$PROBE" edit 2>"$OUT/time.txt"
 echo "pages printed:            $(pdfinfo "$OUT/print.pdf" | awk '/^Pages:/ {print $2}')"
 echo "peak memory KiB:          $(awk -F': ' '/Maximum resident set size/ {print $2}' "$OUT/time.txt")"

@@ -20,7 +20,7 @@ printf 'Option1\r\nName\r\nAsc\r\ncourier new\r\n10\r\n%s,Yes,*.*,All Levels,3\r
   >"$OUT/job.dif"
 
 echo "== scan in the window ($DEST)"
-/usr/bin/time -v "$WINDOW" --probe=scan "$OUT/job.dif" >"$OUT/probe.txt" 2>"$OUT/time.txt"
+/usr/bin/time -v "$PROBE" scan "$OUT/job.dif" >"$OUT/probe.txt" 2>"$OUT/time.txt"
 cat "$OUT/probe.txt"
 peak=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$OUT/time.txt")
 wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$OUT/time.txt")
@@ -39,6 +39,6 @@ echo "CLI peak bytes/record:   $((cli_peak * 1024 / listed))"
 echo "== start-up to a shown window, default job of one location"
 cp "$OUT/job.dif" "$TALLYFOLD_HOME/default.dif"
 hyperfine --warmup 2 --runs ${RUNS_STARTUP:-10} --export-json "$OUT/start.json" \
-  "'$WINDOW' --probe=startup" >/dev/null
+  "'$PROBE' startup" >/dev/null
 echo "start-up s:              $(mean_of "$OUT/start.json" 0)  (target < 0.5)"
 rm -rf "$OUT"

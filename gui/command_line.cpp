@@ -20,8 +20,6 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       line.action = CommandLine::Action::Version;
     } else if (arg == "--help" || arg == "-h") {
       line.action = CommandLine::Action::Help;
-    } else if (arg == "--probe=startup" || arg == "--probe=scan" || arg == "--probe=edit") {
-      line.probe = arg.substr(8);
     } else if (!arg.empty() && arg[0] == '-') {
       line.action = CommandLine::Action::Error;
       line.error = "unknown option " + arg;

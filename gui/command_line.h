@@ -10,10 +10,7 @@ namespace tallyfold::gui {
 
 struct CommandLine {
   enum class Action { Run, Version, Help, Error } action = Action::Run;
-  std::string jobPath;
-  // For the benchmarks: "startup" quits once the window is shown, "scan"
-  // scans the job at once and reports the window's figures.
-  std::string probe;
+  std::string jobPath;  // bytes, as given
   std::string error;
 };
 

@@ -1,4 +1,4 @@
-#include "gui/folder_window.h"
+#include "gui/location_editor.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -17,12 +17,14 @@
 #include "gui/dialogs.h"
 #include "gui/file_type_list.h"
 #include "gui/icons.h"
+#include "gui/location_list.h"
+#include "scan/scan_location.h"
 
 namespace tallyfold::gui {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
+constexpr int kTypeColumnPixels = 67;
 constexpr char kLevelRule[] =
     "The level must be a whole number from 1 up, or check \"All Levels\".";
 
@@ -37,14 +39,14 @@ QToolButton* pictureButton(const char* name, const QIcon& icon, const QString& t
 
 }  // namespace
 
-FolderWindow::FolderWindow(QWidget* parent) : QDialog(parent) {
+LocationEditor::LocationEditor(QWidget* parent) : QDialog(parent) {
   setObjectName("FolderFrm");
   setWindowTitle("Add/Exclude Folders");
   setModal(true);
   ok_ = new QPushButton("OK", this);
   ok_->setObjectName("cmdOK");
   ok_->setDefault(true);
-  connect(ok_, &QPushButton::clicked, this, &FolderWindow::confirm);
+  connect(ok_, &QPushButton::clicked, this, &LocationEditor::confirm);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(ok_);
@@ -58,7 +60,7 @@ FolderWindow::FolderWindow(QWidget* parent) : QDialog(parent) {
   resize(440, 420);
 }
 
-QWidget* FolderWindow::buildPathRow() {
+QWidget* LocationEditor::buildPathRow() {
   auto* row = new QWidget(this);
   auto* label = new QLabel("Path :", row);
   label->setObjectName("Label1");
@@ -67,7 +69,7 @@ QWidget* FolderWindow::buildPathRow() {
   connect(path_, &QLineEdit::textChanged, this,
           [this](const QString& text) { ok_->setEnabled(!text.trimmed().isEmpty()); });
   auto* browse = pictureButton("Command2", icon(IconName::Browse), "Choose Folder", row);
-  connect(browse, &QToolButton::clicked, this, &FolderWindow::chooseFolder);
+  connect(browse, &QToolButton::clicked, this, &LocationEditor::chooseFolder);
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(label);
@@ -76,20 +78,24 @@ QWidget* FolderWindow::buildPathRow() {
   return row;
 }
 
-QWidget* FolderWindow::buildLevelBox() {
+QWidget* LocationEditor::buildLevelBox() {
   auto* box = new QWidget(this);
   subFolders_ = new QCheckBox("Include Sub Folders", box);
   subFolders_->setObjectName("Check1");
   subFolders_->setChecked(true);
   allLevels_ = new QCheckBox("All Levels", box);
   allLevels_->setObjectName("Check2");
+  // A first scan of a collection whose files lie a few folders down finds
+  // them: the walk has no depth limit until the user sets one.
+  allLevels_->setChecked(true);
   auto* label = new QLabel("Level Deep", box);
   label->setObjectName("Label2");
   level_ = new QLineEdit("1", box);
   level_->setObjectName("Text2");
   level_->setMaximumWidth(60);
-  connect(subFolders_, &QCheckBox::toggled, this, &FolderWindow::updateLevelControls);
-  connect(allLevels_, &QCheckBox::toggled, this, &FolderWindow::updateLevelControls);
+  connect(subFolders_, &QCheckBox::toggled, this, &LocationEditor::updateLevelControls);
+  connect(allLevels_, &QCheckBox::toggled, this, &LocationEditor::updateLevelControls);
+  updateLevelControls();
   auto* layout = new QHBoxLayout(box);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(subFolders_);
@@ -100,25 +106,25 @@ QWidget* FolderWindow::buildLevelBox() {
   return box;
 }
 
-QWidget* FolderWindow::buildTypeBox() {
+QWidget* LocationEditor::buildTypeBox() {
   auto* box = new QGroupBox(this);
   allFiles_ = new QRadioButton("Scan All Files", box);
   allFiles_->setObjectName("Option1");
   allFiles_->setChecked(true);
   someFiles_ = new QRadioButton("Scans the following files", box);
   someFiles_->setObjectName("Option2");
-  connect(someFiles_, &QRadioButton::toggled, this, &FolderWindow::updateTypeControls);
+  connect(someFiles_, &QRadioButton::toggled, this, &LocationEditor::updateTypeControls);
   types_ = new QTreeWidget(box);
   types_->setObjectName("FType");
   types_->setColumnCount(2);
   types_->setHeaderHidden(true);
   types_->setRootIsDecorated(false);
-  types_->setColumnWidth(0, 1000 / kTwipsPerPixel);
+  types_->setColumnWidth(0, kTypeColumnPixels);
   addType_ = pictureButton("cmdFileAdd", icon(IconName::AddType), "Add a file type", box);
   deleteType_ =
       pictureButton("cmdFileDelete", icon(IconName::DeleteType), "Delete the file type", box);
-  connect(addType_, &QToolButton::clicked, this, &FolderWindow::addFileType);
-  connect(deleteType_, &QToolButton::clicked, this, &FolderWindow::deleteFileType);
+  connect(addType_, &QToolButton::clicked, this, &LocationEditor::addFileType);
+  connect(deleteType_, &QToolButton::clicked, this, &LocationEditor::deleteFileType);
   auto* typeButtons = new QVBoxLayout;
   typeButtons->addWidget(addType_);
   typeButtons->addWidget(deleteType_);
@@ -133,14 +139,14 @@ QWidget* FolderWindow::buildTypeBox() {
   return box;
 }
 
-void FolderWindow::fillTypes() {
+void LocationEditor::fillTypes() {
   for (const FileType& type : FileTypeList::loadOrDefaults()) {
     auto* item = new QTreeWidgetItem(types_, {type.extension, type.typeName});
     item->setCheckState(0, Qt::Unchecked);
   }
 }
 
-void FolderWindow::saveTypes() {
+void LocationEditor::saveTypes() {
   QVector<FileType> types;
   for (int row = 0; row < types_->topLevelItemCount(); ++row) {
     QTreeWidgetItem* item = types_->topLevelItem(row);
@@ -150,33 +156,33 @@ void FolderWindow::saveTypes() {
   FileTypeList::save(types);
 }
 
-void FolderWindow::showEvent(QShowEvent* event) {
+void LocationEditor::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (chooserShown_) return;
+  if (chooserShown_ || !editedFolderText_.isEmpty()) return;
   chooserShown_ = true;
   // After the editor is on screen, so the chooser opens over it.
-  QTimer::singleShot(0, this, &FolderWindow::chooseFolder);
+  QTimer::singleShot(0, this, &LocationEditor::chooseFolder);
 }
 
-void FolderWindow::chooseFolder() {
+void LocationEditor::chooseFolder() {
   path_->setText(Dialogs::current().chooseFolder(this, "Choose Folder to Search"));
   ok_->setEnabled(!path_->text().trimmed().isEmpty());
 }
 
-void FolderWindow::updateLevelControls() {
+void LocationEditor::updateLevelControls() {
   allLevels_->setEnabled(subFolders_->isChecked());
   level_->setEnabled(subFolders_->isChecked() && !allLevels_->isChecked());
 }
 
-void FolderWindow::updateTypeControls() {
+void LocationEditor::updateTypeControls() {
   bool some = someFiles_->isChecked();
   types_->setEnabled(some);
   addType_->setEnabled(some);
   deleteType_->setEnabled(some && types_->topLevelItemCount() > 0);
 }
 
-void FolderWindow::addFileType() {
-  QString text = Dialogs::current().inputText(this, "File Types", "Please type File Extention");
+void LocationEditor::addFileType() {
+  QString text = Dialogs::current().inputText(this, "File Types", "Please type File Extension");
   text.remove('*').remove('.');
   ++insertionCounter_;
   if (!text.isEmpty()) {
@@ -192,13 +198,13 @@ void FolderWindow::addFileType() {
   saveTypes();
 }
 
-void FolderWindow::deleteFileType() {
+void LocationEditor::deleteFileType() {
   delete types_->currentItem();
   updateTypeControls();
   saveTypes();
 }
 
-std::optional<int> FolderWindow::checkedLevel() {
+std::optional<int> LocationEditor::checkedLevel() {
   if (!subFolders_->isChecked() || allLevels_->isChecked()) return ScanLocation::kAllLevels;
   bool number = false;
   int level = level_->text().trimmed().toInt(&number);
@@ -208,11 +214,13 @@ std::optional<int> FolderWindow::checkedLevel() {
   return std::nullopt;
 }
 
-void FolderWindow::confirm() {
+void LocationEditor::confirm() {
   std::optional<int> level = checkedLevel();
   if (!level) return;
   ScanLocation location;
-  location.folder = path_->text().toStdString();
+  location.folder = path_->text() == editedFolderText_ && !editedFolder_.empty()
+                        ? editedFolder_
+                        : path_->text().toStdString();
   location.subFolders = subFolders_->isChecked();
   location.level = *level;
   if (someFiles_->isChecked()) {
@@ -231,11 +239,31 @@ void FolderWindow::confirm() {
   accept();
 }
 
-ScanLocation FolderWindow::location() const {
+void LocationEditor::editLocation(const ScanLocation& location) {
+  editedFolder_ = location.folder;
+  editedFolderText_ = LocationList::displayedFolder(location.folder);
+  path_->setText(editedFolderText_);
+  subFolders_->setChecked(location.subFolders);
+  const bool limited = location.level != ScanLocation::kAllLevels;
+  allLevels_->setChecked(!limited);
+  if (limited) level_->setText(QString::number(location.level));
+  updateLevelControls();
+  if (location.fileTypes != "*.*") {
+    someFiles_->setChecked(true);
+    const QStringList wanted = QString::fromStdString(location.fileTypes).split(';');
+    for (int row = 0; row < types_->topLevelItemCount(); ++row) {
+      QTreeWidgetItem* item = types_->topLevelItem(row);
+      if (wanted.contains(item->text(0))) item->setCheckState(0, Qt::Checked);
+    }
+  }
+  updateTypeControls();
+}
+
+ScanLocation LocationEditor::location() const {
   return result_;
 }
 
-QString FolderWindow::folderText() const {
+QString LocationEditor::folderText() const {
   return path_->text();
 }
 

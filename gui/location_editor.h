@@ -1,9 +1,13 @@
 #pragma once
-// FolderFrm: the location editor. The user picks one folder and its options:
-// sub-folders, depth and the file types to list. Made fresh for each use; the
-// folder chooser opens once when the editor is shown, and again on Command2.
+// The location editor. The user picks one folder and its options:
+// sub-folders, depth and the file types to list. Made fresh for each use; for
+// a new location the folder chooser opens once when the editor is shown, and
+// again on the browse button. An existing location is shown as it is, and its
+// folder keeps its bytes unless the user changes the path.
 
 #include <QDialog>
+#include <optional>
+#include <string>
 
 #include "scan/scan_location.h"
 
@@ -16,16 +20,19 @@ class QTreeWidget;
 
 namespace tallyfold::gui {
 
-class FolderWindow : public QDialog {
+class LocationEditor : public QDialog {
   Q_OBJECT
 
  public:
-  explicit FolderWindow(QWidget* parent);
+  explicit LocationEditor(QWidget* parent);
+
+  // Shows a listed location for editing; the chooser does not open.
+  void editLocation(const ScanLocation& location);
 
   // The row the editor describes; valid after OK.
   ScanLocation location() const;
   QString folderText() const;
-  // Runs the folder chooser and puts its answer in Text1.
+  // Runs the folder chooser and puts its answer in the path box.
   void chooseFolder();
   void addFileType();
   void deleteFileType();
@@ -58,6 +65,9 @@ class FolderWindow : public QDialog {
   ScanLocation result_;
   int insertionCounter_ = 0;
   bool chooserShown_ = false;
+  // The folder of the edited location and the text the path box showed for it.
+  std::string editedFolder_;
+  QString editedFolderText_;
 };
 
 }  // namespace tallyfold::gui

@@ -3,11 +3,8 @@
 #include <QApplication>
 #include <cstdio>
 
-#include <QTimer>
 #include "gui/command_line.h"
-#include "gui/edit_probe.h"
 #include "gui/main_window.h"
-#include "gui/scan_probe.h"
 #include "platform/memory_tuning.h"
 
 using tallyfold::gui::CommandLine;
@@ -38,17 +35,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName("Tallyfold");
   QApplication::setDesktopFileName("tallyfold");
   tallyfold::gui::MainWindow window;
-  window.startUp(QString::fromLocal8Bit(line.jobPath.c_str()));
+  window.startUp(line.jobPath);
   window.show();
-  if (line.probe == "startup") QTimer::singleShot(0, &application, &QApplication::quit);
-  if (line.probe == "scan") {
-    auto* probe = new tallyfold::gui::ScanProbe(&window);
-    // After the window's first paint, as a user's F5 would come.
-    QTimer::singleShot(500, probe, &tallyfold::gui::ScanProbe::start);
-  }
-  if (line.probe == "edit") {
-    auto* probe = new tallyfold::gui::EditProbe(&window);
-    QTimer::singleShot(500, probe, &tallyfold::gui::EditProbe::start);
-  }
   return QApplication::exec();
 }

@@ -16,9 +16,9 @@
 #include "gui/exclusion_window.h"
 #include "gui/icons.h"
 #include "gui/listing_pane.h"
+#include "gui/location_list.h"
 #include "gui/print_job.h"
 #include "gui/report_type_frame.h"
-#include "gui/search_list.h"
 #include "gui/settings_window.h"
 #include "gui/status_panels.h"
 
@@ -26,8 +26,17 @@ namespace tallyfold::gui {
 
 namespace {
 
-constexpr int kMinimumWidthTwips = 9000;
-constexpr int kMinimumHeightTwips = 5000;
+constexpr QSize kMinimumSize(600, 333);
+constexpr int kReportTypeWidth = 355;
+constexpr int kLocationListHeight = 92;
+constexpr int kFontBoxWidth = 167;
+constexpr int kFontSizeBoxWidth = 49;
+
+// "Tallyfold v1.5" of version 1.5.0.
+QString captionOfVersion(const QString& version) {
+  const QStringList parts = version.split('.');
+  return "Tallyfold v" + (parts.size() >= 2 ? parts[0] + '.' + parts[1] : version);
+}
 
 QAction* separator(QWidget* menu, const char* name) {
   auto* action = new QAction(menu);
@@ -41,9 +50,9 @@ QAction* separator(QWidget* menu, const char* name) {
 
 MainWindow::MainWindow() {
   setObjectName("MainFrm");
-  setWindowTitle("Tallyfold v1.5");
+  setWindowTitle(captionOfVersion(TALLYFOLD_VERSION));
   setWindowIcon(icon(IconName::Application));
-  setMinimumSize(kMinimumWidthTwips / kTwipsPerPixel, kMinimumHeightTwips / kTwipsPerPixel);
+  setMinimumSize(kMinimumSize);
   // Loaded hidden: their stored values are in effect from the start.
   settings_ = new SettingsWindow(this);
   exclusions_ = new ExclusionWindow(this);
@@ -58,19 +67,20 @@ MainWindow::MainWindow() {
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(2, 2, 2, 0);
   layout->addWidget(buildJobArea());
-  layout->addWidget(buildPicture1());
+  layout->addWidget(buildFontBar());
   layout->addWidget(pane_, 1);
   setCentralWidget(central);
   status_ = new StatusPanels(this);
   setStatusBar(status_);
   status_->setPanelText(1, "Add search path and click on the scan button to start search.");
 
-  timer1_.setObjectName("Timer1");
-  timer1_.setInterval(1000);
-  connect(&timer1_, &QTimer::timeout, this,
+  clock_.setObjectName("Timer1");
+  clock_.setInterval(1000);
+  connect(&clock_, &QTimer::timeout, this,
           [this] { status_->setPanelText(5, QString::fromStdString(elapsed_.elapsedText())); });
-  poll_.setInterval(100);
-  connect(&poll_, &QTimer::timeout, this, &MainWindow::pollRun);
+  connect(&runner_, &ScanRunner::statusChanged, this,
+          [this](const QString& text) { status_->setPanelText(1, text); });
+  connect(&runner_, &ScanRunner::finished, this, &MainWindow::finishRun);
   connect(pane_, &ListingPane::loadFinished, this, &MainWindow::afterListingLoaded);
   enableControls(true);
 }
@@ -101,6 +111,8 @@ void MainWindow::buildMenus() {
           &MainWindow::openJob);
   connect(addAction(file, "mnuSave", "Save Job", QKeySequence("Ctrl+S")), &QAction::triggered, this,
           &MainWindow::saveJobAs);
+  recentMenu_ = file->addMenu("Recent Jobs");
+  recentMenu_->setObjectName("mnuRecent");
   separator(file, "sep2");
   connect(addAction(file, "mnuSaveAs", "Save As"), &QAction::triggered, this, &MainWindow::saveAs);
   buildPrintEntries(file);
@@ -119,19 +131,19 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildToolbar() {
-  toolbar1_ = addToolBar("Commands");
-  toolbar1_->setObjectName("Toolbar1");
-  toolbar1_->setMovable(false);
-  toolbar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  commandBar_ = addToolBar("Commands");
+  commandBar_->setObjectName("Toolbar1");
+  commandBar_->setMovable(false);
+  commandBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   auto button = [this](const char* name, IconName picture, const QString& caption,
                        void (MainWindow::*command)()) {
-    QAction* action = toolbar1_->addAction(icon(picture), caption, this, command);
+    QAction* action = commandBar_->addAction(icon(picture), caption, this, command);
     action->setObjectName(name);
     actions_[name] = action;
   };
   button("Toolbar1Button1", IconName::Scan, "Scan", &MainWindow::scan);
   button("Toolbar1Button2", IconName::Cancel, "Cancel", &MainWindow::cancelScan);
-  toolbar1_->addSeparator();
+  commandBar_->addSeparator();
   button("Toolbar1Button4", IconName::SaveAs, "Save As", &MainWindow::saveAs);
   button("Toolbar1Button5", IconName::Print, "Print", &MainWindow::print);
   button("Toolbar1Button6", IconName::Settings, "Settings", &MainWindow::showSettings);
@@ -149,26 +161,28 @@ QToolButton* MainWindow::jobButton(const char* name, const QString& tip,
 
 QWidget* MainWindow::buildJobArea() {
   auto* area = new QWidget(this);
-  search_ = new SearchList(area);
+  locations_ = new LocationList(area);
+  connect(locations_, &LocationList::editRequested, this, &MainWindow::editLocation);
+  connect(locations_, &LocationList::foldersDropped, this, &MainWindow::addFolders);
   reportType_ = new ReportTypeFrame(area);
-  reportType_->setFixedWidth(5325 / kTwipsPerPixel);
-  search_->setFixedHeight(std::max(1380 / kTwipsPerPixel, reportType_->sizeHint().height()));
+  reportType_->setFixedWidth(kReportTypeWidth);
+  locations_->setFixedHeight(std::max(kLocationListHeight, reportType_->sizeHint().height()));
 
   QToolButton* add = jobButton("cmdAdd", "Add location", &MainWindow::addLocation);
-  cmdRemove_ = jobButton("cmdRemove", "Remove location", &MainWindow::removeLocation);
+  removeButton_ = jobButton("cmdRemove", "Remove location", &MainWindow::removeLocation);
   QToolButton* exclude = jobButton("cmdExclude", "Exclusions", &MainWindow::showExclusions);
   add->setIcon(icon(IconName::Add));
-  cmdRemove_->setIcon(icon(IconName::Remove));
+  removeButton_->setIcon(icon(IconName::Remove));
   exclude->setIcon(icon(IconName::Exclude));
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(add);
-  buttons->addWidget(cmdRemove_);
+  buttons->addWidget(removeButton_);
   buttons->addStretch();
   buttons->addWidget(exclude);
 
   auto* layout = new QHBoxLayout(area);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(search_, 1);
+  layout->addWidget(locations_, 1);
   layout->addLayout(buttons);
   layout->addWidget(reportType_);
   area->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -176,17 +190,17 @@ QWidget* MainWindow::buildJobArea() {
   return area;
 }
 
-QWidget* MainWindow::buildPicture1() {
+QWidget* MainWindow::buildFontBar() {
   auto* bar = new QWidget(this);
   bar->setObjectName("Picture1");
   font_ = new QComboBox(bar);
   font_->setObjectName("cmbFont");
   font_->setEditable(true);
-  font_->setFixedWidth(2505 / kTwipsPerPixel);
+  font_->setFixedWidth(kFontBoxWidth);
   fontSize_ = new QComboBox(bar);
   fontSize_->setObjectName("cmbFontSize");
   fontSize_->setEditable(true);
-  fontSize_->setFixedWidth(735 / kTwipsPerPixel);
+  fontSize_->setFixedWidth(kFontSizeBoxWidth);
   // Only the user's own choices reach the selection: a job that sets the boxes
   // names the next report's font and leaves the pane alone.
   connect(font_, &QComboBox::textActivated, this,
@@ -266,7 +280,7 @@ void MainWindow::chooseColour() {
 }
 
 void MainWindow::updateRemoveButton() {
-  cmdRemove_->setEnabled(search_->topLevelItemCount() > 0);
+  removeButton_->setEnabled(locations_->topLevelItemCount() > 0);
 }
 
 void MainWindow::enableControls(bool idle) {
@@ -280,7 +294,8 @@ void MainWindow::enableControls(bool idle) {
     actions_.at(name)->setEnabled(idle);
   actions_.at("mnuCancel")->setEnabled(!idle);
   actions_.at("Toolbar1Button2")->setEnabled(!idle);
-  search_->setEnabled(idle);
+  recentMenu_->menuAction()->setEnabled(idle && !recentJobs_.empty());
+  locations_->setEnabled(idle);
   reportType_->setEnabled(idle);
 }
 

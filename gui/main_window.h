@@ -1,7 +1,7 @@
 #pragma once
-// MainFrm: the job (locations, report type, sort, font), the listing pane and
-// the commands that scan, keep jobs and save listings. Start-up restores the
-// last session; closing the window by any road saves it.
+// The main window: the job (locations, report type, sort, font), the listing
+// pane and the commands that scan, keep jobs and save listings. Start-up
+// restores the last session; closing the window by any road saves it.
 
 #include <QMainWindow>
 #include <QTimer>
@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/job.h"
 #include "gui/scan_runner.h"
@@ -18,6 +19,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QToolBar;
 class QToolButton;
 
@@ -26,9 +28,9 @@ namespace tallyfold::gui {
 class EditCommands;
 class ExclusionWindow;
 class ListingPane;
+class LocationList;
 class PrintJob;
 class ReportTypeFrame;
-class SearchList;
 class SettingsWindow;
 class StatusPanels;
 
@@ -39,15 +41,17 @@ class MainWindow : public QMainWindow {
   MainWindow();
   ~MainWindow() override;
 
-  // Restores the last session; jobPath, when not empty, is opened instead of
-  // the default job.
-  void startUp(const QString& jobPath = QString());
+  // Restores the last session; jobPath (bytes, as the command line gave
+  // them), when not empty, is opened instead of the default job.
+  void startUp(const std::string& jobPath = {});
 
   Job currentJob() const;
   void applyJob(const Job& job);
   // True while a scan (or the loading of its listing) runs.
   bool scanning() const;
   QAction* action(const char* name) const { return actions_.at(name); }
+  // The jobs opened or saved last, newest first, as the File menu lists them.
+  const std::vector<std::string>& recentJobs() const { return recentJobs_; }
 
   // The commands.
   void scan();
@@ -55,8 +59,11 @@ class MainWindow : public QMainWindow {
   void newJob();
   void openJob();
   void saveJobAs();
-  void loadJobFile(const QString& path);
+  // False (after telling the user) when the file could not be read.
+  bool loadJobFile(const std::string& path);
   void addLocation();
+  void editLocation(int row);
+  void addFolders(const std::vector<std::string>& folders);
   void removeLocation();
   void showExclusions();
   void showSettings();
@@ -87,7 +94,7 @@ class MainWindow : public QMainWindow {
   void buildToolbar();
   void buildFormattingBar(QWidget* bar);
   QWidget* buildJobArea();
-  QWidget* buildPicture1();
+  QWidget* buildFontBar();
   QAction* addAction(QWidget* menu, const char* name, const QString& caption,
                      const QKeySequence& shortcut = {});
   QToolButton* jobButton(const char* name, const QString& tip, void (MainWindow::*command)());
@@ -100,21 +107,26 @@ class MainWindow : public QMainWindow {
   bool saveDefaultJob();
   void shutDown();
   void tellSaveFailed(const QString& what, const QString& path, const QString& reason);
+  // Recent Jobs (main_window_recent.cpp).
+  void loadRecentJobs();
+  void rememberJob(const std::string& path);
+  void showRecentJobs();
 
   void startRun();
   RunSettings runSettings() const;
-  void pollRun();
   void finishRun();
   void afterListingLoaded();
   void endRun();
   void tellUnreadable(const std::vector<ReadFailure>& unreadable);
 
   std::map<std::string, QAction*> actions_;
-  QToolBar* toolbar1_ = nullptr;
+  QToolBar* commandBar_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  std::vector<std::string> recentJobs_;
   SettingsWindow* settings_ = nullptr;
   ExclusionWindow* exclusions_ = nullptr;
-  SearchList* search_ = nullptr;
-  QToolButton* cmdRemove_ = nullptr;
+  LocationList* locations_ = nullptr;
+  QToolButton* removeButton_ = nullptr;
   ReportTypeFrame* reportType_ = nullptr;
   QComboBox* font_ = nullptr;
   QComboBox* fontSize_ = nullptr;
@@ -127,8 +139,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<PrintJob> printJob_;
   std::string reportPath_;
 
-  QTimer timer1_;  // the elapsed time, once a second while a scan runs
-  QTimer poll_;    // the run's status texts and its end
+  QTimer clock_;  // the elapsed time, once a second while a scan runs
   ElapsedTimer elapsed_;
   ScanRunner runner_;
   ScanReport lastRun_;

@@ -1,4 +1,4 @@
-// MainFrm's commands on the listing pane: the Edit menu (also the pane's
+// The main window's commands on the listing pane: the Edit menu (also the pane's
 // context menu), find and replace, printing and page setup, and the Help menu.
 
 #include <QAction>

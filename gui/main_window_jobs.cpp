@@ -1,5 +1,5 @@
-// MainFrm's session and job commands: start-up, shutdown, New, Open and Save
-// Job, and the scan locations.
+// The main window's session and job commands: start-up, shutdown, New, Open
+// and Save Job, and the scan locations.
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,14 +14,15 @@
 #include "app/report_file.h"
 #include "gui/dialogs.h"
 #include "gui/exclusion_window.h"
-#include "gui/folder_window.h"
 #include "gui/guarded_operation.h"
 #include "gui/listing_pane.h"
+#include "gui/location_editor.h"
+#include "gui/location_list.h"
 #include "gui/main_window.h"
 #include "gui/report_type_frame.h"
-#include "gui/search_list.h"
 #include "gui/status_panels.h"
 #include "platform/app_folder.h"
+#include "platform/file_facts.h"
 #include "platform/settings_store.h"
 
 namespace tallyfold::gui {
@@ -37,14 +38,18 @@ SettingsStore settingsStore() {
 
 }  // namespace
 
-void MainWindow::startUp(const QString& jobPath) {
+void MainWindow::startUp(const std::string& jobPath) {
   ensureApplicationFolder();
   restoreGeometryFromStore();
   margins_ = storedMargins(settingsStore());
+  loadRecentJobs();
   fillFontBoxes();
   reportType_->setSortField("Name");
-  QString job = jobPath.isEmpty() ? QString::fromStdString(defaultJobPath()) : jobPath;
-  if (!jobPath.isEmpty() || QFileInfo::exists(job)) loadJobFile(job);
+  if (!jobPath.empty()) {
+    if (loadJobFile(jobPath)) rememberJob(jobPath);
+  } else if (statPath(defaultJobPath())) {
+    loadJobFile(defaultJobPath());
+  }
   reportPath_ = reportFilePath();
 }
 
@@ -52,7 +57,9 @@ void MainWindow::restoreGeometryFromStore() {
   std::vector<QRect> screens;
   for (const QScreen* screen : QGuiApplication::screens())
     screens.push_back(screen->availableGeometry());
-  const QRect geometry = fittedToScreens(storedGeometry(settingsStore()), screens);
+  const QRect geometry = fittedToScreens(
+      storedGeometry(settingsStore()).value_or(firstStartGeometry(screens, minimumSize())),
+      screens);
   resize(geometry.size());
   move(geometry.topLeft());
 }
@@ -71,7 +78,7 @@ Job MainWindow::currentJob() const {
   job.ascending = reportType_->ascending();
   job.fontName = font_->currentText().toStdString();
   job.fontSize = fontSize_->currentText().toStdString();
-  job.locations = search_->locations();
+  job.locations = locations_->locations();
   return job;
 }
 
@@ -81,13 +88,13 @@ void MainWindow::applyJob(const Job& job) {
   reportType_->setAscending(job.ascending);
   font_->setCurrentText(QString::fromStdString(job.fontName));
   fontSize_->setCurrentText(QString::fromStdString(job.fontSize));
-  search_->setLocations(job.locations);
+  locations_->setLocations(job.locations);
   updateRemoveButton();
 }
 
 void MainWindow::newJob() {
   runGuarded(this, "New Session", [this] {
-    search_->clear();
+    locations_->clear();
     updateRemoveButton();
     status_->setPanelText(1, kStartText);
     status_->hideCounts();
@@ -97,21 +104,24 @@ void MainWindow::newJob() {
   });
 }
 
-void MainWindow::loadJobFile(const QString& path) {
+bool MainWindow::loadJobFile(const std::string& path) {
   newJob();
   Job job = currentJob();
   std::string error;
-  if (!loadJob(path.toStdString(), job, &error))
-    Dialogs::current().message(
-        this, "Error",
-        "The job file " + path + " could not be read: " + QString::fromStdString(error) + ".",
-        MessageIcon::Critical);
+  const bool loaded = loadJob(path, job, &error);
+  if (!loaded)
+    Dialogs::current().message(this, "Error",
+                               "The job file " + LocationList::displayedFolder(path) +
+                                   " could not be read: " + QString::fromStdString(error) + ".",
+                               MessageIcon::Critical);
   applyJob(job);
+  return loaded;
 }
 
 void MainWindow::openJob() {
   QString path = Dialogs::current().openFile(this, "Open Job", kJobFilter);
-  if (!path.isEmpty()) loadJobFile(path);
+  if (path.isEmpty()) return;
+  if (loadJobFile(path.toStdString())) rememberJob(path.toStdString());
 }
 
 void MainWindow::saveJobAs() {
@@ -121,8 +131,11 @@ void MainWindow::saveJobAs() {
   if (path.isEmpty()) return;
   // A name typed without an extension gets the job files' own.
   if (QFileInfo(path).suffix().isEmpty()) path += ".dif";
-  if (!saveJob(path.toStdString(), currentJob()))
+  if (!saveJob(path.toStdString(), currentJob())) {
     tellSaveFailed("The job", path, QString::fromLocal8Bit(std::strerror(errno)));
+    return;
+  }
+  rememberJob(path.toStdString());
 }
 
 bool MainWindow::saveDefaultJob() {
@@ -145,16 +158,44 @@ void MainWindow::tellSaveFailed(const QString& what, const QString& path, const 
 void MainWindow::addLocation() {
   if (scanning()) return;
   runGuarded(this, "Add Folders", [this] {
-    FolderWindow editor(this);
+    LocationEditor editor(this);
     if (editor.exec() != QDialog::Accepted || editor.folderText().trimmed().isEmpty()) return;
-    search_->addOrUpdate(editor.location());
+    locations_->addOrUpdate(editor.location());
     updateRemoveButton();
   });
 }
 
+void MainWindow::editLocation(int row) {
+  if (scanning() || row < 0 || row >= locations_->topLevelItemCount()) return;
+  runGuarded(this, "Add Folders", [this, row] {
+    LocationEditor editor(this);
+    const ScanLocation before = locations_->locationAt(row);
+    editor.editLocation(before);
+    if (editor.exec() != QDialog::Accepted || editor.folderText().trimmed().isEmpty()) return;
+    ScanLocation edited = editor.location();
+    edited.scanned = before.scanned;
+    // A changed path names another folder: that row is updated or added, and
+    // the one edited stays as it was.
+    locations_->addOrUpdate(edited);
+    updateRemoveButton();
+  });
+}
+
+// Folders dropped on the list: each a location of every file at every level,
+// or the update of the row that names it.
+void MainWindow::addFolders(const std::vector<std::string>& folders) {
+  if (scanning()) return;
+  for (const std::string& folder : folders) {
+    ScanLocation location;
+    location.folder = folder;
+    locations_->addOrUpdate(location);
+  }
+  updateRemoveButton();
+}
+
 void MainWindow::removeLocation() {
   if (scanning()) return;
-  search_->removeSelected();
+  locations_->removeSelected();
   updateRemoveButton();
 }
 

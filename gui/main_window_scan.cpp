@@ -1,6 +1,6 @@
-// MainFrm's Scan and Cancel: the run goes on a worker thread; the window
-// polls its control for the status texts and its end, then streams the
-// report into the listing pane.
+// The main window's Scan and Cancel: the run goes on a background task that
+// tells the window its status texts and its end, then the report is streamed
+// into the listing pane.
 
 #include <QComboBox>
 #include <QStringList>
@@ -11,12 +11,13 @@
 #include "gui/exclusion_window.h"
 #include "gui/guarded_operation.h"
 #include "gui/listing_pane.h"
+#include "gui/location_list.h"
 #include "gui/main_window.h"
 #include "gui/save_as.h"
-#include "gui/search_list.h"
 #include "gui/settings_window.h"
 #include "gui/status_panels.h"
 #include "platform/app_folder.h"
+#include "platform/printable_text.h"
 #include "platform/settings_store.h"
 
 namespace tallyfold::gui {
@@ -28,14 +29,14 @@ constexpr int kListedFailures = 40;
 QString failureLine(const ReadFailure& failure) {
   QString reason = failure.problem.empty() ? QString::fromLocal8Bit(std::strerror(failure.error))
                                            : QString::fromStdString(failure.problem);
-  return QString::fromStdString(failure.path) + ": " + reason;
+  return QString::fromStdString(printableText(failure.path)) + ": " + reason;
 }
 
 }  // namespace
 
 void MainWindow::scan() {
   if (scanning()) return;
-  if (search_->topLevelItemCount() == 0) {
+  if (locations_->topLevelItemCount() == 0) {
     saveDefaultJob();
     Dialogs::current().message(this, "Error", "Please add scan path first.",
                                MessageIcon::Information);
@@ -57,7 +58,7 @@ RunSettings MainWindow::runSettings() const {
 
 void MainWindow::startRun() {
   elapsed_.reset();
-  timer1_.start();
+  clock_.start();
   status_->hideCounts();
   status_->setPanelText(5, "00:00:00");
   enableControls(false);
@@ -73,19 +74,9 @@ void MainWindow::startRun() {
     ensureApplicationFolder();
     if (!saveJob(defaultJobPath(), job)) report.jobNotSaved = std::strerror(errno);
   });
-  poll_.start();
-}
-
-void MainWindow::pollRun() {
-  if (runner_.done()) {
-    finishRun();
-    return;
-  }
-  status_->setPanelText(1, QString::fromStdString(runner_.control().statusText()));
 }
 
 void MainWindow::finishRun() {
-  poll_.stop();
   lastRun_ = runner_.finish();
   if (lastRun_.failure) {
     if (askRetry(this, failureReportOf(lastRun_.failure, "Scanning"))) {
@@ -111,7 +102,8 @@ void MainWindow::finishRun() {
   }
   lastScan_ = {std::move(lastRun_.scan), std::move(lastRun_.settings), lastRun_.startTime};
   emit reportWritten();
-  status_->setPanelText(1, "please wait...");
+  // The formatting's last text stays while the listing streams in; "Ready"
+  // comes once, with the counts, when it is all there.
   pane_->loadReport(reportPath_);
 }
 
@@ -135,10 +127,16 @@ void MainWindow::cancelScan() {
 }
 
 void MainWindow::endRun() {
-  status_->setPanelText(1, cancelled_ ? "Scan Terminated." : "Ready");
+  if (cancelled_)
+    status_->setPanelText(1, "Scan Terminated.");
+  else if (lastRun_.written && lastRun_.files == 0 &&
+           lastScan_.settings.job.reportType != ReportType::FolderList)
+    status_->setPanelText(1, "No files matched the filters of the scan locations.");
+  else
+    status_->setPanelText(1, "Ready");
   enableControls(true);
   status_->showCounts(lastRun_.files, lastRun_.folders);
-  timer1_.stop();
+  clock_.stop();
   if (!lastRun_.unreadable.empty()) tellUnreadable(lastRun_.unreadable);
   emit scanEnded();
 }

@@ -26,7 +26,9 @@ QLabel* StatusPanels::panel(int number) const {
 }
 
 void StatusPanels::setPanelText(int number, const QString& text) {
+  if (panel(number)->text() == text) return;
   panel(number)->setText(text);
+  emit panelTextChanged(number, text);
 }
 
 QString StatusPanels::panelText(int number) const {

@@ -1,5 +1,5 @@
 #pragma once
-// StatusBar1 and its five panels: the message, three summary texts (the
+// The status bar and its five panels: the message, three summary texts (the
 // scan's file and folder counts in panels 3 and 4) and the elapsed time.
 
 #include <QStatusBar>
@@ -21,6 +21,10 @@ class StatusPanels : public QStatusBar {
   // Panels 2 to 4, emptied and hidden: the state before a scan reports.
   void hideCounts();
   void showCounts(uint64_t files, uint64_t folders);
+
+ signals:
+  // A panel was given a text other than the one it showed.
+  void panelTextChanged(int number, const QString& text);
 
  private:
   QLabel* panels_[5] = {};

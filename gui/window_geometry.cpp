@@ -36,10 +36,19 @@ bool grabbable(const QRect& window, const QRect& screen) {
 
 }  // namespace
 
-QRect storedGeometry(const SettingsStore& store) {
+std::optional<QRect> storedGeometry(const SettingsStore& store) {
+  if (store.get(kGeometry, "W").empty() && store.get(kGeometry, "H").empty()) return std::nullopt;
   return QRect(pixels(twips(store, kGeometry, "L", 0)), pixels(twips(store, kGeometry, "T", 0)),
                pixels(twips(store, kGeometry, "W", 12000)),
                pixels(twips(store, kGeometry, "H", 8000)));
+}
+
+QRect firstStartGeometry(const std::vector<QRect>& screens, const QSize& minimum) {
+  if (screens.empty()) return QRect(QPoint(), QSize(800, 533).expandedTo(minimum));
+  const QRect& first = screens.front();
+  QRect window(QPoint(), QSize(first.width() * 2 / 3, first.height() * 2 / 3).expandedTo(minimum));
+  window.moveCenter(first.center());
+  return window;
 }
 
 QRect fittedToScreens(const QRect& stored, const std::vector<QRect>& screens) {

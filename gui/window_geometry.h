@@ -3,6 +3,7 @@
 // "WindowSize" in twips (15 to a pixel), and the page margins of "Margins".
 
 #include <QRect>
+#include <optional>
 #include <vector>
 
 namespace tallyfold {
@@ -13,9 +14,12 @@ namespace tallyfold::gui {
 
 inline constexpr int kTwipsPerPixel = 15;
 
-// Left, top, width and height in pixels; 12000 by 8000 twips at the top left
-// when nothing is stored.
-QRect storedGeometry(const SettingsStore& store);
+// Left, top, width and height in pixels; nothing when no size is stored.
+std::optional<QRect> storedGeometry(const SettingsStore& store);
+// A first start: two thirds of the first screen each way (no less than the
+// window's minimum), centred on it; 800 by 533 at the top left when there is
+// no screen.
+QRect firstStartGeometry(const std::vector<QRect>& screens, const QSize& minimum);
 // The stored place and size, unless no screen shows enough of the window's
 // top edge to grab it (a monitor since unplugged, a place from a larger
 // desktop): then the window is centred on the first screen, no larger than it.

@@ -1,4 +1,4 @@
-#include "gui/edit_probe.h"
+#include "edit_probe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,7 +19,9 @@
 #include "gui/main_window.h"
 #include "gui/print_job.h"
 
-namespace tallyfold::gui {
+namespace tallyfold::bench {
+
+using namespace gui;
 
 namespace {
 
@@ -119,4 +121,4 @@ void EditProbe::measure() {
   QApplication::quit();
 }
 
-}  // namespace tallyfold::gui
+}  // namespace tallyfold::bench

@@ -6,8 +6,12 @@
 #include <QObject>
 
 namespace tallyfold::gui {
-
 class MainWindow;
+}
+
+namespace tallyfold::bench {
+
+using gui::MainWindow;
 
 class EditProbe : public QObject {
   Q_OBJECT
@@ -22,4 +26,4 @@ class EditProbe : public QObject {
   MainWindow* window_;
 };
 
-}  // namespace tallyfold::gui
+}  // namespace tallyfold::bench

@@ -1,4 +1,4 @@
-#include "gui/scan_probe.h"
+#include "scan_probe.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -6,7 +6,9 @@
 
 #include "gui/main_window.h"
 
-namespace tallyfold::gui {
+namespace tallyfold::bench {
+
+using namespace gui;
 
 namespace {
 
@@ -53,4 +55,4 @@ void ScanProbe::report() {
   QApplication::exit(0);
 }
 
-}  // namespace tallyfold::gui
+}  // namespace tallyfold::bench

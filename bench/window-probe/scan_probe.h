@@ -7,8 +7,12 @@
 #include <QTimer>
 
 namespace tallyfold::gui {
-
 class MainWindow;
+}
+
+namespace tallyfold::bench {
+
+using gui::MainWindow;
 
 class ScanProbe : public QObject {
   Q_OBJECT
@@ -32,4 +36,4 @@ class ScanProbe : public QObject {
   qint64 reportWrittenAt_ = -1;
 };
 
-}  // namespace tallyfold::gui
+}  // namespace tallyfold::bench

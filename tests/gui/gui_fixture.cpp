@@ -46,7 +46,8 @@ std::optional<QColor> ScriptedDialogs::chooseColour(QWidget*) {
   return take(colours, std::optional<QColor>());
 }
 
-QString ScriptedDialogs::inputText(QWidget*, const QString&, const QString&) {
+QString ScriptedDialogs::inputText(QWidget*, const QString&, const QString& prompt) {
+  prompts << prompt;
   return take(inputs, QString());
 }
 

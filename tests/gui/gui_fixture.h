@@ -32,6 +32,7 @@ class ScriptedDialogs : public gui::Dialogs {
   std::deque<std::optional<QColor>> colours;
   std::vector<Message> messages;
   QStringList urls;
+  QStringList prompts;  // of the input boxes
   int folderCalls = 0;
   // The print and page-setup dialogs: each queued answer gets the printer the
   // program handed over (and the footer switch) and says whether the user

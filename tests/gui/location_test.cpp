@@ -11,26 +11,26 @@
 #include <QTreeWidget>
 
 #include "gui/file_type_list.h"
-#include "gui/folder_window.h"
+#include "gui/location_editor.h"
 #include "gui/main_window.h"
 #include "gui_fixture.h"
 
 namespace tallyfold::test {
 namespace {
 
-using gui::FolderWindow;
+using gui::LocationEditor;
 
 class LocationTest : public GuiTest {};
 
 // Shows the editor until its chooser has run once.
-void openEditor(FolderWindow& editor, ScriptedDialogs& dialogs) {
+void openEditor(LocationEditor& editor, ScriptedDialogs& dialogs) {
   editor.show();
   ASSERT_TRUE(waitUntil([&] { return dialogs.folderCalls > 0; }));
 }
 
 TEST_F(LocationTest, EditorChoosesOnceAndChecksLevelAndTypes) {
   dialogs.folders = {"", QString::fromStdString(root.path())};
-  FolderWindow editor(nullptr);
+  LocationEditor editor(nullptr);
   openEditor(editor, dialogs);
   auto* ok = child<QPushButton>(&editor, "cmdOK");
   EXPECT_FALSE(ok->isEnabled());  // the chooser was cancelled
@@ -42,8 +42,14 @@ TEST_F(LocationTest, EditorChoosesOnceAndChecksLevelAndTypes) {
   EXPECT_EQ(dialogs.folderCalls, 2);
   EXPECT_TRUE(ok->isEnabled());
 
-  // The level: a whole number from 1 up, refused otherwise.
+  // Every level from the start; a level is typed once that box is unticked.
   auto* level = child<QLineEdit>(&editor, "Text2");
+  auto* allLevels = child<QCheckBox>(&editor, "Check2");
+  EXPECT_TRUE(allLevels->isChecked());
+  EXPECT_FALSE(level->isEnabled());
+  allLevels->setChecked(false);
+  EXPECT_TRUE(level->isEnabled());
+  // The level: a whole number from 1 up, refused otherwise.
   for (const char* bad : {"abc", "0", "-2", ""}) {
     level->setText(bad);
     ok->click();
@@ -81,7 +87,7 @@ TEST_F(LocationTest, EditorChoosesOnceAndChecksLevelAndTypes) {
 }
 
 TEST_F(LocationTest, FileTypesAreAddedInOrderAndKeptInTheStore) {
-  FolderWindow editor(nullptr);
+  LocationEditor editor(nullptr);
   auto* types = child<QTreeWidget>(&editor, "FType");
   ASSERT_EQ(types->topLevelItemCount(), 10);
   EXPECT_EQ(types->topLevelItem(0)->text(0), ".mp3");
@@ -94,6 +100,7 @@ TEST_F(LocationTest, FileTypesAreAddedInOrderAndKeptInTheStore) {
   EXPECT_EQ(types->topLevelItem(0)->text(0), ".txt");
   EXPECT_EQ(types->topLevelItem(2)->text(0), ".md");  // the counter went on past "*"
   EXPECT_EQ(types->topLevelItemCount(), 12);
+  EXPECT_EQ(dialogs.prompts.value(0), "Please type File Extension");
   auto stored = gui::FileTypeList::load();
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->at(2).extension, ".md");
@@ -104,7 +111,7 @@ TEST_F(LocationTest, FileTypesAreAddedInOrderAndKeptInTheStore) {
     editor.deleteFileType();
   }
   EXPECT_FALSE(gui::FileTypeList::load());
-  FolderWindow next(nullptr);
+  LocationEditor next(nullptr);
   EXPECT_EQ(child<QTreeWidget>(&next, "FType")->topLevelItemCount(), 10);
 }
 
@@ -129,7 +136,7 @@ TEST_F(LocationTest, WindowAddsUpdatesAndRemovesRows) {
   EXPECT_EQ(list->topLevelItem(0)->text(1), "No");
   EXPECT_EQ(list->topLevelItem(0)->text(3), "");
   EXPECT_EQ(list->topLevelItem(2)->text(0), QString::fromStdString(root / "music"));
-  EXPECT_EQ(list->topLevelItem(2)->text(3), "1");
+  EXPECT_EQ(list->topLevelItem(2)->text(3), "All Levels");
 
   // An editor closed without OK adds nothing.
   dialogs.folders.push_back(QString::fromStdString(root / "Other"));

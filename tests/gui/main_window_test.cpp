@@ -1,6 +1,7 @@
 // The main window's start-up, shutdown and busy state, as the user meets them.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,9 +39,17 @@ ScanLocation locationOf(const std::string& folder, bool subFolders, int level) {
 TEST_F(MainWindowTest, FirstStartShowsTheDefaultsAndEveryNamedControl) {
   MainWindow window;
   window.startUp();
-  EXPECT_EQ(window.size(), QSize(800, 533));
-  EXPECT_EQ(window.pos(), QPoint(0, 0));
-  EXPECT_EQ(window.windowTitle(), "Tallyfold v1.5");
+  // No stored geometry: two thirds of the screen, in its middle.
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(
+      window.size(),
+      QSize(screen.width() * 2 / 3, screen.height() * 2 / 3).expandedTo(window.minimumSize()));
+  EXPECT_EQ(QRect(window.pos(), window.size()).center(), screen.center());
+  EXPECT_EQ(gui::firstStartGeometry({QRect(0, 0, 2400, 1500)}, QSize(600, 333)),
+            QRect(400, 250, 1600, 1000));
+  // The caption names the program's version, major and minor.
+  const QStringList version = QString(TALLYFOLD_VERSION).split('.');
+  EXPECT_EQ(window.windowTitle(), "Tallyfold v" + version[0] + "." + version[1]);
   EXPECT_EQ(child<QComboBox>(&window, "cmbFont")->currentText(), "courier new");
   EXPECT_EQ(child<QComboBox>(&window, "cmbFontSize")->currentText(), "10");
   EXPECT_EQ(child<QComboBox>(&window, "cmbSort")->currentText(), "Name");
@@ -129,7 +138,7 @@ TEST_F(MainWindowTest, SecondStartRestoresGeometryJobAndSettings) {
   other.locations = {locationOf(root / "c", true, 0)};
   ASSERT_TRUE(saveJob(root / "other.dif", other));
   MainWindow second;
-  second.startUp(QString::fromStdString(root / "other.dif"));
+  second.startUp(root / "other.dif");
   ASSERT_EQ(second.currentJob().locations.size(), 1u);
   EXPECT_EQ(second.currentJob().locations[0].folder, root / "c");
 }
@@ -164,6 +173,37 @@ TEST_F(MainWindowTest, BusyStateLeavesOnlyCancelUsable) {
   window.enableControls(true);
   EXPECT_FALSE(window.scanning());
   EXPECT_TRUE(window.action("mnuScan")->isEnabled());
+}
+
+TEST_F(MainWindowTest, AQuietSessionReadsTheSettingsOnceAndLeavesThemAlone) {
+  {
+    MainWindow window;
+    window.startUp();
+    window.close();
+  }
+  // A store of many keys, as years of use leave it.
+  std::string text = readFile(settingsFile());
+  text += "\n[Many]\n";
+  for (int i = 0; i < 20000; ++i) text += "key" + std::to_string(i) + "=value\n";
+  root.writeFile("config/tallyfold/Corvane - Tallyfold.ini", text);
+  struct stat before {};
+  ASSERT_EQ(stat(settingsFile().c_str(), &before), 0);
+  const uint64_t reads = SettingsStore::fileReads();
+  const uint64_t writes = SettingsStore::fileWrites();
+  {
+    MainWindow window;
+    window.startUp();
+    window.show();
+    QApplication::processEvents();
+    window.close();
+  }
+  EXPECT_EQ(SettingsStore::fileReads() - reads, 1u);
+  EXPECT_EQ(SettingsStore::fileWrites() - writes, 0u);
+  struct stat after {};
+  ASSERT_EQ(stat(settingsFile().c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_EQ(readFile(settingsFile()), text);
 }
 
 }  // namespace

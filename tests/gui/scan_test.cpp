@@ -14,6 +14,7 @@
 
 #include "app/job.h"
 #include "gui/main_window.h"
+#include "gui/status_panels.h"
 #include "gui_fixture.h"
 #include "support/process.h"
 
@@ -131,13 +132,52 @@ TEST_F(ScanTest, EmptyListAsksForAPathAndBadRowsAreNamedOnce) {
   makeTree();
   root.writeFile("bad.dif", "Option1\r\nName\r\nAsc\r\ncourier new\r\n10\r\n" + (root / "tree") +
                                 ",Yes,*.*,deep,3\r\n" + (root / "gone") + ",Yes,*.*,x,3\r\n");
-  window.loadJobFile(QString::fromStdString(root / "bad.dif"));
+  window.loadJobFile(root / "bad.dif");
   ASSERT_EQ(child<QTreeWidget>(&window, "SearchList")->topLevelItemCount(), 2);
   window.action("mnuScan")->trigger();
   ASSERT_TRUE(waitUntil([&] { return idle(window); }));
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_TRUE(dialogs.messages[1].text.contains(QString::fromStdString(root / "tree")));
   EXPECT_TRUE(dialogs.messages[1].text.contains(QString::fromStdString(root / "gone")));
+}
+
+TEST_F(ScanTest, StatusTextsComeInOrderAndReadyOnceAtTheEnd) {
+  for (int i = 0; i < 40; ++i) root.writeFile("tree/file" + std::to_string(i) + ".txt", "x");
+  gui::MainWindow window;
+  window.startUp();
+  window.applyJob(jobOf(ReportType::Details));
+  QStringList texts;
+  auto* status = child<gui::StatusPanels>(&window, "StatusBar1");
+  QObject::connect(status, &gui::StatusPanels::panelTextChanged, [&](int panel, QString text) {
+    if (panel == 1) texts << text;
+  });
+  window.action("mnuScan")->trigger();
+  ASSERT_TRUE(waitUntil([&] { return idle(window); }));
+  const qsizetype wait = texts.indexOf("please wait...");
+  qsizetype formatting = -1;
+  for (qsizetype i = 0; i < texts.size() && formatting < 0; ++i)
+    if (texts[i].startsWith("Formatting list")) formatting = i;
+  EXPECT_GE(wait, 0) << texts.join(" | ").toStdString();
+  EXPECT_TRUE(formatting < 0 || wait < formatting) << texts.join(" | ").toStdString();
+  EXPECT_EQ(texts.count("Ready"), 1) << texts.join(" | ").toStdString();
+  EXPECT_EQ(texts.back(), "Ready");
+  EXPECT_EQ(panel(window, "Panel3"), "Files : 40");
+}
+
+TEST_F(ScanTest, AScanThatListsNoFileSaysSo) {
+  root.writeFile("tree/notes.txt", "x");
+  gui::MainWindow window;
+  window.startUp();
+  Job job = jobOf(ReportType::Details);
+  job.locations[0].fileTypes = ".mp3";
+  window.applyJob(job);
+  window.action("mnuScan")->trigger();
+  ASSERT_TRUE(waitUntil([&] { return idle(window); }));
+  EXPECT_EQ(panel(window, "Panel1"), "No files matched the filters of the scan locations.");
+  root.writeFile("tree/song.mp3", "x");
+  window.action("mnuScan")->trigger();
+  ASSERT_TRUE(waitUntil([&] { return idle(window); }));
+  EXPECT_EQ(panel(window, "Panel1"), "Ready");
 }
 
 }  // namespace
