@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "gui/listing_font.h"
+#include "platform/utf8_text.h"
 
 namespace tallyfold::gui {
 
@@ -44,20 +45,41 @@ class ChunkBuilder : public RtfHandler {
   explicit ChunkBuilder(Deliver deliver) : deliver_(std::move(deliver)) {}
 
   void onText(std::string_view utf8, const RtfStyle& style) override {
-    int id = styleId(style);
-    if (chunk_.pieces.empty() || chunk_.pieces.back().style != id ||
-        piecesLines_ >= kLinesPerPiece) {
-      chunk_.pieces.push_back(StyledPiece{QString(), id});
-      piecesLines_ = 0;
+    const int id = styleId(style);
+    // Runs of wide characters become pieces of their own, which take the
+    // wide characters' font.
+    size_t start = 0;
+    bool wide = false;
+    for (size_t pos = 0; pos < utf8.size();) {
+      const size_t at = pos;
+      const bool isWide =
+          static_cast<unsigned char>(utf8[pos]) >= 0xE0 && isWideCharacter(decodeUtf8(utf8, pos));
+      if (at == pos) ++pos;  // not decoded above: one byte of ASCII or a short sequence
+      if (isWide != wide && at > start) {
+        append(utf8.substr(start, at - start), id, wide);
+        start = at;
+      }
+      wide = isWide;
     }
-    chunk_.pieces.back().text += QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    if (start < utf8.size()) append(utf8.substr(start), id, wide);
   }
 
   void onParagraphEnd() override {
-    if (chunk_.pieces.empty()) chunk_.pieces.push_back(StyledPiece{QString(), 0});
+    if (chunk_.pieces.empty() || chunk_.pieces.back().wide)
+      chunk_.pieces.push_back(
+          StyledPiece{QString(), chunk_.pieces.empty() ? 0 : chunk_.pieces.back().style, false});
     chunk_.pieces.back().text += QChar('\n');
     ++piecesLines_;
     if (++lines_ >= kLinesPerChunk) flush();
+  }
+
+  void append(std::string_view utf8, int id, bool wide) {
+    if (chunk_.pieces.empty() || chunk_.pieces.back().style != id ||
+        chunk_.pieces.back().wide != wide || piecesLines_ >= kLinesPerPiece) {
+      chunk_.pieces.push_back(StyledPiece{QString(), id, wide});
+      piecesLines_ = 0;
+    }
+    chunk_.pieces.back().text += QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
   }
 
   // Hands over the open chunk; false once the receiver wants no more.
@@ -118,6 +140,19 @@ QTextCharFormat formatOf(const RtfStyle& style) {
   return format;
 }
 
+// The style's format for its wide characters: the CJK face at two cells each.
+QTextCharFormat wideFormatOf(const QTextCharFormat& format) {
+  QFont listing = format.font();
+  if (listing.families().isEmpty()) listing.setFamilies({listing.family()});
+  QTextCharFormat wide = format;
+  const QFont font = wideCharacterFont(listing);
+  wide.setFontFamilies(font.families());
+  wide.setFontPointSize(font.pointSizeF());
+  wide.setFontLetterSpacingType(font.letterSpacingType());
+  wide.setFontLetterSpacing(font.letterSpacing());
+  return wide;
+}
+
 }  // namespace
 
 ListingLoader::ListingLoader(QPlainTextEdit* pane) : QObject(pane), pane_(pane), reader_(0) {
@@ -136,6 +171,7 @@ void ListingLoader::start(const std::string& path) {
   waiting_ = false;
   loading_ = true;
   formats_.clear();
+  wideFormats_.clear();
   pane_->setUndoRedoEnabled(false);
   pane_->setReadOnly(true);
   pane_->clear();
@@ -188,11 +224,14 @@ bool ListingLoader::insertPieces(const QElapsedTimer& clock) {
         break;
       }
       nextPiece_ = 0;
-      for (const RtfStyle& style : current_.newStyles) formats_.push_back(formatOf(style));
+      for (const RtfStyle& style : current_.newStyles) {
+        formats_.push_back(formatOf(style));
+        wideFormats_.push_back(wideFormatOf(formats_.back()));
+      }
       continue;
     }
     const StyledPiece& piece = current_.pieces[nextPiece_++];
-    cursor.insertText(piece.text, formats_[piece.style]);
+    cursor.insertText(piece.text, piece.wide ? wideFormats_[piece.style] : formats_[piece.style]);
   }
   cursor.endEditBlock();
   return more;

@@ -27,6 +27,7 @@ namespace tallyfold::gui {
 struct StyledPiece {
   QString text;
   int style = 0;
+  bool wide = false;  // wide characters only, drawn two cells each
 };
 
 struct ListingChunk {
@@ -71,7 +72,8 @@ class ListingLoader : public QObject {
   bool loading_ = false;
   std::atomic<bool> stopRequested_{false};
   std::vector<QTextCharFormat> formats_;
-  ListingChunk current_;  // the chunk being inserted
+  std::vector<QTextCharFormat> wideFormats_;  // the same styles for wide characters
+  ListingChunk current_;                      // the chunk being inserted
   size_t nextPiece_ = 0;
 };
 

@@ -52,7 +52,9 @@ void ScanProbe::report() {
               static_cast<long long>(longestGapInLoad_ - kTickMs));
   std::printf("lines in the pane:       %d\n", pane->document()->blockCount());
   std::fflush(stdout);
-  QApplication::exit(0);
+  // TALLYFOLD_PROBE_HOLD_MS keeps the window up for a screenshot.
+  const int hold = qEnvironmentVariableIntValue("TALLYFOLD_PROBE_HOLD_MS");
+  QTimer::singleShot(hold, qApp, [] { QApplication::exit(0); });
 }
 
 }  // namespace tallyfold::bench
