@@ -283,8 +283,4 @@ void ListingLoader::stop() {
   }
 }
 
-int ListingLoader::insertedLines() const {
-  return pane_->document()->blockCount();
-}
-
 }  // namespace tallyfold::gui

@@ -47,8 +47,6 @@ class ListingLoader : public QObject {
   // Stops a running load; what was inserted stays.
   void stop();
   bool running() const { return loading_; }
-  // Lines inserted so far.
-  int insertedLines() const;
 
  signals:
   void finished();

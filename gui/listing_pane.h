@@ -1,5 +1,5 @@
 #pragma once
-// ListingPane (rTxt): the listing, editable, word wrap off. A report is
+// The listing pane: the listing, editable, word wrap off. A report is
 // streamed into it; its text is saved as rich text or plain text. Undo and
 // redo go through the pane's history, so loading a listing is one step; the
 // clipboard carries plain text only.

@@ -1,7 +1,7 @@
 #pragma once
-// FrameRepType: the report type (Opt1 to Opt4) and the sort choice (cmbSort,
-// optAsc, optDesc) of the job. Only the detailed list is sorted by the choice,
-// so the other types disable the sort controls.
+// The report-type frame: the job's report type (four option buttons) and its
+// sort choice (field, ascending or descending). Only the detailed list is
+// sorted by the choice, so the other types disable the sort controls.
 
 #include <QGroupBox>
 

@@ -31,10 +31,6 @@ void StatusPanels::setPanelText(int number, const QString& text) {
   emit panelTextChanged(number, text);
 }
 
-QString StatusPanels::panelText(int number) const {
-  return panel(number)->text();
-}
-
 void StatusPanels::hideCounts() {
   for (int number = 2; number <= 4; ++number) {
     setPanelText(number, QString());

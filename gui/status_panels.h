@@ -17,7 +17,6 @@ class StatusPanels : public QStatusBar {
   // Panels are numbered from 1.
   QLabel* panel(int number) const;
   void setPanelText(int number, const QString& text);
-  QString panelText(int number) const;
   // Panels 2 to 4, emptied and hidden: the state before a scan reports.
   void hideCounts();
   void showCounts(uint64_t files, uint64_t folders);
