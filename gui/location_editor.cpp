@@ -250,10 +250,17 @@ void LocationEditor::editLocation(const ScanLocation& location) {
   updateLevelControls();
   if (location.fileTypes != "*.*") {
     someFiles_->setChecked(true);
-    const QStringList wanted = QString::fromStdString(location.fileTypes).split(';');
+    QStringList wanted = QString::fromStdString(location.fileTypes).split(';');
     for (int row = 0; row < types_->topLevelItemCount(); ++row) {
       QTreeWidgetItem* item = types_->topLevelItem(row);
-      if (wanted.contains(item->text(0))) item->setCheckState(0, Qt::Checked);
+      if (wanted.removeAll(item->text(0)) > 0) item->setCheckState(0, Qt::Checked);
+    }
+    // Types of the row that the list lacks are shown ticked at its end, so
+    // that confirming the editor keeps the row's filter whole.
+    for (const QString& extension : wanted) {
+      if (extension.isEmpty()) continue;
+      auto* item = new QTreeWidgetItem(types_, {extension, FileTypeList::typeNameOf(extension)});
+      item->setCheckState(0, Qt::Checked);
     }
   }
   updateTypeControls();

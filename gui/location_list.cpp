@@ -151,6 +151,17 @@ void LocationList::addOrUpdate(const ScanLocation& location) {
   showLocation(new QTreeWidgetItem(this), location);
 }
 
+void LocationList::replaceAt(int row, const ScanLocation& location) {
+  for (int other = 0; other < topLevelItemCount(); ++other) {
+    if (other != row && locationOf(topLevelItem(other)).folder == location.folder) {
+      showLocation(topLevelItem(other), location);
+      delete takeTopLevelItem(row);
+      return;
+    }
+  }
+  showLocation(topLevelItem(row), location);
+}
+
 bool LocationList::removeSelected() {
   QTreeWidgetItem* item = currentItem();
   if (item == nullptr || !item->isSelected()) return false;

@@ -25,6 +25,9 @@ class LocationList : public QTreeWidget {
   ScanLocation locationAt(int row) const;
   // Updates the row whose folder is the same bytes or appends a row.
   void addOrUpdate(const ScanLocation& location);
+  // Puts an edited location in the place of its row; when another row names
+  // the same folder, that row takes it and the edited one goes.
+  void replaceAt(int row, const ScanLocation& location);
   // Removes the selected row; false when none is selected.
   bool removeSelected();
 

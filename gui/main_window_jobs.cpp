@@ -174,9 +174,7 @@ void MainWindow::editLocation(int row) {
     if (editor.exec() != QDialog::Accepted || editor.folderText().trimmed().isEmpty()) return;
     ScanLocation edited = editor.location();
     edited.scanned = before.scanned;
-    // A changed path names another folder: that row is updated or added, and
-    // the one edited stays as it was.
-    locations_->addOrUpdate(edited);
+    locations_->replaceAt(row, edited);
     updateRemoveButton();
   });
 }

@@ -104,11 +104,13 @@ TEST_F(LocationListTest, RowsOfAJobFileKeepTheirTextsAndTheirBytes) {
 TEST_F(LocationListTest, DoubleClickEditsTheRowInPlace) {
   gui::MainWindow window;
   window.startUp();
-  ScanLocation music;
+  ScanLocation music, photos;
   music.folder = root / "Music";
   music.level = 2;
+  music.fileTypes = ".mp3;.flac";  // .flac is not in the editor's list
+  photos.folder = root / "Photos";
   Job job = window.currentJob();
-  job.locations = {music};
+  job.locations = {music, photos};
   window.applyJob(job);
   window.show();
   ASSERT_TRUE(waitUntil([&] { return list(window)->viewport()->isVisible(); }));
@@ -116,6 +118,7 @@ TEST_F(LocationListTest, DoubleClickEditsTheRowInPlace) {
     EXPECT_FALSE(child<QCheckBox>(editor, "Check2")->isChecked());
     EXPECT_EQ(child<QLineEdit>(editor, "Text2")->text(), "2");
     child<QCheckBox>(editor, "Check2")->setChecked(true);
+    child<QLineEdit>(editor, "Text1")->setText(QString::fromStdString(root / "Albums"));
     child<QPushButton>(editor, "cmdOK")->click();
   });
   QTreeWidget* rows = list(window);
@@ -124,7 +127,11 @@ TEST_F(LocationListTest, DoubleClickEditsTheRowInPlace) {
   QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, cell.center());
   QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, cell.center());
   ASSERT_TRUE(waitUntil([&] { return rows->topLevelItem(0)->text(3) == "All Levels"; }, 5000));
-  EXPECT_EQ(rows->topLevelItemCount(), 1);
+  ASSERT_EQ(rows->topLevelItemCount(), 2);
+  const ScanLocation edited = window.currentJob().locations[0];
+  EXPECT_EQ(edited.folder, root / "Albums");  // in the place of the row edited
+  EXPECT_EQ(edited.fileTypes, ".mp3;.flac");
+  EXPECT_EQ(edited.level, ScanLocation::kAllLevels);
 }
 
 TEST_F(LocationListTest, FoldersDroppedFromAFileManagerBecomeLocations) {
