@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QRawFont>
@@ -30,7 +31,12 @@ QString installedFamily(const QString& name) {
   QString family;
   for (const QString& installed : QFontDatabase::families())
     if (installed.compare(name, Qt::CaseInsensitive) == 0) family = installed;
-  if (family.isEmpty()) family = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+  // The system's fixed font is an alias ("monospace") that the font
+  // configuration resolves anew for each script, to another face for CJK
+  // text: the face it names for Latin text is taken instead, so that digits
+  // beside a CJK name keep the listing's cells.
+  if (family.isEmpty())
+    family = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
   resolved.insert(name.toLower(), family);
   return family;
 }
@@ -62,16 +68,16 @@ bool isWideCharacter(char32_t c) {
   return width == U_EA_WIDE || width == U_EA_FULLWIDTH;
 }
 
-QFont wideCharacterFont(const QFont& listing) {
+QFont wideCharacterFont(const QFont& listing, char32_t c) {
   const QString family = wideFallbackFamily();
   QFont first(listing.families().value(0, listing.family()));
   first.setPointSizeF(listing.pointSizeF());
   if (family.isEmpty() || hasWideGlyphs(first)) return listing;
   QFont wide(listing);
   wide.setFamilies({family});
-  const QString sample = QString::fromUcs4(&kSampleWide, 1);
   const qreal cells = 2 * QFontMetricsF(first).horizontalAdvance(QChar('0'));
-  const qreal glyph = QFontMetricsF(wide).horizontalAdvance(sample);
+  // The face's syllables and ideographs differ a little in width.
+  const qreal glyph = QFontMetricsF(wide).horizontalAdvance(QString::fromUcs4(&c, 1));
   if (cells <= 0 || glyph <= 0) return listing;
   // The glyphs keep the listing's size; the space after each makes up the
   // second cell. A face wider than two cells is made smaller instead.
@@ -81,6 +87,10 @@ QFont wideCharacterFont(const QFont& listing) {
   }
   wide.setLetterSpacing(QFont::AbsoluteSpacing, cells - glyph);
   return wide;
+}
+
+QFont wideCharacterFont(const QFont& listing) {
+  return wideCharacterFont(listing, kSampleWide);
 }
 
 }  // namespace tallyfold::gui

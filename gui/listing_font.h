@@ -26,5 +26,9 @@ bool isWideCharacter(char32_t c);
 // cells wide; the listing font itself when it has CJK glyphs or no CJK face
 // is installed.
 QFont wideCharacterFont(const QFont& listing);
+// The same for one wide character: the face's glyphs differ a little in width
+// (Hangul syllables are narrower than ideographs), so each gets the spacing
+// that makes it two cells.
+QFont wideCharacterFont(const QFont& listing, char32_t c);
 
 }  // namespace tallyfold::gui

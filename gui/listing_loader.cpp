@@ -140,19 +140,6 @@ QTextCharFormat formatOf(const RtfStyle& style) {
   return format;
 }
 
-// The style's format for its wide characters: the CJK face at two cells each.
-QTextCharFormat wideFormatOf(const QTextCharFormat& format) {
-  QFont listing = format.font();
-  if (listing.families().isEmpty()) listing.setFamilies({listing.family()});
-  QTextCharFormat wide = format;
-  const QFont font = wideCharacterFont(listing);
-  wide.setFontFamilies(font.families());
-  wide.setFontPointSize(font.pointSizeF());
-  wide.setFontLetterSpacingType(font.letterSpacingType());
-  wide.setFontLetterSpacing(font.letterSpacing());
-  return wide;
-}
-
 }  // namespace
 
 ListingLoader::ListingLoader(QPlainTextEdit* pane) : QObject(pane), pane_(pane), reader_(0) {
@@ -172,6 +159,8 @@ void ListingLoader::start(const std::string& path) {
   loading_ = true;
   formats_.clear();
   wideFormats_.clear();
+  wideFormatOfCharacter_.clear();
+  wideFormatOfWidth_.clear();
   pane_->setUndoRedoEnabled(false);
   pane_->setReadOnly(true);
   pane_->clear();
@@ -224,17 +213,61 @@ bool ListingLoader::insertPieces(const QElapsedTimer& clock) {
         break;
       }
       nextPiece_ = 0;
-      for (const RtfStyle& style : current_.newStyles) {
-        formats_.push_back(formatOf(style));
-        wideFormats_.push_back(wideFormatOf(formats_.back()));
-      }
+      for (const RtfStyle& style : current_.newStyles) formats_.push_back(formatOf(style));
       continue;
     }
     const StyledPiece& piece = current_.pieces[nextPiece_++];
-    cursor.insertText(piece.text, piece.wide ? wideFormats_[piece.style] : formats_[piece.style]);
+    if (piece.wide)
+      insertWide(cursor, piece);
+    else
+      cursor.insertText(piece.text, formats_[piece.style]);
   }
   cursor.endEditBlock();
   return more;
+}
+
+// Consecutive characters of one width go in one call.
+void ListingLoader::insertWide(QTextCursor& cursor, const StyledPiece& piece) {
+  const QString& text = piece.text;
+  qsizetype start = 0;
+  const QTextCharFormat* format = nullptr;
+  for (qsizetype i = 0; i < text.size();) {
+    char32_t c = text[i].unicode();
+    qsizetype length = 1;
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size()) {
+      c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+      length = 2;
+    }
+    const QTextCharFormat* next = &wideFormat(piece.style, c);
+    if (format != nullptr && next != format) {
+      cursor.insertText(text.mid(start, i - start), *format);
+      start = i;
+    }
+    format = next;
+    i += length;
+  }
+  if (format != nullptr) cursor.insertText(text.mid(start), *format);
+}
+
+const QTextCharFormat& ListingLoader::wideFormat(int style, char32_t c) {
+  auto known = wideFormatOfCharacter_.find({style, c});
+  if (known != wideFormatOfCharacter_.end()) return wideFormats_[size_t(known->second)];
+  QFont listing = formats_[size_t(style)].font();
+  if (listing.families().isEmpty()) listing.setFamilies({listing.family()});
+  const QFont font = wideCharacterFont(listing, c);
+  // Characters of one spacing share a format, in 1/64 pixel.
+  const int width = int(font.letterSpacing() * 64) + int(font.pointSizeF() * 64) * 4096;
+  auto [place, added] = wideFormatOfWidth_.try_emplace({style, width}, int(wideFormats_.size()));
+  if (added) {
+    QTextCharFormat wide = formats_[size_t(style)];
+    wide.setFontFamilies(font.families());
+    wide.setFontPointSize(font.pointSizeF());
+    wide.setFontLetterSpacingType(font.letterSpacingType());
+    wide.setFontLetterSpacing(font.letterSpacing());
+    wideFormats_.push_back(wide);
+  }
+  wideFormatOfCharacter_.emplace(std::make_pair(style, c), place->second);
+  return wideFormats_[size_t(place->second)];
 }
 
 void ListingLoader::insertSome() {

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "output/rtf_reader.h"
 
 class QPlainTextEdit;
+class QTextCursor;
 
 namespace tallyfold::gui {
 
@@ -70,8 +72,14 @@ class ListingLoader : public QObject {
   bool loading_ = false;
   std::atomic<bool> stopRequested_{false};
   std::vector<QTextCharFormat> formats_;
-  std::vector<QTextCharFormat> wideFormats_;  // the same styles for wide characters
-  ListingChunk current_;                      // the chunk being inserted
+  // The formats of wide characters by style and glyph width, which decides
+  // the spacing that makes each two cells.
+  void insertWide(QTextCursor& cursor, const StyledPiece& piece);
+  const QTextCharFormat& wideFormat(int style, char32_t c);
+  std::map<std::pair<int, char32_t>, int> wideFormatOfCharacter_;
+  std::map<std::pair<int, int>, int> wideFormatOfWidth_;
+  std::vector<QTextCharFormat> wideFormats_;
+  ListingChunk current_;  // the chunk being inserted
   size_t nextPiece_ = 0;
 };
 

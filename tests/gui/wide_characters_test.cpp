@@ -39,7 +39,8 @@ TEST_F(WideCharactersTest, EachWideCharacterTakesTwoCellsOfTheListingFont) {
   std::ofstream(path) << "{\\rtf1\\ansi{\\fonttbl{\\f0 Courier New;}}\\f0\\fs20 "
                          "01 \\u25126?\\u22580?\\u12398?\\u12513?\\u12522?\\u12540?"
                          "\\u12463?\\u12522?\\u12473?\\u12510?\\u12473?\\u12288?.mp3 1 KB\\par "
-                         "02 abcdefghijklmnopqrstuvwx.mp3 1 KB\\par}";
+                         "02 abcdefghijklmnopqrstuvwx.mp3 1 KB\\par "
+                         "03 \\u54620?\\u44397?\\u50612?abcdef.mp3 1 KB\\par}";
   gui::ListingPane pane(nullptr);
   pane.resize(900, 300);
   pane.show();
@@ -54,6 +55,11 @@ TEST_F(WideCharactersTest, EachWideCharacterTakesTwoCellsOfTheListingFont) {
   EXPECT_NEAR(xAfter(pane, 0, 3), xAfter(pane, 1, 3), 0.5);
   EXPECT_NEAR(xAfter(pane, 0, 15), xAfter(pane, 1, 27), 1.0);  // after the wide name
   EXPECT_NEAR(xAfter(pane, 0, 24), xAfter(pane, 1, 36), 1.0);  // the size column
+  // Hangul after digits: the digits keep the listing font, the syllables
+  // (a little narrower than ideographs in the face) take two cells each.
+  EXPECT_NEAR(xAfter(pane, 2, 3), xAfter(pane, 1, 3), 0.5);
+  EXPECT_NEAR(xAfter(pane, 2, 6), xAfter(pane, 1, 9), 1.0);
+  EXPECT_NEAR(xAfter(pane, 2, 16), xAfter(pane, 1, 19), 1.0);
 }
 
 }  // namespace
