@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QSpinBox;
 
 namespace tallyfold::gui {
 
@@ -42,7 +43,7 @@ class SettingsWindow : public QDialog {
 
   std::map<std::string, QCheckBox*> checks_;
   QComboBox* showSizeIn_ = nullptr;
-  QComboBox* colSize_ = nullptr;
+  QSpinBox* columnSize_ = nullptr;
 };
 
 }  // namespace tallyfold::gui

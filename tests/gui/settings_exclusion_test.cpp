@@ -5,6 +5,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -35,7 +37,25 @@ TEST_F(SettingsExclusionTest, SettingsWindowDefaultsCaseRuleOkAndClose) {
   EXPECT_EQ(shown.fullPath, 1);
   EXPECT_EQ(shown.colSize, "40");
   EXPECT_EQ(shown.showSizeIn, "KB");
-  EXPECT_EQ(child<QComboBox>(&window, "v_ColSize")->count(), 11);
+  EXPECT_EQ(child<QGroupBox>(&window, "Frame5")->title(), "Tags");
+
+  // The column size takes whole numbers in the range the reports accept only.
+  auto* columnSize = child<QSpinBox>(&window, "v_ColSize");
+  EXPECT_EQ(columnSize->minimum(), 3);
+  EXPECT_EQ(columnSize->maximum(), 1000);
+  columnSize->selectAll();
+  QTest::keyClicks(columnSize, "4x5");
+  columnSize->interpretText();
+  EXPECT_EQ(window.settings().colSize, "45");
+  columnSize->selectAll();
+  QTest::keyClicks(columnSize, "99999");
+  columnSize->interpretText();
+  EXPECT_LE(columnSize->value(), 1000);
+  ReportSettings odd;
+  odd.colSize = "wide";
+  window.showSettings(odd);
+  EXPECT_EQ(columnSize->value(), 40);
+  window.showSettings(defaults);
 
   auto* upper = child<QCheckBox>(&window, "v_ListInUpper");
   auto* lower = child<QCheckBox>(&window, "v_ListInLower");
