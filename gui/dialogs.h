@@ -7,12 +7,20 @@
 #include <QString>
 #include <optional>
 
+class QMessageBox;
 class QPrinter;
 class QWidget;
 
 namespace tallyfold::gui {
 
 enum class MessageIcon { None, Information, Warning, Critical };
+
+// A message box of the program: OK alone, or Yes and No (No the default) for
+// a question, which shows no icon. It is at least as wide as its title, which
+// a window manager would otherwise cut short.
+QMessageBox* newMessageBox(QWidget* parent, const QString& title, const QString& text,
+                           MessageIcon icon);
+QMessageBox* newQuestionBox(QWidget* parent, const QString& title, const QString& text);
 
 class Dialogs {
  public:

@@ -6,10 +6,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 #include <filesystem>
