@@ -142,11 +142,13 @@ TEST_F(SettingsExclusionTest, ExclusionWindowAddsRemovesAndKeepsItsLists) {
   // A list that cannot be written: the user is told, the lists stay.
   std::filesystem::remove(appFile("exclusion.lst"));
   root.makeDir("app/exclusion.lst/inside");
+  child<QLineEdit>(&again, "txtFileName")->setText("more.txt");
+  child<QPushButton>(&again, "cmdFileAdd")->click();
   EXPECT_FALSE(again.saveLists());
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, "Error");
   EXPECT_TRUE(dialogs.messages[0].text.contains("exclusion.lst"));
-  EXPECT_EQ(again.lists().fileNames.size(), 2u);
+  EXPECT_EQ(again.lists().fileNames.size(), 3u);
 }
 
 }  // namespace
