@@ -106,17 +106,25 @@ bool Dialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-bool Dialogs::choosePageSetup(QWidget* parent, QPrinter& printer, bool& pageNumbers) {
+bool Dialogs::choosePageSetup(QWidget* parent, QPrinter& printer, PageOptions& options) {
   QPageSetupDialog dialog(&printer, parent);
-  // The footer switch belongs with the page's layout, so it sits in the same
-  // dialog, above its buttons (the Linux dialog is a plain vertical layout).
+  // The program's switches belong with the page's layout, so they sit in the
+  // same dialog, above its buttons (the Linux dialog is a plain vertical
+  // layout).
   auto* footer = new QCheckBox("Print \"Page N of M\" at the foot of each page", &dialog);
   footer->setObjectName("chkPageNumbers");
-  footer->setChecked(pageNumbers);
-  if (auto* layout = qobject_cast<QVBoxLayout*>(dialog.layout()))
+  footer->setChecked(options.pageNumbers);
+  auto* fit = new QCheckBox("Fit to page width", &dialog);
+  fit->setObjectName("chkFitToWidth");
+  fit->setToolTip("Scale the listing down so that its longest line fits across the page");
+  fit->setChecked(options.fitToWidth);
+  if (auto* layout = qobject_cast<QVBoxLayout*>(dialog.layout())) {
+    layout->insertWidget(layout->count() - 1, fit);
     layout->insertWidget(layout->count() - 1, footer);
+  }
   if (dialog.exec() != QDialog::Accepted) return false;
-  pageNumbers = footer->isChecked();
+  options.pageNumbers = footer->isChecked();
+  options.fitToWidth = fit->isChecked();
   return true;
 }
 
