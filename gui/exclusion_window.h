@@ -1,8 +1,8 @@
 #pragma once
-// ExcludeFrm: the three exclusion lists (file names, folders, extensions),
-// kept in exclusion.lst, and the link setting kept in the settings store.
-// Loaded hidden at start-up; OK and the close box both save, but only what
-// changed. Every entry keeps the bytes it was read or added as.
+// The exclusion window (objectName ExcludeFrm): the three exclusion lists (file names, folders,
+// extensions), kept in exclusion.lst, and the link setting kept in the settings store. Loaded
+// hidden at start-up; OK and the close box both save, but only what changed. Every entry keeps the
+// bytes it was read or added as.
 
 #include <QDialog>
 #include <string>

@@ -1,5 +1,5 @@
 #pragma once
-// findFrm, "Find and Replace": finds text in the listing pane from the
+// The Find and Replace window (objectName findFrm): finds text in the listing pane from the
 // cursor on, replaces one match or all of them. A failed Find Next says so and
 // makes the next one start again at the top. Replace All replaces every match
 // once, left to right, going on behind each inserted text (so a replacement

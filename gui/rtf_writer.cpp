@@ -100,10 +100,4 @@ void writeDocumentRtf(const QTextDocument& document, const QString& chosenFont,
   writeRtf(document, chosenFont, [&out](std::string_view text) { out.write(text); });
 }
 
-std::string documentRtf(const QTextDocument& document, const QString& chosenFont) {
-  std::string text;
-  writeRtf(document, chosenFont, [&text](std::string_view piece) { text.append(piece); });
-  return text;
-}
-
 }  // namespace tallyfold::gui

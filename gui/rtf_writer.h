@@ -3,7 +3,6 @@
 // and colours gathered into the tables, every fragment as a styled run.
 
 #include <QString>
-#include <string>
 
 class QTextDocument;
 
@@ -17,7 +16,5 @@ namespace tallyfold::gui {
 // the installed face that stands in for it, but the file names the chosen one.
 void writeDocumentRtf(const QTextDocument& document, const QString& chosenFont,
                       AtomicFileWriter& out);
-// The whole document as rich text, for small documents.
-std::string documentRtf(const QTextDocument& document, const QString& chosenFont);
 
 }  // namespace tallyfold::gui

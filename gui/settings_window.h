@@ -1,5 +1,5 @@
 #pragma once
-// SettingsFrm: the report settings. Loaded hidden at start-up; its controls
+// The report settings window (objectName SettingsFrm). Loaded hidden at start-up; its controls
 // hold the values in effect, which OK stores. Closing the window by its frame
 // drops the edits and puts the stored values back.
 
