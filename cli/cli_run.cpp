@@ -112,7 +112,7 @@ int runCli(int argc, char** argv) {
 
   OutputChoice output{options.output, OutputForm::PlainText};
   if (!options.output.empty() && !options.records) {
-    auto form = outputFormFor(options.output);
+    auto form = outputFormOf(options.output);
     if (!form)
       return usageError("cannot tell the output form of '" + options.output +
                         "': name it .rtf, .txt, .htm, .html, .csv or .json");

@@ -1,6 +1,5 @@
 #include "cli/report_output.h"
 
-#include <cctype>
 #include <cstdio>
 #include <fstream>
 
@@ -62,24 +61,9 @@ OutputResult convertDocument(const TemporaryFile& rtf, const RunSettings& run,
 
 }  // namespace
 
-std::optional<OutputForm> outputFormFor(const std::string& path) {
-  auto slash = path.rfind('/');
-  std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  auto dot = name.rfind('.');
-  if (dot == std::string::npos) return std::nullopt;
-  std::string extension = name.substr(dot);
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (extension == ".rtf") return OutputForm::Rtf;
-  if (extension == ".txt") return OutputForm::PlainText;
-  if (extension == ".htm" || extension == ".html") return OutputForm::Html;
-  if (extension == ".csv") return OutputForm::Csv;
-  if (extension == ".json") return OutputForm::Json;
-  return std::nullopt;
-}
-
 OutputResult writeReportOutput(ScanResult& scan, const RunSettings& run, const OutputChoice& output,
                                RunControl& control, std::string& error) {
-  if (output.form == OutputForm::Rtf && !output.path.empty()) {
+  if (output.form == OutputForm::RichText && !output.path.empty()) {
     AtomicFileWriter document(output.path);
     LineSink sink(document);
     reportScan(scan, run, sink, control);

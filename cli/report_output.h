@@ -3,18 +3,12 @@
 // text (.txt, and standard output when no file is named) or an HTML page
 // (.htm, .html), and the scan records. Files are replaced atomically.
 
-#include <optional>
 #include <string>
 
+#include "app/output_form.h"
 #include "app/run_pipeline.h"
 
 namespace tallyfold::cli {
-
-enum class OutputForm { Rtf, PlainText, Html, Csv, Json };
-
-// The form for an output path by its file name's extension; empty for an
-// unknown one.
-std::optional<OutputForm> outputFormFor(const std::string& path);
 
 struct OutputChoice {
   std::string path;  // empty: standard output

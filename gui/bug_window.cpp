@@ -106,7 +106,7 @@ QString BugWindow::reportText() const {
   text += "Procedure   : " + errPro_->text() + "\r\n";
   text += "Error Line  : " + errLine_->text() + "\r\n";
   text += "Product     : Tallyfold\r\n";
-  text += "Version     : 1.5\r\n";
+  text += "Version     : " TALLYFOLD_VERSION "\r\n";
   text += "Build       : 1500\r\n\r\n";
   text += description_->toPlainText();
   text += "\r\n\r\n" + summary_;
@@ -116,7 +116,7 @@ QString BugWindow::reportText() const {
 QString BugWindow::mailAddress() {
   // Every character outside the unreserved set is escaped, "+" included, which
   // some mail programs would otherwise read as a blank.
-  QByteArray subject = QUrl::toPercentEncoding("Bug Report - Tallyfold v1.5");
+  QByteArray subject = QUrl::toPercentEncoding("Bug Report - Tallyfold v" TALLYFOLD_VERSION);
   QByteArray body =
       QUrl::toPercentEncoding("Please paste the contents of the clipboard below (Press CTRL+V):");
   return "mailto:" + supportAddress() + "?subject=" + QString::fromLatin1(subject) +

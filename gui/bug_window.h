@@ -1,7 +1,7 @@
 #pragma once
-// BugFrm: the error report shown when a long operation fails. It says what
-// failed, lets the user describe what they were doing, can hand a report to
-// the mail program, and returns Retry or Abort to the failed operation.
+// The error-report window (objectName BugFrm): the error report shown when a long operation fails.
+// It says what failed, lets the user describe what they were doing, can hand a report to the mail
+// program, and returns Retry or Abort to the failed operation.
 
 #include <QDialog>
 

@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -11,6 +12,7 @@
 #include <QPrinter>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace tallyfold::gui {
 
@@ -32,7 +34,36 @@ QMessageBox::Icon messageBoxIcon(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// Room that a title bar takes beside its text: the window's icon and its
+// close, minimise and maximise buttons.
+constexpr int kTitleBarButtonsWidth = 160;
+
+// QMessageBox sizes itself from its text alone and ignores a minimum width,
+// so a spacer across its layout's last row carries the title's width.
+void widenForTitle(QMessageBox& box, const QString& title) {
+  const int width = box.fontMetrics().horizontalAdvance(title) + kTitleBarButtonsWidth;
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
+
+QMessageBox* newMessageBox(QWidget* parent, const QString& title, const QString& text,
+                           MessageIcon icon) {
+  auto* box = new QMessageBox(messageBoxIcon(icon), title, text, QMessageBox::Ok, parent);
+  widenForTitle(*box, title);
+  return box;
+}
+
+QMessageBox* newQuestionBox(QWidget* parent, const QString& title, const QString& text) {
+  auto* box =
+      new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box->setDefaultButton(QMessageBox::No);
+  widenForTitle(*box, title);
+  return box;
+}
 
 QString Dialogs::chooseFolder(QWidget* parent, const QString& title) {
   return QFileDialog::getExistingDirectory(parent, title);
@@ -49,13 +80,13 @@ QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& 
 
 void Dialogs::message(QWidget* parent, const QString& title, const QString& text,
                       MessageIcon icon) {
-  QMessageBox box(messageBoxIcon(icon), title, text, QMessageBox::Ok, parent);
-  box.exec();
+  std::unique_ptr<QMessageBox> box(newMessageBox(parent, title, text, icon));
+  box->exec();
 }
 
 bool Dialogs::askYesNo(QWidget* parent, const QString& title, const QString& text) {
-  return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::No) == QMessageBox::Yes;
+  std::unique_ptr<QMessageBox> box(newQuestionBox(parent, title, text));
+  return box->exec() == QMessageBox::Yes;
 }
 
 std::optional<QColor> Dialogs::chooseColour(QWidget* parent) {
@@ -75,17 +106,25 @@ bool Dialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-bool Dialogs::choosePageSetup(QWidget* parent, QPrinter& printer, bool& pageNumbers) {
+bool Dialogs::choosePageSetup(QWidget* parent, QPrinter& printer, PageOptions& options) {
   QPageSetupDialog dialog(&printer, parent);
-  // The footer switch belongs with the page's layout, so it sits in the same
-  // dialog, above its buttons (the Linux dialog is a plain vertical layout).
+  // The program's switches belong with the page's layout, so they sit in the
+  // same dialog, above its buttons (the Linux dialog is a plain vertical
+  // layout).
   auto* footer = new QCheckBox("Print \"Page N of M\" at the foot of each page", &dialog);
   footer->setObjectName("chkPageNumbers");
-  footer->setChecked(pageNumbers);
-  if (auto* layout = qobject_cast<QVBoxLayout*>(dialog.layout()))
+  footer->setChecked(options.pageNumbers);
+  auto* fit = new QCheckBox("Fit to page width", &dialog);
+  fit->setObjectName("chkFitToWidth");
+  fit->setToolTip("Scale the listing down so that its longest line fits across the page");
+  fit->setChecked(options.fitToWidth);
+  if (auto* layout = qobject_cast<QVBoxLayout*>(dialog.layout())) {
+    layout->insertWidget(layout->count() - 1, fit);
     layout->insertWidget(layout->count() - 1, footer);
+  }
   if (dialog.exec() != QDialog::Accepted) return false;
-  pageNumbers = footer->isChecked();
+  options.pageNumbers = footer->isChecked();
+  options.fitToWidth = fit->isChecked();
   return true;
 }
 

@@ -7,12 +7,26 @@
 #include <QString>
 #include <optional>
 
+class QMessageBox;
 class QPrinter;
 class QWidget;
 
 namespace tallyfold::gui {
 
 enum class MessageIcon { None, Information, Warning, Critical };
+
+// The program's own choices in the page-setup dialog, beside the system's.
+struct PageOptions {
+  bool pageNumbers = false;  // "Page N of M" at the foot of each page
+  bool fitToWidth = false;   // the listing scaled so its longest line fits
+};
+
+// A message box of the program: OK alone, or Yes and No (No the default) for
+// a question, which shows no icon. It is at least as wide as its title, which
+// a window manager would otherwise cut short.
+QMessageBox* newMessageBox(QWidget* parent, const QString& title, const QString& text,
+                           MessageIcon icon);
+QMessageBox* newQuestionBox(QWidget* parent, const QString& title, const QString& text);
 
 class Dialogs {
  public:
@@ -35,9 +49,9 @@ class Dialogs {
   // The print dialog for the printer; true when the user confirmed. The
   // printer keeps what was chosen (device, copies, output file).
   virtual bool choosePrinter(QWidget* parent, QPrinter& printer);
-  // The page-setup dialog on the printer's page layout, its margins in the
-  // layout's units. pageNumbers is the dialog's "Page N of M" check box.
-  virtual bool choosePageSetup(QWidget* parent, QPrinter& printer, bool& pageNumbers);
+  // The page-setup dialog on the printer's page layout (paper, orientation,
+  // margins in the layout's units) with the program's own check boxes.
+  virtual bool choosePageSetup(QWidget* parent, QPrinter& printer, PageOptions& options);
   // Hands an address (mailto:, file:) to the desktop.
   virtual void openUrl(const QString& url);
 

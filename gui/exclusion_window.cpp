@@ -1,6 +1,7 @@
 #include "gui/exclusion_window.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "gui/dialogs.h"
+#include "gui/entry_bytes.h"
 #include "platform/settings_store.h"
 
 namespace tallyfold::gui {
@@ -29,11 +31,26 @@ QPushButton* namedButton(const char* name, const QString& caption, QWidget* pare
   return button;
 }
 
+// Each item carries its entry's bytes; its text is only for showing them.
+constexpr int kBytesRole = Qt::UserRole;
+
+std::string bytesOf(const QListWidgetItem* item) {
+  return item->data(kBytesRole).toByteArray().toStdString();
+}
+
 std::vector<std::string> entriesOf(const QListWidget* list) {
   std::vector<std::string> entries;
-  for (int row = 0; row < list->count(); ++row)
-    entries.push_back(list->item(row)->text().toStdString());
+  for (int row = 0; row < list->count(); ++row) entries.push_back(bytesOf(list->item(row)));
   return entries;
+}
+
+void addItem(QListWidget* list, const std::string& bytes) {
+  auto* item = new QListWidgetItem(bytesForDisplay(bytes), list);
+  item->setData(kBytesRole, QByteArray::fromStdString(bytes));
+}
+
+bool sameEntries(const ExclusionLists& a, const ExclusionLists& b) {
+  return a.fileNames == b.fileNames && a.folders == b.folders && a.extensions == b.extensions;
 }
 
 // The chooser's path as the walker compares it: no trailing "/" but "/" itself.
@@ -141,35 +158,40 @@ QWidget* ExclusionWindow::buildExtensionPage() {
 }
 
 // False when the entry is empty or already listed (compared without case).
-bool ExclusionWindow::addEntry(Page& page, const QString& entry) {
-  if (entry.isEmpty()) return false;
+bool ExclusionWindow::addEntry(Page& page, const std::string& bytes) {
+  if (bytes.empty()) return false;
+  const QString shown = bytesForDisplay(bytes);
   for (int row = 0; row < page.list->count(); ++row)
-    if (page.list->item(row)->text().compare(entry, Qt::CaseInsensitive) == 0) return false;
-  page.list->addItem(entry);
+    if (page.list->item(row)->text().compare(shown, Qt::CaseInsensitive) == 0) return false;
+  addItem(page.list, bytes);
   page.remove->setEnabled(true);
   return true;
 }
 
 void ExclusionWindow::addFileName() {
-  if (!addEntry(fileNames_, fileName_->text())) return;
+  if (!addEntry(fileNames_, fileName_->text().toStdString())) return;
   fileName_->clear();
   fileName_->setFocus();
 }
 
 void ExclusionWindow::addFolder() {
   QString folder = Dialogs::current().chooseFolder(this, "Choose Folder to exclude");
-  if (!folder.isEmpty()) addEntry(folders_, withoutTrailingSlash(folder));
+  // The path's bytes on disk, as the walker meets them.
+  if (!folder.isEmpty())
+    addEntry(folders_, QFile::encodeName(withoutTrailingSlash(folder)).toStdString());
 }
 
 void ExclusionWindow::addExtension() {
-  if (extension_->text().isEmpty() || !addEntry(extensions_, "*." + extension_->text())) return;
+  if (extension_->text().isEmpty() ||
+      !addEntry(extensions_, "*." + extension_->text().toStdString()))
+    return;
   extension_->clear();
   extension_->setFocus();
 }
 
 void ExclusionWindow::fillList(Page& page, const std::vector<std::string>& entries) {
   page.list->clear();
-  for (const std::string& entry : entries) page.list->addItem(QString::fromStdString(entry));
+  for (const std::string& entry : entries) addItem(page.list, entry);
   page.remove->setEnabled(page.list->count() > 0);
 }
 
@@ -188,21 +210,36 @@ bool ExclusionWindow::followLinks() const {
 }
 
 void ExclusionWindow::loadLists() {
-  ExclusionLists lists = loadExclusionList(exclusionListPath());
-  fillList(fileNames_, lists.fileNames);
-  fillList(folders_, lists.folders);
-  fillList(extensions_, lists.extensions);
+  stored_ = loadExclusionList(exclusionListPath());
+  fillList(fileNames_, stored_.fileNames);
+  fillList(folders_, stored_.folders);
+  fillList(extensions_, stored_.extensions);
   SettingsStore store{std::string(kSettingsApplication)};
-  followLinks_->setChecked(store.get(kLinkSection, kLinkKey, "0") == "1");
-  skipHidden_->setChecked(store.get(kLinkSection, kSkipHiddenKey, "0") == "1");
+  storedFollowLinks_ = store.get(kLinkSection, kLinkKey, "0") == "1";
+  stored_.skipHiddenFolders = store.get(kLinkSection, kSkipHiddenKey, "0") == "1";
+  followLinks_->setChecked(storedFollowLinks_);
+  skipHidden_->setChecked(stored_.skipHiddenFolders);
 }
 
 bool ExclusionWindow::saveLists() {
+  const ExclusionLists shown = lists();
   SettingsStore store{std::string(kSettingsApplication)};
-  bool linksSaved = store.set(kLinkSection, kLinkKey, followLinks() ? "1" : "0") &&
-                    store.set(kLinkSection, kSkipHiddenKey, skipHidden_->isChecked() ? "1" : "0");
+  bool linksSaved = true;
+  if (followLinks() != storedFollowLinks_ || shown.skipHiddenFolders != stored_.skipHiddenFolders) {
+    linksSaved = store.set(kLinkSection, kLinkKey, followLinks() ? "1" : "0") &&
+                 store.set(kLinkSection, kSkipHiddenKey, shown.skipHiddenFolders ? "1" : "0");
+    if (linksSaved) {
+      storedFollowLinks_ = followLinks();
+      stored_.skipHiddenFolders = shown.skipHiddenFolders;
+    }
+  }
   std::string path = exclusionListPath();
-  bool listsSaved = saveExclusionList(path, lists());
+  bool listsSaved = sameEntries(shown, stored_) || saveExclusionList(path, shown);
+  if (listsSaved) {
+    stored_.fileNames = shown.fileNames;
+    stored_.folders = shown.folders;
+    stored_.extensions = shown.extensions;
+  }
   if (listsSaved && linksSaved) return true;
   QString file = QString::fromStdString(listsSaved ? store.filePath() : path);
   Dialogs::current().message(

@@ -1,9 +1,11 @@
 #pragma once
-// ExcludeFrm: the three exclusion lists (file names, folders, extensions),
-// kept in exclusion.lst, and the link setting kept in the settings store.
-// Loaded hidden at start-up; OK and the close box both save.
+// The exclusion window (objectName ExcludeFrm): the three exclusion lists (file names, folders,
+// extensions), kept in exclusion.lst, and the link setting kept in the settings store. Loaded
+// hidden at start-up; OK and the close box both save, but only what changed. Every entry keeps the
+// bytes it was read or added as.
 
 #include <QDialog>
+#include <string>
 
 #include "scan/exclusions.h"
 
@@ -42,7 +44,7 @@ class ExclusionWindow : public QDialog {
   QWidget* buildFileNamePage();
   QWidget* buildFolderPage();
   QWidget* buildExtensionPage();
-  bool addEntry(Page& page, const QString& entry);
+  bool addEntry(Page& page, const std::string& bytes);
   void fillList(Page& page, const std::vector<std::string>& entries);
   void acceptLists();
 
@@ -53,6 +55,10 @@ class ExclusionWindow : public QDialog {
   QCheckBox* followLinks_ = nullptr;
   QCheckBox* skipHidden_ = nullptr;
   Page fileNames_, folders_, extensions_;
+  // What the file and the store held when last read or written, so that an
+  // unchanged list is never rewritten.
+  ExclusionLists stored_;
+  bool storedFollowLinks_ = false;
 };
 
 }  // namespace tallyfold::gui

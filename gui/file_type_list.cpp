@@ -1,5 +1,6 @@
 #include "gui/file_type_list.h"
 
+#include <QHash>
 #include <QMimeDatabase>
 
 #include "platform/settings_store.h"
@@ -12,6 +13,18 @@ constexpr char kSection[] = "File Types";
 
 SettingsStore store() {
   return SettingsStore{std::string(kSettingsApplication)};
+}
+
+template <typename Stored>
+bool sameValues(const Stored& stored,
+                const std::vector<std::pair<std::string, std::string>>& values) {
+  if (stored.size() != values.size()) return false;
+  size_t i = 0;
+  for (const auto& [key, value] : stored) {
+    if (key != values[i].first || value != values[i].second) return false;
+    ++i;
+  }
+  return true;
 }
 
 }  // namespace
@@ -38,12 +51,21 @@ QVector<FileType> FileTypeList::loadOrDefaults() {
 
 bool FileTypeList::save(const QVector<FileType>& types) {
   SettingsStore settings = store();
+  const auto stored = settings.section(kSection);
+  // A stored value that is no UTF-8 reads as a text with U+FFFD in it; a
+  // type whose text is that reading is the stored one, saved as its bytes.
+  QHash<QString, std::string> storedBytes;
+  for (const auto& [key, value] : stored) storedBytes.insert(QString::fromStdString(value), value);
+  std::vector<std::pair<std::string, std::string>> values;
+  for (int i = 0; i < types.size(); ++i) {
+    const QString text = types[i].extension + ";" + types[i].typeName;
+    auto kept = storedBytes.constFind(text);
+    values.emplace_back(std::to_string(i + 1),
+                        kept != storedBytes.constEnd() ? *kept : text.toStdString());
+  }
+  if (sameValues(stored, values)) return true;
   if (!settings.deleteSection(kSection)) return false;
   if (types.isEmpty()) return true;
-  std::vector<std::pair<std::string, std::string>> values;
-  for (int i = 0; i < types.size(); ++i)
-    values.emplace_back(std::to_string(i + 1),
-                        (types[i].extension + ";" + types[i].typeName).toStdString());
   return settings.setMany(kSection, values);
 }
 

@@ -19,8 +19,9 @@ class FileTypeList {
   static std::optional<QVector<FileType>> load();
   // The stored list, or the ten default types when none is stored.
   static QVector<FileType> loadOrDefaults();
-  // Rewrites the section in list order (an empty list removes it). False when
-  // the store could not be written.
+  // Rewrites the section in list order (an empty list removes it), unless it
+  // holds that list already; a type read from the store is written back as
+  // the bytes it was read as. False when the store could not be written.
   static bool save(const QVector<FileType>& types);
   static QVector<FileType> defaults();
   // The MIME database's name for files with this extension (".mp3").

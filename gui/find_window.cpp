@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/dialogs.h"
 #include "gui/listing_pane.h"
@@ -30,6 +31,21 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
 }
 
 }  // namespace
+
+QPoint placeBeside(const QRect& owner, const QSize& size, const QRect& available) {
+  const int roomRight = available.right() - owner.right();
+  const int roomLeft = owner.left() - available.left();
+  int x = 0;
+  if (roomRight >= size.width())
+    x = owner.right() + 1;
+  else if (roomLeft >= size.width())
+    x = owner.left() - size.width();
+  else
+    x = roomRight >= roomLeft ? available.right() + 1 - size.width() : available.left();
+  const int lowest = available.bottom() + 1 - size.height();
+  const int y = std::max(available.top(), std::min(owner.top(), lowest));
+  return {std::max(available.left(), x), y};
+}
 
 FindWindow::FindWindow(ListingPane* pane, QWidget* parent) : QDialog(parent), pane_(pane) {
   setObjectName("findFrm");
@@ -79,8 +95,15 @@ FindWindow::FindWindow(ListingPane* pane, QWidget* parent) : QDialog(parent), pa
 
 void FindWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
   findWhat_->setFocus();
+  QScreen* shown = screen();
+  if (shown == nullptr) return;
+  const QRect available = shown->availableGeometry();
+  QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+  if (owner != nullptr && owner->isVisible())
+    move(placeBeside(owner->frameGeometry(), frameGeometry().size(), available));
+  else
+    move(available.center() - rect().center());
 }
 
 void FindWindow::changeEvent(QEvent* event) {

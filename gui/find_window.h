@@ -1,12 +1,15 @@
 #pragma once
-// findFrm, "Find and Replace": finds text in the listing pane from the
+// The Find and Replace window (objectName findFrm): finds text in the listing pane from the
 // cursor on, replaces one match or all of them. A failed Find Next says so and
 // makes the next one start again at the top. Replace All replaces every match
 // once, left to right, going on behind each inserted text (so a replacement
 // that contains the search text is never searched again), as one undo step,
-// and tells how many it replaced.
+// and tells how many it replaced. It opens beside the main window, so the
+// matches it selects in the pane stay in sight.
 
 #include <QDialog>
+#include <QPoint>
+#include <QRect>
 
 #include "gui/text_search.h"
 
@@ -17,6 +20,12 @@ class QPushButton;
 namespace tallyfold::gui {
 
 class ListingPane;
+
+// Where a window of the given size goes beside owner (both as frames, in
+// screen coordinates): right of it, else left of it, else against the side
+// of the screen with more room; top aligned with the owner's, all inside
+// the screen's available area.
+QPoint placeBeside(const QRect& owner, const QSize& size, const QRect& available);
 
 class FindWindow : public QDialog {
   Q_OBJECT

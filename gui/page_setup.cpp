@@ -11,6 +11,9 @@ namespace {
 
 constexpr char kMargins[] = "Margins";
 constexpr char kPageNumbers[] = "PageNumbers";
+constexpr char kFitToWidth[] = "FitToWidth";
+constexpr char kOrientation[] = "Orientation";
+constexpr char kLandscape[] = "Landscape";
 constexpr double kTwipsPerCentimetre = 567;
 constexpr double kTwipsPerInch = 1440;
 
@@ -61,6 +64,21 @@ bool storedPageNumbers(const SettingsStore& store) {
 
 bool storePageNumbers(SettingsStore& store, bool on) {
   return store.set(kMargins, kPageNumbers, on ? "1" : "0");
+}
+
+bool storedFitToWidth(const SettingsStore& store) {
+  return store.get(kMargins, kFitToWidth, "0") == "1";
+}
+
+QPageLayout::Orientation storedOrientation(const SettingsStore& store) {
+  return store.get(kMargins, kOrientation, "Portrait") == kLandscape ? QPageLayout::Landscape
+                                                                     : QPageLayout::Portrait;
+}
+
+bool storePageShape(SettingsStore& store, bool fitToWidth, QPageLayout::Orientation orientation) {
+  return store.setMany(
+      kMargins, {{kFitToWidth, fitToWidth ? "1" : "0"},
+                 {kOrientation, orientation == QPageLayout::Landscape ? kLandscape : "Portrait"}});
 }
 
 }  // namespace tallyfold::gui

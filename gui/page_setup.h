@@ -5,6 +5,7 @@
 // are hundredths of a millimetre or thousandths of an inch, whole numbers.
 
 #include <QLocale>
+#include <QPageLayout>
 
 #include "gui/window_geometry.h"
 
@@ -32,5 +33,11 @@ bool storeMargins(SettingsStore& store, const PageMargins& margins);
 // The "Page N of M" footer switch, kept beside the margins; off unless set.
 bool storedPageNumbers(const SettingsStore& store);
 bool storePageNumbers(SettingsStore& store, bool on);
+// "Fit to page width" and the paper's orientation, kept beside the margins
+// ("FitToWidth" "0"/"1", "Orientation" "Portrait"/"Landscape"); portrait and
+// no fitting unless set.
+bool storedFitToWidth(const SettingsStore& store);
+QPageLayout::Orientation storedOrientation(const SettingsStore& store);
+bool storePageShape(SettingsStore& store, bool fitToWidth, QPageLayout::Orientation orientation);
 
 }  // namespace tallyfold::gui

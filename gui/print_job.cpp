@@ -1,11 +1,13 @@
 #include "gui/print_job.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <cmath>
@@ -26,20 +28,78 @@ SettingsStore settingsStore() {
   return SettingsStore{std::string(kSettingsApplication)};
 }
 
+// Fixed-pitch faces whose full-width glyphs take exactly two cells, tried in
+// turn for characters the listing font lacks (CJK names), so that columns
+// after such a name stay aligned on paper.
+const QStringList& cjkFallbacks() {
+  static const QStringList faces = [] {
+    QStringList found;
+    for (const char* face : {"Noto Sans Mono CJK JP", "Noto Sans Mono CJK SC",
+                             "Noto Sans Mono CJK TC", "Noto Sans Mono CJK KR"})
+      if (QFontDatabase::hasFamily(face)) found << face;
+    return found;
+  }();
+  return faces;
+}
+
+QStringList withFallbacks(QStringList families) {
+  for (const QString& face : cjkFallbacks())
+    if (!families.contains(face)) families << face;
+  return families;
+}
+
+// Every run's font gets the CJK faces behind its own family.
+void addCjkFallbacks(QTextDocument& copy) {
+  if (cjkFallbacks().isEmpty()) return;
+  QFont base = copy.defaultFont();
+  base.setFamilies(withFallbacks(QStringList{base.family()}));
+  copy.setDefaultFont(base);
+  for (QTextBlock block = copy.begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      QStringList families = fragment.charFormat().fontFamilies().toStringList();
+      if (families.isEmpty()) continue;
+      QTextCursor cursor(&copy);
+      cursor.setPosition(fragment.position());
+      cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+      QTextCharFormat format;
+      format.setFontFamilies(withFallbacks(families));
+      cursor.mergeCharFormat(format);
+    }
+  }
+}
+
 // The printer-resolution copy of the listing that is cut into pages.
-std::unique_ptr<QTextDocument> pagedCopy(const QTextDocument& listing, QPrinter& printer,
-                                         const QSizeF& page) {
+std::unique_ptr<QTextDocument> pagedCopy(const QTextDocument& listing, QPrinter& printer) {
   std::unique_ptr<QTextDocument> copy(listing.clone());
   copy->setDefaultFont(listing.defaultFont());
+  addCjkFallbacks(*copy);
   copy->documentLayout()->setPaintDevice(&printer);
   copy->setDocumentMargin(0);
-  // The pane never wraps, but paper must: a line wider than the page goes on
-  // below rather than off the edge.
-  QTextOption option = copy->defaultTextOption();
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  copy->setDefaultTextOption(option);
-  copy->setPageSize(page);
   return copy;
+}
+
+void setWrapping(QTextDocument& copy, bool wrap) {
+  QTextOption option = copy.defaultTextOption();
+  option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+  copy.setDefaultTextOption(option);
+}
+
+// How much the listing is drawn smaller so that its widest line fits the
+// page's width: 1 when it fits already or fitting is off. The pane never
+// wraps, but paper must: without fitting, a line wider than the page goes on
+// below rather than off the edge.
+double layOutForPage(QTextDocument& copy, const QSizeF& body, bool fitToWidth) {
+  double scale = 1;
+  if (fitToWidth) {
+    setWrapping(copy, false);
+    const double widest = copy.idealWidth();
+    if (widest > body.width()) scale = body.width() / widest;
+  } else {
+    setWrapping(copy, true);
+  }
+  copy.setPageSize(QSizeF(body.width() / scale, body.height() / scale));
+  return scale;
 }
 
 // True when some line is taller than a page's drawing area, which no page
@@ -55,14 +115,21 @@ bool lineTallerThan(const QTextDocument& copy, double height) {
 
 }  // namespace
 
-PrintJob::PrintJob() : pageNumbers_(storedPageNumbers(settingsStore())) {}
+PrintJob::PrintJob() {
+  const SettingsStore store = settingsStore();
+  options_.pageNumbers = storedPageNumbers(store);
+  options_.fitToWidth = storedFitToWidth(store);
+}
 
 PrintJob::~PrintJob() = default;
 
 QPrinter& PrintJob::printer() {
   // Made on first use: finding the system's printers takes a moment that
   // start-up need not spend.
-  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (!printer_) {
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer_->setPageOrientation(storedOrientation(settingsStore()));
+  }
   return *printer_;
 }
 
@@ -93,18 +160,19 @@ bool PrintJob::pageSetup(QWidget* owner, PageMargins& margins) {
   printer().setPageMargins(QMarginsF(shown(margins.left), shown(margins.top), shown(margins.right),
                                      shown(margins.bottom)),
                            unit);
-  bool numbers = pageNumbers_;
-  if (!Dialogs::current().choosePageSetup(owner, printer(), numbers)) return false;
+  PageOptions chosenOptions = options_;
+  if (!Dialogs::current().choosePageSetup(owner, printer(), chosenOptions)) return false;
   const QMarginsF chosen = printer().pageLayout().margins(unit);
   auto twips = [&](double value) {
     return marginFromDialog(int(std::lround(value * scale)), units);
   };
   margins = PageMargins{twips(chosen.top()), twips(chosen.bottom()), twips(chosen.left()),
                         twips(chosen.right())};
-  pageNumbers_ = numbers;
+  options_ = chosenOptions;
   SettingsStore store = settingsStore();
   storeMargins(store, margins);
-  storePageNumbers(store, numbers);
+  storePageNumbers(store, options_.pageNumbers);
+  storePageShape(store, options_.fitToWidth, printer().pageLayout().orientation());
   return true;
 }
 
@@ -117,16 +185,18 @@ bool PrintJob::render(const QTextDocument& listing, QPrinter& printer, const Pag
   const QRectF area = printer.pageRect(QPrinter::DevicePixel);
   const QFont footerFont = listing.defaultFont();
   const double footerHeight =
-      pageNumbers_ ? QFontMetricsF(footerFont, &printer).height() * 1.5 : 0.0;
+      options_.pageNumbers ? QFontMetricsF(footerFont, &printer).height() * 1.5 : 0.0;
   const QSizeF body(area.width(), area.height() - footerHeight);
   const QString noRoom = "The page margins leave no room for a line of the listing.";
   if (body.width() < 1 || body.height() < 1) {
     *failure = noRoom;
     return false;
   }
-  std::unique_ptr<QTextDocument> copy = pagedCopy(listing, printer, body);
+  std::unique_ptr<QTextDocument> copy = pagedCopy(listing, printer);
+  const double scale = layOutForPage(*copy, body, options_.fitToWidth);
+  const QSizeF page = copy->pageSize();
   const int pages = copy->pageCount();
-  if (lineTallerThan(*copy, body.height())) {
+  if (lineTallerThan(*copy, page.height())) {
     *failure = noRoom;
     return false;
   }
@@ -135,13 +205,14 @@ bool PrintJob::render(const QTextDocument& listing, QPrinter& printer, const Pag
     *failure = "Unexpected Error in printing";
     return false;
   }
-  for (int page = 0; page < pages; ++page) {
-    if (page > 0 && !printer.newPage()) {
+  for (int index = 0; index < pages; ++index) {
+    if (index > 0 && !printer.newPage()) {
       *failure = "Unexpected Error in printing";
       return false;
     }
-    const QRectF clip(0, page * body.height(), body.width(), body.height());
+    const QRectF clip(0, index * page.height(), page.width(), page.height());
     painter.save();
+    painter.scale(scale, scale);
     painter.translate(0, -clip.top());
     painter.setClipRect(clip);
     QAbstractTextDocumentLayout::PaintContext context;
@@ -149,12 +220,12 @@ bool PrintJob::render(const QTextDocument& listing, QPrinter& printer, const Pag
     context.palette.setColor(QPalette::Text, Qt::black);
     copy->documentLayout()->draw(&painter, context);
     painter.restore();
-    if (pageNumbers_) {
+    if (options_.pageNumbers) {
       painter.setFont(QFont(footerFont, &printer));
       painter.setPen(Qt::black);
       painter.drawText(QRectF(0, body.height(), body.width(), footerHeight),
                        Qt::AlignHCenter | Qt::AlignBottom,
-                       QString("Page %1 of %2").arg(page + 1).arg(pages));
+                       QString("Page %1 of %2").arg(index + 1).arg(pages));
     }
   }
   return painter.end();

@@ -5,123 +5,99 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
-#include <functional>
-#include <string_view>
 
+#include "gui/listing_font.h"
 #include "platform/text_file.h"
+#include "report/rtf_frame.h"
 
 namespace tallyfold::gui {
 
 namespace {
 
-using Output = std::function<void(std::string_view)>;
+QString familyOf(const QTextCharFormat& format) {
+  QStringList families = format.fontFamilies().toStringList();
+  return families.isEmpty() ? QString() : families.first();
+}
 
 // The fonts and colours the document uses, numbered for the tables.
-struct Tables {
-  QStringList fonts;
-  QList<QRgb> colours;  // table index is position + 1; 0 is the automatic colour
+class Tables {
+ public:
+  Tables(const QTextDocument& document, const QString& chosenFont)
+      : chosenFont_(chosenFont), standIn_(installedFamily(chosenFont)) {
+    fonts_ << nameInFile(document.defaultFont().family());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+      for (auto it = block.begin(); !it.atEnd(); ++it) add(it.fragment().charFormat());
+  }
 
-  int fontIndex(const QTextCharFormat& format) const {
-    return std::max(0, int(fonts.indexOf(familyOf(format))));
+  RtfRunStyle styleOf(const QTextCharFormat& format) const {
+    RtfRunStyle style;
+    QString family = familyOf(format);
+    style.font =
+        family.isEmpty() ? 0 : size_t(std::max(0, int(fonts_.indexOf(nameInFile(family)))));
+    if (format.hasProperty(QTextFormat::FontPointSize))
+      style.halfPoints = int(format.fontPointSize() * 2);
+    style.bold = format.fontWeight() >= QFont::Bold;
+    style.italic = format.fontItalic();
+    style.underline = format.fontUnderline();
+    if (format.hasProperty(QTextFormat::ForegroundBrush))
+      style.colour = size_t(colours_.indexOf(format.foreground().color().rgb())) + 1;
+    return style;
   }
-  int colourIndex(const QTextCharFormat& format) const {
-    if (!format.hasProperty(QTextFormat::ForegroundBrush)) return 0;
-    return int(colours.indexOf(format.foreground().color().rgb())) + 1;
+
+  std::vector<std::string> fonts() const {
+    std::vector<std::string> names;
+    for (const QString& name : fonts_) names.push_back(name.toStdString());
+    return names;
   }
-  static QString familyOf(const QTextCharFormat& format) {
-    QStringList families = format.fontFamilies().toStringList();
-    return families.isEmpty() ? QString() : families.first();
+
+  std::vector<RtfColour> colours() const {
+    std::vector<RtfColour> table;
+    for (QRgb colour : colours_)
+      table.push_back({uint8_t(qRed(colour)), uint8_t(qGreen(colour)), uint8_t(qBlue(colour))});
+    return table;
   }
+
+ private:
+  void add(const QTextCharFormat& format) {
+    QString family = familyOf(format);
+    if (!family.isEmpty() && !fonts_.contains(nameInFile(family))) fonts_ << nameInFile(family);
+    if (format.hasProperty(QTextFormat::ForegroundBrush)) {
+      QRgb colour = format.foreground().color().rgb();
+      if (!colours_.contains(colour)) colours_ << colour;
+    }
+  }
+  // The face that shows the chosen font on this machine is written as the
+  // chosen font, so the file keeps the user's choice wherever it is opened.
+  QString nameInFile(const QString& family) const {
+    return !chosenFont_.isEmpty() && family == standIn_ ? chosenFont_ : family;
+  }
+
+  QString chosenFont_;
+  QString standIn_;
+  QStringList fonts_;
+  QList<QRgb> colours_;
 };
 
-Tables tablesOf(const QTextDocument& document) {
-  Tables tables;
-  tables.fonts << document.defaultFont().family();
+template <typename Output>
+void writeRtf(const QTextDocument& document, const QString& chosenFont, Output output) {
+  Tables tables(document, chosenFont);
+  RtfDocumentWriter writer(output);
+  writer.begin(tables.fonts(), tables.colours(), int(document.defaultFont().pointSizeF() * 2));
   for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-      QTextCharFormat format = it.fragment().charFormat();
-      QString family = Tables::familyOf(format);
-      if (!family.isEmpty() && !tables.fonts.contains(family)) tables.fonts << family;
-      if (format.hasProperty(QTextFormat::ForegroundBrush)) {
-        QRgb colour = format.foreground().color().rgb();
-        if (!tables.colours.contains(colour)) tables.colours << colour;
-      }
-    }
-  }
-  return tables;
-}
-
-std::string header(const Tables& tables, const QTextDocument& document) {
-  std::string text = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl";
-  for (int i = 0; i < tables.fonts.size(); ++i)
-    text += "{\\f" + std::to_string(i) + "\\fmodern\\fprq1\\fcharset0 " +
-            tables.fonts[i].toStdString() + ";}";
-  text += "}{\\colortbl;";
-  for (QRgb colour : tables.colours)
-    text += "\\red" + std::to_string(qRed(colour)) + "\\green" + std::to_string(qGreen(colour)) +
-            "\\blue" + std::to_string(qBlue(colour)) + ";";
-  double points = document.defaultFont().pointSizeF();
-  text += "}\\viewkind4\\uc1\\pard\\li180\\f0\\fs" + std::to_string(int(points * 2)) + " ";
-  return text;
-}
-
-std::string formatWords(const QTextCharFormat& format, const Tables& tables) {
-  std::string words = "\\plain\\f" + std::to_string(tables.fontIndex(format));
-  if (format.hasProperty(QTextFormat::FontPointSize))
-    words += "\\fs" + std::to_string(int(format.fontPointSize() * 2));
-  if (format.fontWeight() >= QFont::Bold) words += "\\b";
-  if (format.fontItalic()) words += "\\i";
-  if (format.fontUnderline()) words += "\\ul";
-  words += "\\cf" + std::to_string(tables.colourIndex(format)) + " ";
-  return words;
-}
-
-// RTF's own characters escaped, everything beyond ASCII as \u with a "?" for
-// readers that do not know it.
-std::string escaped(const QString& text) {
-  std::string out;
-  out.reserve(size_t(text.size()));
-  for (QChar c : text) {
-    char16_t u = c.unicode();
-    if (u == '\\' || u == '{' || u == '}') {
-      out += '\\';
-      out += char(u);
-    } else if (u == '\t') {
-      out += "\\tab ";
-    } else if (u < 0x80) {
-      out += char(u);
-    } else {
-      out += "\\u" + std::to_string(int16_t(u)) + "?";
-    }
-  }
-  return out;
-}
-
-void writeRtf(const QTextDocument& document, const Output& out) {
-  Tables tables = tablesOf(document);
-  out(header(tables, document));
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    std::string line;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       QTextFragment fragment = it.fragment();
-      line += "{" + formatWords(fragment.charFormat(), tables) + escaped(fragment.text()) + "}";
+      writer.writeRun(fragment.text().toStdString(), tables.styleOf(fragment.charFormat()));
     }
-    if (block.next().isValid()) line += "\\par";
-    out(line + "\r\n");
+    if (block.next().isValid()) writer.endParagraph();
   }
-  out("}");
+  writer.end();
 }
 
 }  // namespace
 
-void writeDocumentRtf(const QTextDocument& document, AtomicFileWriter& out) {
-  writeRtf(document, [&out](std::string_view text) { out.write(text); });
-}
-
-std::string documentRtf(const QTextDocument& document) {
-  std::string text;
-  writeRtf(document, [&text](std::string_view piece) { text.append(piece); });
-  return text;
+void writeDocumentRtf(const QTextDocument& document, const QString& chosenFont,
+                      AtomicFileWriter& out) {
+  writeRtf(document, chosenFont, [&out](std::string_view text) { out.write(text); });
 }
 
 }  // namespace tallyfold::gui

@@ -1,9 +1,8 @@
 #pragma once
-// Writes the listing pane's document as rich text: a font and colour table,
-// then every block as a paragraph with its runs' bold, italic, underline,
-// colour, font and size. Streams, so a large listing needs no copy.
+// The listing pane's document handed to the program's RTF writer: its fonts
+// and colours gathered into the tables, every fragment as a styled run.
 
-#include <string>
+#include <QString>
 
 class QTextDocument;
 
@@ -13,8 +12,9 @@ class AtomicFileWriter;
 
 namespace tallyfold::gui {
 
-void writeDocumentRtf(const QTextDocument& document, AtomicFileWriter& out);
-// The whole document as rich text, for small documents.
-std::string documentRtf(const QTextDocument& document);
+// chosenFont is the listing font the user chose: the pane shows it through
+// the installed face that stands in for it, but the file names the chosen one.
+void writeDocumentRtf(const QTextDocument& document, const QString& chosenFont,
+                      AtomicFileWriter& out);
 
 }  // namespace tallyfold::gui

@@ -29,7 +29,7 @@ bool saveHtml(const SaveAsRequest& request, const QString& path) {
 }
 
 // The listings come from the last scan's records, not from the pane.
-bool saveListing(const SaveAsRequest& request, const QString& path, ListingForm form,
+bool saveListing(const SaveAsRequest& request, const QString& path, OutputForm form,
                  std::string& error) {
   if (request.lastScan == nullptr || request.lastRun == nullptr) {
     error = "the CSV and JSON listings are made from a scan's records: scan first";
@@ -38,7 +38,7 @@ bool saveListing(const SaveAsRequest& request, const QString& path, ListingForm 
   RunControl control;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const ListingResult result =
-      form == ListingForm::Csv
+      form == OutputForm::Csv
           ? writeCsvListing(*request.lastScan, *request.lastRun, path.toStdString(), control)
           : writeJsonListing(*request.lastScan, *request.lastRun, request.scanTime,
                              path.toStdString(), control);
@@ -49,28 +49,24 @@ bool saveListing(const SaveAsRequest& request, const QString& path, ListingForm 
 
 }  // namespace
 
-ListingForm formOfFileName(const QString& path) {
-  QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == "txt") return ListingForm::PlainText;
-  if (suffix == "rtf") return ListingForm::RichText;
-  if (suffix == "htm" || suffix == "html") return ListingForm::Html;
-  if (suffix == "csv") return ListingForm::Csv;
-  if (suffix == "json") return ListingForm::Json;
-  return ListingForm::None;
+std::optional<OutputForm> formOfFileName(const QString& path) {
+  return outputFormOf(path.toStdString());
 }
 
 QString withFormExtension(const QString& path, const QString& selectedFilter) {
-  if (formOfFileName(path) != ListingForm::None) return path;
-  if (selectedFilter.contains("*.txt")) return path + ".txt";
-  if (selectedFilter.contains("*.htm")) return path + ".htm";
-  if (selectedFilter.contains("*.csv")) return path + ".csv";
-  if (selectedFilter.contains("*.json")) return path + ".json";
-  return path + ".rtf";
+  if (formOfFileName(path)) return path;
+  for (OutputForm form :
+       {OutputForm::PlainText, OutputForm::Html, OutputForm::Csv, OutputForm::Json}) {
+    QString extension = QString::fromLatin1(extensionOf(form));
+    if (selectedFilter.contains("*" + extension)) return path + extension;
+  }
+  return path + QString::fromLatin1(extensionOf(OutputForm::RichText));
 }
 
-bool savePaneAsRichText(const QPlainTextEdit& pane, const QString& path, std::string& error) {
+bool savePaneAsRichText(const QPlainTextEdit& pane, const QString& path, const QString& chosenFont,
+                        std::string& error) {
   AtomicFileWriter file(path.toStdString());
-  writeDocumentRtf(*pane.document(), file);
+  writeDocumentRtf(*pane.document(), chosenFont, file);
   file.write("\r\n");
   return commit(file, path, error);
 }
@@ -95,22 +91,22 @@ void runSaveAs(const SaveAsRequest& request) {
   path = withFormExtension(path, selectedFilter);
   std::string error;
   bool saved = true;
-  switch (formOfFileName(path)) {
-    case ListingForm::PlainText:
+  // withFormExtension leaves no name without a form.
+  const OutputForm form = formOfFileName(path).value_or(OutputForm::RichText);
+  switch (form) {
+    case OutputForm::PlainText:
       saved = savePaneAsPlainText(*request.pane, path, error);
       break;
-    case ListingForm::RichText:
-      saved = savePaneAsRichText(*request.pane, path, error);
+    case OutputForm::RichText:
+      saved = savePaneAsRichText(*request.pane, path, request.fontName, error);
       break;
-    case ListingForm::Html:
+    case OutputForm::Html:
       saved = saveHtml(request, path);
       if (!saved) error = "the page could not be written";
       break;
-    case ListingForm::Csv:
-    case ListingForm::Json:
-      saved = saveListing(request, path, formOfFileName(path), error);
-      break;
-    case ListingForm::None:
+    case OutputForm::Csv:
+    case OutputForm::Json:
+      saved = saveListing(request, path, form, error);
       break;
   }
   if (!saved)

@@ -1,12 +1,15 @@
 #pragma once
 // Save As: the listing as rich text or plain text (from the pane, edits
-// included) or as an HTML page (from the report file). The file name's own
-// extension picks the form; a name without one of the three takes the
-// extension of the filter chosen in the dialog.
+// included), as an HTML page (from the report file) or as a CSV or JSON
+// listing (from the last scan's records). The file name's own extension picks
+// the form; a name without one of the five takes the extension of the filter
+// chosen in the dialog.
 
 #include <QString>
+#include <optional>
 #include <string>
 
+#include "app/output_form.h"
 #include "app/run_pipeline.h"
 
 class QPlainTextEdit;
@@ -14,20 +17,20 @@ class QWidget;
 
 namespace tallyfold::gui {
 
-enum class ListingForm { None, RichText, PlainText, Html, Csv, Json };
-
 inline constexpr char kSaveAsFilter[] =
     "Rich text format(*.rtf);;Text file(*.txt);;Webpage HTML(*.htm);;"
     "CSV listing(*.csv);;JSON listing(*.json)";
 
-ListingForm formOfFileName(const QString& path);
+std::optional<OutputForm> formOfFileName(const QString& path);
 // The path with the chosen filter's extension added when its name has none of
 // the five.
 QString withFormExtension(const QString& path, const QString& selectedFilter);
 
 // Writes the pane's text; false with the reason when the file could not be
 // written (an earlier file is then untouched).
-bool savePaneAsRichText(const QPlainTextEdit& pane, const QString& path, std::string& error);
+// chosenFont is the listing font the file names (see writeDocumentRtf).
+bool savePaneAsRichText(const QPlainTextEdit& pane, const QString& path, const QString& chosenFont,
+                        std::string& error);
 bool savePaneAsPlainText(const QPlainTextEdit& pane, const QString& path, std::string& error);
 
 struct SaveAsRequest {

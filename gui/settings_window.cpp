@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -123,14 +124,17 @@ QWidget* SettingsWindow::buildGeneralPage() {
   showSizeIn_->addItems({"Bytes", "KB", "MB", "GB"});
   auto* columnLabel = new QLabel("Column Size", frame);
   columnLabel->setObjectName("Label2");
-  colSize_ = new QComboBox(frame);
-  colSize_->setObjectName("v_ColSize");
-  colSize_->setEditable(true);
-  for (int size = 30; size <= 80; size += 5) colSize_->addItem(QString::number(size));
+  // Only a whole number of characters in the range the reports accept can
+  // be typed, so what is stored is always the width the listing gets.
+  columnSize_ = new QSpinBox(frame);
+  columnSize_->setObjectName("v_ColSize");
+  columnSize_->setRange(kSmallestColumnSize, kLargestColumnSize);
+  columnSize_->setSingleStep(5);
+  columnSize_->setValue(kDefaultColumnSize);
   sizes->addWidget(sizeLabel, 0, 0);
   sizes->addWidget(showSizeIn_, 0, 1);
   sizes->addWidget(columnLabel, 1, 0);
-  sizes->addWidget(colSize_, 1, 1);
+  sizes->addWidget(columnSize_, 1, 1);
   static_cast<QVBoxLayout*>(frame->layout())->addLayout(sizes);
 
   auto* layout = new QVBoxLayout(page);
@@ -142,7 +146,7 @@ QWidget* SettingsWindow::buildFieldsPage() {
   auto* page = new QWidget(this);
   auto* general = checkFrame("Frame4", "General Fields", page);
   for (const auto& binding : kGeneralFields) addCheck(binding.name, binding.caption, general);
-  auto* tags = checkFrame("Frame5", "MP3 (IDE3)", page);
+  auto* tags = checkFrame("Frame5", "Tags", page);
   for (const auto& binding : kTagFields) addCheck(binding.name, binding.caption, tags);
   auto* layout = new QHBoxLayout(page);
   layout->addWidget(general);
@@ -156,7 +160,7 @@ ReportSettings SettingsWindow::settings() const {
     settings.*binding.value = checks_.at(binding.name)->isChecked() ? 1 : 0;
   });
   settings.showSizeIn = showSizeIn_->currentText().toStdString();
-  settings.colSize = colSize_->currentText().toStdString();
+  settings.colSize = std::to_string(columnSize_->value());
   return settings;
 }
 
@@ -165,7 +169,8 @@ void SettingsWindow::showSettings(const ReportSettings& settings) {
     checks_.at(binding.name)->setChecked(settings.*binding.value != 0);
   });
   showSizeIn_->setCurrentText(QString::fromStdString(settings.showSizeIn));
-  colSize_->setCurrentText(QString::fromStdString(settings.colSize));
+  // A stored text that is no number shows as the width it gives the listing.
+  columnSize_->setValue(settings.columnSize());
 }
 
 void SettingsWindow::loadFromStore() {

@@ -1,5 +1,5 @@
 #pragma once
-// SettingsFrm: the report settings. Loaded hidden at start-up; its controls
+// The report settings window (objectName SettingsFrm). Loaded hidden at start-up; its controls
 // hold the values in effect, which OK stores. Closing the window by its frame
 // drops the edits and puts the stored values back.
 
@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QSpinBox;
 
 namespace tallyfold::gui {
 
@@ -42,7 +43,7 @@ class SettingsWindow : public QDialog {
 
   std::map<std::string, QCheckBox*> checks_;
   QComboBox* showSizeIn_ = nullptr;
-  QComboBox* colSize_ = nullptr;
+  QSpinBox* columnSize_ = nullptr;
 };
 
 }  // namespace tallyfold::gui

@@ -206,7 +206,10 @@ std::vector<std::string> htmlHeadLines(std::string_view fontName, std::string_vi
       "<!--",
       ".dir  { font-family: " + font + "; font-size: " + size + "pt; font-weight: bold }",
       ".sum  { font-family: " + font + "; font-size: " + size + "pt; color:#800000 }",
-      ".file { font-family: " + font + "; font-size: " + size + "pt }",
+      // Browsers ignore nowrap on <body>; the style keeps each listing line on
+      // one line. Not "pre": every line already ends in <br>, and the page's
+      // own line ends would show as empty lines between them.
+      ".file { font-family: " + font + "; font-size: " + size + "pt; white-space: nowrap }",
       "--></style>",
       "</head><body class=\"file\" nowrap>",
       "<b><font size= 5 >Tallyfold</font><br>",

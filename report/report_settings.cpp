@@ -18,10 +18,6 @@ constexpr std::string_view kFieldsSection = "Fields";
 constexpr std::string_view kSettingsSection = "Settings";
 constexpr std::string_view kColSizeKey = "ColSize";
 constexpr std::string_view kShowSizeInKey = "ShowSizeIn";
-constexpr int kSmallestColumnSize = 3;
-// A typed width beyond any screen or page would make every listing line that
-// long; wider columns are cut to this.
-constexpr int kLargestColumnSize = 1000;
 constexpr std::array<std::string_view, 4> kSizeUnits = {"Bytes", "KB", "MB", "GB"};
 
 struct CheckSetting {

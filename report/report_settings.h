@@ -11,6 +11,10 @@ class SettingsStore;
 
 // The file-name column's width when none is set.
 inline constexpr int kDefaultColumnSize = 40;
+inline constexpr int kSmallestColumnSize = 3;
+// A typed width beyond any screen or page would make every listing line that
+// long; wider columns are cut to this.
+inline constexpr int kLargestColumnSize = 1000;
 
 struct ReportSettings {
   // Section "Fields": the columns of the detailed list (0 off, 1 on).

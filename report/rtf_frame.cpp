@@ -53,6 +53,18 @@ void appendUnicodeEscape(std::string& out, char32_t c) {
   }
 }
 
+std::string fontTableEntry(size_t index, std::string_view fontName) {
+  return "{\\f" + std::to_string(index) + "\\fmodern\\fprq1\\fcharset0 " + fontTableName(fontName) +
+         ";}";
+}
+
+std::string colourTableEntry(uint32_t red, uint32_t green, uint32_t blue) {
+  return "\\red" + std::to_string(red) + "\\green" + std::to_string(green) + "\\blue" +
+         std::to_string(blue) + ";";
+}
+
+constexpr std::string_view kRtfStart = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033";
+
 bool isControlCharacter(char32_t c) {
   return c < 0x20 || (c >= 0x7F && c <= 0x9F);
 }
@@ -75,11 +87,10 @@ std::string buildRtfHeader(std::string_view fontName, std::string_view fontSize,
   uint32_t red = colour & 255;
   uint32_t green = (colour >> 8) & 255;
   uint32_t blue = (colour >> 16) & 255;
-  std::string header = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033";
-  header += "{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 " + fontTableName(fontName) + ";}";
+  std::string header(kRtfStart);
+  header += "{\\fonttbl" + fontTableEntry(0, fontName);
   header += "{\\f1\\fswiss\\fcharset0 Arial;}}";
-  header += "{\\colortbl;\\red" + std::to_string(red) + "\\green" + std::to_string(green) +
-            "\\blue" + std::to_string(blue) + ";}";
+  header += "{\\colortbl;" + colourTableEntry(red, green, blue) + "}";
   header += "\\viewkind4\\uc1\\pard\\li180\\cf1\\f0\\fs" + std::to_string(fontHalfPoints(fontSize));
   header += "\\par ";
   return header;
@@ -116,6 +127,47 @@ std::string escapeListingText(std::string_view text, const ReportSettings& setti
 std::string makeSeparator(int64_t count) {
   if (count <= 0) return {};
   return std::string(static_cast<size_t>(count), '-');
+}
+
+void RtfDocumentWriter::begin(const std::vector<std::string>& fonts,
+                              const std::vector<RtfColour>& colours, int halfPoints) {
+  std::string header(kRtfStart);
+  header += "{\\fonttbl";
+  for (size_t i = 0; i < fonts.size(); ++i) header += fontTableEntry(i, fonts[i]);
+  header += "}{\\colortbl;";
+  for (const RtfColour& colour : colours)
+    header += colourTableEntry(colour.red, colour.green, colour.blue);
+  header += "}\\viewkind4\\uc1\\pard\\li180\\f0\\fs" + std::to_string(halfPoints) + " ";
+  out_(header);
+}
+
+void RtfDocumentWriter::writeRun(std::string_view utf8, const RtfRunStyle& style) {
+  line_ += "{\\plain\\f" + std::to_string(style.font);
+  if (style.halfPoints > 0) line_ += "\\fs" + std::to_string(style.halfPoints);
+  if (style.bold) line_ += "\\b";
+  if (style.italic) line_ += "\\i";
+  if (style.underline) line_ += "\\ul";
+  line_ += "\\cf" + std::to_string(style.colour) + " ";
+  // Every other control character becomes a blank, as in the listings.
+  for (size_t tab = utf8.find('\t'); tab != std::string_view::npos; tab = utf8.find('\t')) {
+    line_ += escapeRtfText(utf8.substr(0, tab));
+    line_ += "\\tab ";
+    utf8.remove_prefix(tab + 1);
+  }
+  line_ += escapeRtfText(utf8);
+  line_ += '}';
+}
+
+void RtfDocumentWriter::endParagraph() {
+  line_ += "\\par\r\n";
+  out_(line_);
+  line_.clear();
+}
+
+void RtfDocumentWriter::end() {
+  line_ += "\r\n}";
+  out_(line_);
+  line_.clear();
 }
 
 namespace {

@@ -1,11 +1,14 @@
 #pragma once
-// What the four listings share: the RTF header with the font and colour
+// The program's one RTF writer: the listings' header with the font and colour
 // tables, the escaping and case folding of listing text, the separator row and
-// the summary and closing lines.
+// the summary and closing lines, and the styled document that the window saves
+// from its pane.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/locale_format.h"
 #include "report/report.h"
@@ -35,6 +38,42 @@ void writeDetailedSummary(ReportSink& sink, const ReportCounters& counters,
                           const LocaleFormat& locale);
 void writeTreeSummary(ReportSink& sink, const ReportCounters& counters, const LocaleFormat& locale);
 void writeFolderListSummary(ReportSink& sink, uint64_t folders);
+
+struct RtfColour {
+  uint8_t red = 0;
+  uint8_t green = 0;
+  uint8_t blue = 0;
+};
+
+// The look of one run of document text.
+struct RtfRunStyle {
+  size_t font = 0;     // position in the font table
+  int halfPoints = 0;  // 0: the document's size
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  size_t colour = 0;  // 0: the automatic colour, else position in the colour table + 1
+};
+
+// Writes a styled document, run by run and paragraph by paragraph, so a large
+// document never needs a copy. Font names are escaped like any text; a tab
+// stays a tab.
+class RtfDocumentWriter {
+ public:
+  using Output = std::function<void(std::string_view)>;
+  explicit RtfDocumentWriter(Output out) : out_(std::move(out)) {}
+
+  void begin(const std::vector<std::string>& fonts, const std::vector<RtfColour>& colours,
+             int halfPoints);
+  void writeRun(std::string_view utf8, const RtfRunStyle& style);
+  // Ends the current paragraph; the last one is closed by end() instead.
+  void endParagraph();
+  void end();
+
+ private:
+  Output out_;
+  std::string line_;
+};
 
 inline constexpr std::string_view kDetailedClosingLine = " \\par \\par \\par }";
 inline constexpr std::string_view kTreeClosingLine = " \\par\\par\\par}";

@@ -10,6 +10,10 @@ glyph() {  # name background glyph
   convert -size 24x24 xc:none -fill "$2" -draw "roundrectangle 1,1 22,22 5,5" \
     -font "$font" -pointsize 16 -fill white -gravity center -annotate +0+0 "$3" "$1.png"
 }
+lens() {  # name: a magnifying glass, clear inside its ring
+  convert -size 24x24 xc:none -fill 'rgba(255,255,255,0.6)' -stroke '#37474f' -strokewidth 3 \
+    -draw "circle 10,10 10,3.5" -strokewidth 4 -draw "line 15,15 21,21" "$1.png"
+}
 folder() {  # name colour
   convert -size 24x24 xc:none -fill "$2" -stroke '#6b4c0a' \
     -draw "polygon 2,6 9,6 11,8 21,8 21,19 2,19" "$1.png"
@@ -31,7 +35,7 @@ glyph colour '#ad1457' 'A'
 glyph undo '#424242' '↶'
 glyph redo '#424242' '↷'
 glyph print '#37474f' 'P'
-glyph find '#6a1b9a' '?'
+lens find
 folder browse '#f6cf5c'
 folder folder '#f6cf5c'
 folder folder-skipped '#bdbdbd'

@@ -87,6 +87,22 @@ TEST_F(CliReportTest, HtmlPageFromTheReportLines) {
   EXPECT_NE(page.find("<hr><br>\r\n" + body), std::string::npos) << page;
 }
 
+TEST_F(CliReportTest, TheExtensionInAnyCasePicksTheFormAsSaveAsDoes) {
+  auto rtf = run({"-q", "T", "-o", "LIST.RTF", "--font", "Odd{Font}"});
+  ASSERT_EQ(rtf.exitCode, 0) << rtf.err;
+  EXPECT_EQ(readFile(work / "LIST.RTF").find("{\\rtf1"), 0u);
+  EXPECT_NE(readFile(work / "LIST.RTF").find("\\fcharset0 Odd\\{Font\\};}"), std::string::npos);
+  auto page = run({"-q", "T", "-o", "Page.HTM"});
+  ASSERT_EQ(page.exitCode, 0) << page.err;
+  EXPECT_NE(readFile(work / "Page.HTM").find("white-space: nowrap }"), std::string::npos);
+  auto json = run({"-q", "T", "-o", "list.Json"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  EXPECT_EQ(readFile(work / "list.Json").front(), '{');
+  auto unknown = run({"-q", "T", "-o", "list.rtf.bak"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find(".rtf, .txt, .htm, .html, .csv or .json"), std::string::npos);
+}
+
 TEST_F(CliReportTest, TreeAndFolderListReports) {
   work.writeFile("T/Sub/b.txt", "12");
   auto tree = run({"-q", "-r", "tree", "--set", "Settings.FullPath=0", "T", "-o", "tree.rtf"});

@@ -55,7 +55,7 @@ TEST_F(BugReportTest, TheReportNamesTheFailureTheProductAndThisComputer) {
   EXPECT_TRUE(
       text.startsWith("Error No    : 13\r\nDescription : Permission denied\r\n"
                       "Procedure   : Scanning\r\nError Line  : 0\r\n"
-                      "Product     : Tallyfold\r\nVersion     : 1.5\r\n"
+                      "Product     : Tallyfold\r\nVersion     : 1.5.0\r\n"
                       "Build       : 1500\r\n\r\n< Please describe here"));
   EXPECT_TRUE(text.contains("Computer Name: "));
 
@@ -65,7 +65,7 @@ TEST_F(BugReportTest, TheReportNamesTheFailureTheProductAndThisComputer) {
   ASSERT_EQ(dialogs.urls.size(), 2);
   EXPECT_EQ(dialogs.messages[0].title, "Thank You");
   QString mail = dialogs.urls[0];
-  EXPECT_TRUE(mail.contains("?subject=Bug%20Report%20-%20Tallyfold%20v1.5&body=Please%20paste"));
+  EXPECT_TRUE(mail.contains("?subject=Bug%20Report%20-%20Tallyfold%20v1.5.0&body=Please%20paste"));
   EXPECT_FALSE(mail.contains(' '));
   EXPECT_TRUE(mail.contains("%28Press%20CTRL%2BV%29%3A"));
 }

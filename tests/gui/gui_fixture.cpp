@@ -56,9 +56,9 @@ bool ScriptedDialogs::choosePrinter(QWidget*, QPrinter& printer) {
   return answer && answer(printer);
 }
 
-bool ScriptedDialogs::choosePageSetup(QWidget*, QPrinter& printer, bool& pageNumbers) {
-  auto answer = take(pageSetupAnswers, std::function<bool(QPrinter&, bool&)>());
-  return answer && answer(printer, pageNumbers);
+bool ScriptedDialogs::choosePageSetup(QWidget*, QPrinter& printer, gui::PageOptions& options) {
+  auto answer = take(pageSetupAnswers, std::function<bool(QPrinter&, gui::PageOptions&)>());
+  return answer && answer(printer, options);
 }
 
 QApplication& application() {

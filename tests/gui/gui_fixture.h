@@ -35,10 +35,10 @@ class ScriptedDialogs : public gui::Dialogs {
   QStringList prompts;  // of the input boxes
   int folderCalls = 0;
   // The print and page-setup dialogs: each queued answer gets the printer the
-  // program handed over (and the footer switch) and says whether the user
+  // program handed over (and the program's own switches) and says whether the user
   // confirmed; an empty queue cancels.
   std::deque<std::function<bool(QPrinter&)>> printAnswers;
-  std::deque<std::function<bool(QPrinter&, bool&)>> pageSetupAnswers;
+  std::deque<std::function<bool(QPrinter&, gui::PageOptions&)>> pageSetupAnswers;
 
   QString chooseFolder(QWidget*, const QString&) override;
   QString openFile(QWidget*, const QString&, const QString&) override;
@@ -48,7 +48,7 @@ class ScriptedDialogs : public gui::Dialogs {
   std::optional<QColor> chooseColour(QWidget*) override;
   QString inputText(QWidget*, const QString&, const QString&) override;
   bool choosePrinter(QWidget*, QPrinter& printer) override;
-  bool choosePageSetup(QWidget*, QPrinter& printer, bool& pageNumbers) override;
+  bool choosePageSetup(QWidget*, QPrinter& printer, gui::PageOptions& options) override;
   void openUrl(const QString& url) override { urls << url; }
 };
 

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QMenu>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -74,12 +75,12 @@ class PrintTest : public GuiTest {
   // Page Setup, answered with margins in the dialog's unit; the margins the
   // dialog offered land in offered.
   void pageSetup(QMarginsF set, bool footer, QMarginsF* offered = nullptr, bool confirm = true) {
-    dialogs.pageSetupAnswers.push_back([=](QPrinter& printer, bool& numbers) {
+    dialogs.pageSetupAnswers.push_back([=](QPrinter& printer, gui::PageOptions& options) {
       printer.setPageSize(QPageSize(QPageSize::A4));
       QPageLayout layout = printer.pageLayout();
       if (offered) *offered = layout.margins();
       if (!set.isNull()) printer.setPageMargins(set, layout.units());
-      numbers = footer;
+      options.pageNumbers = footer;
       return confirm;
     });
     window.action("mnuPageSetup")->trigger();
@@ -141,7 +142,7 @@ TEST_F(PrintTest, PageSetupOffersTheStoredMarginsInTheLocalesUnitAndStoresTheCho
   EXPECT_EQ(stored("Left"), "1440");
   gui::MainWindow next;
   next.startUp();
-  dialogs.pageSetupAnswers.push_back([&](QPrinter& printer, bool&) {
+  dialogs.pageSetupAnswers.push_back([&](QPrinter& printer, gui::PageOptions&) {
     offered = printer.pageLayout().margins();
     return false;
   });
@@ -170,6 +171,61 @@ TEST_F(PrintTest, ALongListingPrintsOnSeveralPagesWithAndWithoutTheFooter) {
   QLocale::setDefault(QLocale("en_US"));
   pageSetup(QMarginsF(1.5, 2.5, 1.5, 2.5), false);
   EXPECT_GT(print("wide.pdf"), plain);
+}
+
+TEST_F(PrintTest, FitToPageWidthAndLandscapeKeepEachWideRowOnOneLineAndAreStored) {
+  QStringList rows;
+  for (int i = 1; i <= 40; ++i)
+    rows << QString("row%1-start ").arg(i) + QString(220, 'x') + QString(" row%1-end").arg(i);
+  pane()->setPlainText(rows.join('\n'));
+  const auto oneLine = [](const std::string& text, int row) {
+    const std::string start = "row" + std::to_string(row) + "-start";
+    const size_t at = text.find(start);
+    if (at == std::string::npos) return false;
+    const size_t end = text.find("row" + std::to_string(row) + "-end", at);
+    return end != std::string::npos && text.find('\n', at) > end;
+  };
+  // Without fitting, a row wider than the page wraps onto further lines.
+  const int wrapped = print("wrapped.pdf");
+  EXPECT_FALSE(oneLine(pageText("wrapped.pdf", 1), 1));
+
+  dialogs.pageSetupAnswers.push_back([](QPrinter& printer, gui::PageOptions& options) {
+    EXPECT_FALSE(options.fitToWidth);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    options.fitToWidth = true;
+    return true;
+  });
+  window.action("mnuPageSetup")->trigger();
+  EXPECT_EQ(stored("FitToWidth"), "1");
+  EXPECT_EQ(stored("Orientation"), "Landscape");
+  const int fitted = print("fitted.pdf");
+  EXPECT_LT(fitted, wrapped);
+  const std::string first = pageText("fitted.pdf", 1);
+  for (int row : {1, 2, 10}) EXPECT_TRUE(oneLine(first, row)) << row << "\n" << first;
+
+  // The next session offers the stored choice again.
+  gui::MainWindow next;
+  next.startUp();
+  bool offeredFit = false;
+  QPageLayout::Orientation offeredOrientation = QPageLayout::Portrait;
+  dialogs.pageSetupAnswers.push_back([&](QPrinter& printer, gui::PageOptions& options) {
+    offeredFit = options.fitToWidth;
+    offeredOrientation = printer.pageLayout().orientation();
+    return false;
+  });
+  next.action("mnuPageSetup")->trigger();
+  EXPECT_TRUE(offeredFit);
+  EXPECT_EQ(offeredOrientation, QPageLayout::Landscape);
+}
+
+TEST_F(PrintTest, CjkNamesPrintInAFixedPitchCjkFaceBehindTheListingFont) {
+  if (!QFontDatabase::hasFamily("Noto Sans Mono CJK JP"))
+    GTEST_SKIP() << "Noto Sans Mono CJK (fonts-noto-cjk) is not installed";
+  pane()->setPlainText(QString::fromUtf8("01 戦場のメリークリスマス.mp3   4 KB"));
+  ASSERT_EQ(print("cjk.pdf"), 1);
+  std::string fonts = runProgram("/usr/bin/pdffonts", {root / "cjk.pdf"}).out;
+  EXPECT_NE(fonts.find("NotoSansMonoCJK"), std::string::npos) << fonts;
+  EXPECT_NE(pageText("cjk.pdf", 1).find("戦場"), std::string::npos);
 }
 
 TEST_F(PrintTest, KeepsFontsAndStylesOnPaper) {

@@ -7,14 +7,13 @@
 #include <filesystem>
 
 #include "gui/html_window.h"
+#include "gui/listing_font.h"
 #include "gui/save_as.h"
 #include "gui_fixture.h"
 #include "output/rtf_reader.h"
 
 namespace tallyfold::test {
 namespace {
-
-using gui::ListingForm;
 
 class SaveAsTest : public GuiTest {
  protected:
@@ -35,12 +34,16 @@ class SaveAsTest : public GuiTest {
 };
 
 TEST_F(SaveAsTest, TheFileNamesOwnExtensionPicksTheForm) {
-  EXPECT_EQ(gui::formOfFileName("/x.txt/list.rtf"), ListingForm::RichText);
-  EXPECT_EQ(gui::formOfFileName("/a/list.txt.rtf"), ListingForm::RichText);
-  EXPECT_EQ(gui::formOfFileName("/a/LIST.TXT"), ListingForm::PlainText);
-  EXPECT_EQ(gui::formOfFileName("/a/page.html"), ListingForm::Html);
-  EXPECT_EQ(gui::formOfFileName("/a/list.doc"), ListingForm::None);
+  EXPECT_EQ(gui::formOfFileName("/x.txt/list.rtf"), OutputForm::RichText);
+  EXPECT_EQ(gui::formOfFileName("/a/list.txt.rtf"), OutputForm::RichText);
+  EXPECT_EQ(gui::formOfFileName("/a/LIST.TXT"), OutputForm::PlainText);
+  EXPECT_EQ(gui::formOfFileName("/a/page.html"), OutputForm::Html);
+  EXPECT_EQ(gui::formOfFileName("/a/list.doc"), std::nullopt);
+  // A name beyond ASCII keeps its extension.
+  EXPECT_EQ(gui::formOfFileName(QString::fromUtf8("/a/Liste \u00fc.JSON")), OutputForm::Json);
   EXPECT_EQ(gui::withFormExtension("/a/list", "Text file(*.txt)"), "/a/list.txt");
+  EXPECT_EQ(gui::withFormExtension("/a/list", "CSV listing(*.csv)"), "/a/list.csv");
+  EXPECT_EQ(gui::withFormExtension("/a/list", "Rich text format(*.rtf)"), "/a/list.rtf");
   EXPECT_EQ(gui::withFormExtension("/a/list.doc", "Webpage HTML(*.htm)"), "/a/list.doc.htm");
   EXPECT_EQ(gui::withFormExtension("/a/list.rtf", "Text file(*.txt)"), "/a/list.rtf");
 }
@@ -64,6 +67,33 @@ TEST_F(SaveAsTest, RichAndPlainTextComeFromThePane) {
   saveAs("old.txt");
   EXPECT_EQ(readFile(root / "old.txt"), "first line\nsecond {line}\\\n");
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SaveAsTest, RichTextNamesTheChosenListingFontNotTheFaceShowingIt) {
+  // The pane shows a font this machine lacks through a stand-in face; the
+  // file still names the font the user chose, escaped for the font table.
+  for (QString chosen : {QString("Courier New"), QString("Odd{Font}\\")}) {
+    QPlainTextEdit listing;
+    listing.setFont(gui::listingFont(chosen, "10"));
+    listing.document()->setDefaultFont(listing.font());
+    QTextCharFormat format;
+    format.setFontFamilies({gui::installedFamily(chosen)});
+    QTextCursor(listing.document()).insertText("a.txt\tone", format);
+    std::string error;
+    const std::string path = root / "font.rtf";
+    ASSERT_TRUE(gui::savePaneAsRichText(listing, path.c_str(), chosen, error)) << error;
+    const std::string rtf = readFile(path);
+    const std::string table = rtf.substr(0, rtf.find("{\\colortbl"));
+    const std::string inTable = chosen == "Courier New" ? "Courier New" : "Odd\\{Font\\}\\\\";
+    EXPECT_EQ(table,
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
+              "\\fprq1\\fcharset0 " +
+                  inTable + ";}}");
+    EXPECT_NE(rtf.find("a.txt\\tab one}"), std::string::npos) << rtf;
+    std::vector<RtfParagraph> paragraphs = parseRtf(rtf);
+    ASSERT_EQ(paragraphs.size(), 1u);
+    EXPECT_EQ(paragraphs[0].runs[0].style.fontName, chosen.toStdString());
+  }
 }
 
 TEST_F(SaveAsTest, CsvAndJsonComeFromTheLastScansRecords) {

@@ -5,9 +5,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 #include <filesystem>
@@ -35,7 +37,25 @@ TEST_F(SettingsExclusionTest, SettingsWindowDefaultsCaseRuleOkAndClose) {
   EXPECT_EQ(shown.fullPath, 1);
   EXPECT_EQ(shown.colSize, "40");
   EXPECT_EQ(shown.showSizeIn, "KB");
-  EXPECT_EQ(child<QComboBox>(&window, "v_ColSize")->count(), 11);
+  EXPECT_EQ(child<QGroupBox>(&window, "Frame5")->title(), "Tags");
+
+  // The column size takes whole numbers in the range the reports accept only.
+  auto* columnSize = child<QSpinBox>(&window, "v_ColSize");
+  EXPECT_EQ(columnSize->minimum(), 3);
+  EXPECT_EQ(columnSize->maximum(), 1000);
+  columnSize->selectAll();
+  QTest::keyClicks(columnSize, "4x5");
+  columnSize->interpretText();
+  EXPECT_EQ(window.settings().colSize, "45");
+  columnSize->selectAll();
+  QTest::keyClicks(columnSize, "99999");
+  columnSize->interpretText();
+  EXPECT_LE(columnSize->value(), 1000);
+  ReportSettings odd;
+  odd.colSize = "wide";
+  window.showSettings(odd);
+  EXPECT_EQ(columnSize->value(), 40);
+  window.showSettings(defaults);
 
   auto* upper = child<QCheckBox>(&window, "v_ListInUpper");
   auto* lower = child<QCheckBox>(&window, "v_ListInLower");
@@ -122,11 +142,13 @@ TEST_F(SettingsExclusionTest, ExclusionWindowAddsRemovesAndKeepsItsLists) {
   // A list that cannot be written: the user is told, the lists stay.
   std::filesystem::remove(appFile("exclusion.lst"));
   root.makeDir("app/exclusion.lst/inside");
+  child<QLineEdit>(&again, "txtFileName")->setText("more.txt");
+  child<QPushButton>(&again, "cmdFileAdd")->click();
   EXPECT_FALSE(again.saveLists());
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, "Error");
   EXPECT_TRUE(dialogs.messages[0].text.contains("exclusion.lst"));
-  EXPECT_EQ(again.lists().fileNames.size(), 2u);
+  EXPECT_EQ(again.lists().fileNames.size(), 3u);
 }
 
 }  // namespace

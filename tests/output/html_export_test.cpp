@@ -19,7 +19,7 @@ const std::vector<std::string> kHeadLines = {
     "<!--",
     ".dir  { font-family: 'Courier New', monospace; font-size: 10pt; font-weight: bold }",
     ".sum  { font-family: 'Courier New', monospace; font-size: 10pt; color:#800000 }",
-    ".file { font-family: 'Courier New', monospace; font-size: 10pt }",
+    ".file { font-family: 'Courier New', monospace; font-size: 10pt; white-space: nowrap }",
     "--></style>",
     "</head><body class=\"file\" nowrap>",
     "<b><font size= 5 >Tallyfold</font><br>",

@@ -16,6 +16,8 @@ status=0
 for wanted in /usr/bin/tallyfold /usr/bin/tallyfold-cli \
   /usr/share/applications/tallyfold.desktop \
   /usr/share/icons/hicolor/scalable/apps/tallyfold.svg \
+  /usr/share/metainfo/io.github.tallyfold.Tallyfold.metainfo.xml \
+  /usr/share/mime/packages/tallyfold.xml \
   /usr/share/doc/tallyfold/index.html; do
   grep -qx -- "$wanted" "$work/files" || { echo "missing from the package: $wanted"; status=1; }
 done

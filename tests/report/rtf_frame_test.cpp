@@ -40,6 +40,31 @@ TEST(RtfFrame, FontNameCannotBreakTheFontTable) {
   EXPECT_NE(header.find("\\fcharset0 Odd\\{Font\\}\\\\x;}{\\f1"), std::string::npos) << header;
 }
 
+TEST(RtfFrame, StyledDocumentsAreWrittenRunByRun) {
+  std::string rtf;
+  RtfDocumentWriter writer([&rtf](std::string_view text) { rtf += text; });
+  writer.begin({"Mono{1}", "Sans"}, {{255, 0, 16}}, 20);
+  RtfRunStyle bold;
+  bold.bold = true;
+  writer.writeRun("a\tb", bold);
+  RtfRunStyle styled;
+  styled.font = 1;
+  styled.halfPoints = 24;
+  styled.italic = styled.underline = true;
+  styled.colour = 1;
+  writer.writeRun("\xE6\x88\xA6{x}", styled);
+  writer.endParagraph();
+  writer.writeRun("end", RtfRunStyle{});
+  writer.end();
+  EXPECT_EQ(
+      rtf,
+      "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl"
+      "{\\f0\\fmodern\\fprq1\\fcharset0 Mono\\{1\\};}{\\f1\\fmodern\\fprq1\\fcharset0 Sans;}}"
+      "{\\colortbl;\\red255\\green0\\blue16;}\\viewkind4\\uc1\\pard\\li180\\f0\\fs20 "
+      "{\\plain\\f0\\b\\cf0 a\\tab b}{\\plain\\f1\\fs24\\i\\ul\\cf1 \\u25126?\\{x\\}}\\par\r\n"
+      "{\\plain\\f0\\cf0 end}\r\n}");
+}
+
 TEST(RtfFrame, EscapingKeepsAsciiAndEscapesEverythingElse) {
   ReportSettings plain;
   EXPECT_EQ(escapeListingText("a{b}c\\d", plain), "a\\{b\\}c\\\\d");
