@@ -46,6 +46,7 @@ class LocationWalk {
   unsigned reading_ = 0;
   std::exception_ptr failure_;
   std::vector<FolderLinks> links_;
+  // A folder's identity: as its entry gave it until it is read, as opened after.
   std::vector<FolderIdentity> identities_;
   std::vector<std::pair<uint32_t, ReadFailure>> failures_;
   uint64_t filesListed_ = 0;
@@ -96,6 +97,8 @@ bool LocationWalk::take(uint32_t& number, ReaderWorkspace& thread) {
   pending_.pop_back();
   ++reading_;
   thread.path = result_.store.folder(first_ + number).path;
+  thread.isLocationFolder = number == 0;
+  thread.expected = identities_[number];
   thread.above.clear();
   for (uint32_t up = links_[number].parent; up != FolderLinks::kNone; up = links_[up].parent) {
     thread.above.push_back(identities_[up]);
@@ -135,12 +138,13 @@ void LocationWalk::finish(uint32_t number, ReaderWorkspace& thread) {
   for (uint32_t i = 0; i < childCount; ++i) {
     result_.store.addFolder(std::move(thread.subFolderPaths[i]));
     links_.push_back(FolderLinks{number, thread.subFolderPositions[i], 0, 0});
-    identities_.push_back(FolderIdentity{});
+    identities_.push_back(thread.subFolderIdentities[i]);
     if (thread.subFolderEntered[i]) found[entered++].number = firstChild + i;
   }
   pending_.insert(pending_.end(), found.rbegin(), found.rend());
   thread.subFolderPaths.clear();
   thread.subFolderPositions.clear();
+  thread.subFolderIdentities.clear();
   thread.subFolderEntered.clear();
   wake_.notify_all();
 }
