@@ -63,7 +63,13 @@ ScanTotals LocationWalk::walk(std::string path) {
 
 void LocationWalk::readAll() {
   std::vector<std::thread> helpers;
-  for (unsigned i = 1; i < context_.threads(); ++i) helpers.emplace_back([this] { work(); });
+  // A helper that cannot be started (no memory, no more threads) leaves its
+  // share to the others.
+  try {
+    helpers.reserve(context_.threads());
+    for (unsigned i = 1; i < context_.threads(); ++i) helpers.emplace_back([this] { work(); });
+  } catch (const std::exception&) {
+  }
   work();
   for (std::thread& helper : helpers) helper.join();
   for (const PendingFolder& left : pending_) reader_.releaseParent(left.parent);
