@@ -21,7 +21,8 @@ EntryRules::EntryRules(const CurrentLocation& location, std::string root,
 // A folder named in the folder exclusions keeps its sub-folders but lists no
 // files of its own.
 EntryRules::InFolder EntryRules::inFolder(const std::string& folder) const {
-  return InFolder(*this, folder, context_.isFolderExcluded(folderWithoutSlash(folder)));
+  const bool filesExcluded = context_.isFolderExcluded(folderWithoutSlash(folder));
+  return InFolder(*this, folder, filesExcluded);
 }
 
 EntryDecision EntryRules::InFolder::decide(std::string_view name, EntryKind kind,

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/dir_reader.h"
 #include "scan/path_rules.h"
@@ -47,12 +48,12 @@ class EntryRules {
 
    private:
     friend class EntryRules;
-    InFolder(const EntryRules& rules, const std::string& folder, bool filesExcluded)
-        : rules_(rules), folder_(folder), filesExcluded_(filesExcluded) {}
+    InFolder(const EntryRules& rules, std::string folder, bool filesExcluded)
+        : rules_(rules), folder_(std::move(folder)), filesExcluded_(filesExcluded) {}
     EntryDecision subFolder(std::string_view name, bool enter) const;
 
     const EntryRules& rules_;
-    const std::string& folder_;
+    std::string folder_;
     bool filesExcluded_;
   };
 
