@@ -138,13 +138,19 @@ class ListingHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Li
   bool inFileArray() const {
     return frames_.size() == 2 && frames_[0].key == "files" && frames_[1].kind == FrameKind::Array;
   }
-  bool inFileObject() const { return frames_.size() == 3 && frames_[0].key == "files"; }
+  // A value inside an array in the file array (or the location array) is no
+  // field of a file (or of a location).
+  bool inFileObject() const {
+    return frames_.size() == 3 && frames_[0].key == "files" &&
+           frames_[1].kind == FrameKind::Array && frames_[2].kind == FrameKind::Object;
+  }
   bool inLocationArray() const {
     return frames_.size() == 3 && frames_[0].key == "header" && frames_[1].key == "locations" &&
            frames_[2].kind == FrameKind::Array;
   }
   bool inLocationObject() const {
-    return frames_.size() == 4 && frames_[0].key == "header" && frames_[1].key == "locations";
+    return frames_.size() == 4 && frames_[0].key == "header" && frames_[1].key == "locations" &&
+           frames_[2].kind == FrameKind::Array && frames_[3].kind == FrameKind::Object;
   }
 
   void startFile() {
