@@ -2,16 +2,13 @@
 // location while it runs: nothing outside is ever listed, and a swapped folder
 // met by the walk is named as changed, not entered.
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "scan/walker.h"
+#include "support/folder_swapper.h"
 #include "support/temp_dir.h"
 #include "tests/scan/walker_test_util.h"
 
@@ -23,41 +20,6 @@ using test::TempDir;
 
 constexpr int kSwappedFolders = 16;
 
-// Turns every folder dN of the location into a link to the outside folder and
-// back, again and again, until told to stop.
-class FolderSwapper {
- public:
-  FolderSwapper(const TempDir& dir) : dir_(dir), thread_([this] { run(); }) {}
-  ~FolderSwapper() {
-    stop_ = true;
-    thread_.join();
-  }
-  uint64_t swaps() const { return swaps_; }
-
- private:
-  void run() {
-    const std::string outside = dir_ / "outside";
-    while (!stop_) {
-      for (int i = 0; i < kSwappedFolders && !stop_; ++i) {
-        const std::string folder = dir_ / ("loc/d" + std::to_string(i));
-        const std::string away = folder + ".away";
-        if (rename(folder.c_str(), away.c_str()) != 0) continue;
-        if (symlink(outside.c_str(), folder.c_str()) == 0) {
-          std::this_thread::yield();
-          unlink(folder.c_str());
-        }
-        rename(away.c_str(), folder.c_str());
-        ++swaps_;
-      }
-    }
-  }
-
-  const TempDir& dir_;
-  std::atomic<bool> stop_{false};
-  std::atomic<uint64_t> swaps_{0};
-  std::thread thread_;
-};
-
 TEST(WalkerSwap, AFolderSwappedForALinkDuringTheWalkIsNeverEntered) {
   TempDir dir;
   for (int i = 0; i < 40; ++i) dir.writeFile("outside/escaped" + std::to_string(i) + ".txt", "x");
@@ -66,9 +28,11 @@ TEST(WalkerSwap, AFolderSwappedForALinkDuringTheWalkIsNeverEntered) {
     for (int j = 0; j < 8; ++j) dir.writeFile(folder + "/inside" + std::to_string(j) + ".txt");
     dir.writeFile(folder + "/deeper/inside.txt");
   }
+  std::vector<std::string> swapped;
+  for (int i = 0; i < kSwappedFolders; ++i) swapped.push_back(dir / ("loc/d" + std::to_string(i)));
   uint64_t scans = 0;
   uint64_t changedFolders = 0;
-  FolderSwapper swapper(dir);
+  test::FolderSwapper swapper(swapped, dir / "outside");
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);
   while (std::chrono::steady_clock::now() < until) {
     const ScanResult result = test::scan({location(dir / "loc")}, false);
