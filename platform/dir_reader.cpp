@@ -43,7 +43,6 @@ EntryKind kindOf(unsigned char type) {
 void copyFacts(const struct stat& st, EntryFacts& facts) {
   facts.size = static_cast<uint64_t>(st.st_size);
   facts.mtime = static_cast<int64_t>(st.st_mtim.tv_sec);
-  facts.uid = static_cast<uint32_t>(st.st_uid);
   facts.mode = static_cast<uint32_t>(st.st_mode);
   facts.device = static_cast<uint64_t>(st.st_dev);
   facts.inode = static_cast<uint64_t>(st.st_ino);

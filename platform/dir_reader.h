@@ -30,8 +30,8 @@ struct DirEntry {
 struct EntryFacts {
   uint64_t size = 0;
   int64_t mtime = 0;  // seconds since the epoch
-  uint32_t uid = 0;
   uint32_t mode = 0;  // st_mode
+  // Which file it is: a folder entered through this entry must be this one.
   uint64_t device = 0;
   uint64_t inode = 0;
   bool isDirectory = false;
