@@ -276,7 +276,8 @@ The report settings, the exclusion lists (exclusion.lst) and the application
 folder are those of the window program; this program changes none of them.
 
 Exit status: 0 done; 1 done, but some folders or files could not be read;
-2 bad usage or unreadable job file; 3 the output could not be written.
+2 bad usage or unreadable job file; 3 the output could not be written, or
+the program ran out of memory.
 )";
 }
 

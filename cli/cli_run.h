@@ -9,6 +9,7 @@ enum ExitStatus {
   kExitSomeUnreadable = 1,
   kExitUsage = 2,
   kExitOutputFailed = 3,
+  kExitOutOfMemory = 3,  // the output is not written either
   kExitInterrupted = 130,
 };
 

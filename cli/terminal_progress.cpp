@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <new>
 
 #include "platform/utf8_text.h"
 
@@ -42,7 +43,14 @@ TerminalProgress::~TerminalProgress() {
 
 void TerminalProgress::pollUntilStopped() {
   std::unique_lock lock(mutex_);
-  while (!wake_.wait_for(lock, kInterval, [this] { return stopping_; })) print();
+  while (!wake_.wait_for(lock, kInterval, [this] { return stopping_; })) {
+    // Without memory for the line the run goes on; it has its own answer to
+    // running out.
+    try {
+      print();
+    } catch (const std::bad_alloc&) {
+    }
+  }
   if (lineShown_) {
     std::fputs("\r\033[K", stderr);
     std::fflush(stderr);

@@ -120,3 +120,11 @@ ChunkedStreamBuf::int_type ChunkedStreamBuf::underflow() {
 }
 
 }  // namespace tallyfold::fuzz
+
+#ifdef TALLYFOLD_UBSAN_SUPPRESSIONS
+// A fuzz program run by hand halts on the first report too, and lets the
+// known library reports pass; UBSAN_OPTIONS may still add to this.
+extern "C" const char* __ubsan_default_options() {
+  return "halt_on_error=1:print_stacktrace=1:suppressions=" TALLYFOLD_UBSAN_SUPPRESSIONS;
+}
+#endif

@@ -66,7 +66,7 @@ int FileDetailReader::read(std::string_view name, const FileEntry& entry,
     examined = error == 0;
     // Only a regular file is opened: a device or a pipe may never end.
     if (examined && facts.isRegular && wantsBytes_) {
-      fd = openForReadingIn(folder_->fd(), fileName);
+      fd = openForReadingIn(folder_->fd(), fileName, facts);
       if (fd < 0) error = -fd;
     }
   }

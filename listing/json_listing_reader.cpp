@@ -16,8 +16,14 @@ namespace {
 
 constexpr size_t kReadBytes = size_t{1} << 16;
 
+// A listing nests four levels deep (root, files, file, value); anything far
+// deeper is no listing and is refused before it costs memory.
+constexpr size_t kDeepestNesting = 64;
+
 // The parser's input: the file in pieces of 64 KB. The member names are the
-// ones RapidJSON's stream concept asks for.
+// ones RapidJSON's stream concept asks for. The parser takes a NUL byte for
+// the end of its input, so whether the end was really reached is asked of
+// the stream itself.
 class ChunkStream {
  public:
   using Ch = char;
@@ -37,6 +43,11 @@ class ChunkStream {
   size_t PutEnd(Ch*) { return 0; }
 
   int error() const { return error_; }
+  bool atEnd() const { return next_ >= end_; }
+  // Steps over the blanks JSON allows after a document.
+  void skipBlanks() {
+    while (!atEnd() && std::strchr(" \t\r\n", buffer_[next_]) != nullptr) Take();
+  }
 
  private:
   void fill() {
@@ -72,6 +83,7 @@ class ListingHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Li
   bool sawFiles() const { return sawFiles_; }
 
   bool StartObject() {
+    if (frames_.size() >= kDeepestNesting) return tooDeep();
     if (frames_.empty()) {
       rootOpened_ = true;
     } else if (!rootOpened_) {
@@ -93,6 +105,7 @@ class ListingHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Li
   }
   bool StartArray() {
     if (frames_.empty()) return fail("the document is not an object");
+    if (frames_.size() >= kDeepestNesting) return tooDeep();
     if (frames_.size() == 1 && frames_[0].key == "files") sawFiles_ = true;
     frames_.push_back({FrameKind::Array, {}});
     return true;
@@ -119,16 +132,25 @@ class ListingHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Li
     problem_ = std::move(problem);
     return false;
   }
+  bool tooDeep() {
+    return fail("it nests deeper than " + std::to_string(kDeepestNesting) + " levels");
+  }
   bool inFileArray() const {
     return frames_.size() == 2 && frames_[0].key == "files" && frames_[1].kind == FrameKind::Array;
   }
-  bool inFileObject() const { return frames_.size() == 3 && frames_[0].key == "files"; }
+  // A value inside an array in the file array (or the location array) is no
+  // field of a file (or of a location).
+  bool inFileObject() const {
+    return frames_.size() == 3 && frames_[0].key == "files" &&
+           frames_[1].kind == FrameKind::Array && frames_[2].kind == FrameKind::Object;
+  }
   bool inLocationArray() const {
     return frames_.size() == 3 && frames_[0].key == "header" && frames_[1].key == "locations" &&
            frames_[2].kind == FrameKind::Array;
   }
   bool inLocationObject() const {
-    return frames_.size() == 4 && frames_[0].key == "header" && frames_[1].key == "locations";
+    return frames_.size() == 4 && frames_[0].key == "header" && frames_[1].key == "locations" &&
+           frames_[2].kind == FrameKind::Array && frames_[3].kind == FrameKind::Object;
   }
 
   void startFile() {
@@ -211,6 +233,14 @@ class ListingHandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Li
   std::optional<uint32_t> crc_;
 };
 
+// Why a parse failed, in the user's terms: a NUL byte where the parser
+// stopped is named as such, since the parser itself takes it for the end.
+std::string parseProblem(const rapidjson::ParseResult& result, const ChunkStream& stream) {
+  const std::string where = " (at byte " + std::to_string(result.Offset()) + ")";
+  if (!stream.atEnd() && stream.Peek() == '\0') return "it holds a NUL byte" + where;
+  return rapidjson::GetParseError_En(result.Code()) + where;
+}
+
 }  // namespace
 
 bool readJsonListing(const std::string& path, Catalog& catalog, JsonListingContents& contents,
@@ -223,22 +253,34 @@ bool readJsonListing(const std::string& path, Catalog& catalog, JsonListingConte
   ChunkStream stream(file);
   ListingHandler handler(catalog, contents, cancel);
   rapidjson::Reader reader;
-  const rapidjson::ParseResult result = reader.Parse<rapidjson::kParseNoFlags>(stream, handler);
+  // Iterative: the depth of a hostile document costs heap, never the stack.
+  const rapidjson::ParseResult result =
+      reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseStopWhenDoneFlag>(stream,
+                                                                                       handler);
   if (stream.error() != 0) {
     error = "cannot read '" + path + "': " + std::strerror(stream.error());
     return false;
   }
+  const std::string noListing = "'" + path + "' is no listing: ";
   if (!handler.problem().empty()) {
-    error = "'" + path + "' is no listing: " + handler.problem();
+    error = noListing + handler.problem();
     return false;
   }
   if (result.IsError()) {
-    error = "'" + path + "' is no listing: " + rapidjson::GetParseError_En(result.Code()) +
-            " (at byte " + std::to_string(result.Offset()) + ")";
+    error = noListing + parseProblem(result, stream);
+    return false;
+  }
+  stream.skipBlanks();
+  if (stream.error() != 0) {
+    error = "cannot read '" + path + "': " + std::strerror(stream.error());
+    return false;
+  }
+  if (!stream.atEnd()) {
+    error = noListing + "bytes follow the document (at byte " + std::to_string(stream.Tell()) + ")";
     return false;
   }
   if (!handler.sawFiles()) {
-    error = "'" + path + "' is no listing: it has no \"files\" array";
+    error = noListing + "it has no \"files\" array";
     return false;
   }
   return true;

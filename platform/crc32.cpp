@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -102,17 +103,29 @@ int reopened(int fd) {
 std::optional<CrcReading> crcInTwoHalves(int fd, uint64_t size, const std::atomic<bool>* cancel) {
   const uint64_t half = (size / 2) & ~uint64_t{kBlockSize - 1};
   CrcReading second;
+  std::exception_ptr helperFailure;  // out of memory: thrown again here
   std::thread helper;
   try {
     helper = std::thread([&] {
-      FileDescriptor own(reopened(fd));
-      second = crcOfRange(own.get() >= 0 ? own.get() : fd, half, size, cancel);
+      try {
+        FileDescriptor own(reopened(fd));
+        second = crcOfRange(own.get() >= 0 ? own.get() : fd, half, size, cancel);
+      } catch (...) {
+        helperFailure = std::current_exception();
+      }
     });
   } catch (const std::system_error&) {
     return std::nullopt;
   }
-  CrcReading first = crcOfRange(fd, 0, half, cancel);
+  CrcReading first;
+  try {
+    first = crcOfRange(fd, 0, half, cancel);
+  } catch (...) {
+    helper.join();
+    throw;
+  }
   helper.join();
+  if (helperFailure) std::rethrow_exception(helperFailure);
   if (first.cancelled || second.cancelled) return CrcReading{std::nullopt, 0, true};
   if (!first.crc) return first;
   if (!second.crc) return second;

@@ -43,9 +43,22 @@ EntryKind kindOf(unsigned char type) {
 void copyFacts(const struct stat& st, EntryFacts& facts) {
   facts.size = static_cast<uint64_t>(st.st_size);
   facts.mtime = static_cast<int64_t>(st.st_mtim.tv_sec);
-  facts.uid = static_cast<uint32_t>(st.st_uid);
   facts.mode = static_cast<uint32_t>(st.st_mode);
+  facts.device = static_cast<uint64_t>(st.st_dev);
+  facts.inode = static_cast<uint64_t>(st.st_ino);
   facts.isDirectory = S_ISDIR(st.st_mode);
+}
+
+int subFolderFlags(const SubFolderOpening& opening) {
+  int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+  return opening.followLink ? flags : flags | O_NOFOLLOW;
+}
+
+// A link where a folder was (refused by O_NOFOLLOW), or a file there now, is
+// a folder that changed while the walk ran.
+int openFailure(int error, const SubFolderOpening& opening) {
+  if (error == ENOTDIR || (error == ELOOP && !opening.followLink)) return kFolderChanged;
+  return error;
 }
 
 }  // namespace
@@ -76,14 +89,38 @@ int DirReader::open(const std::string& path) {
   return 0;
 }
 
-int DirReader::openIn(const SharedFolder& parent, const std::string& name) {
+int DirReader::openSubFolder(const std::string& path, const SubFolderOpening& opening) {
   close();
-  fd_ = ::openat(parent.fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  fd_ = ::open(path.c_str(), subFolderFlags(opening));
   if (fd_ < 0) {
     fd_ = -1;
-    return errno;
+    return openFailure(errno, opening);
   }
-  return 0;
+  return checkOpened(opening);
+}
+
+int DirReader::openIn(const SharedFolder& parent, const std::string& name,
+                      const SubFolderOpening& opening) {
+  close();
+  fd_ = ::openat(parent.fd(), name.c_str(), subFolderFlags(opening));
+  if (fd_ < 0) {
+    fd_ = -1;
+    return openFailure(errno, opening);
+  }
+  return checkOpened(opening);
+}
+
+// The folder opened must be the one the entry described when it was read;
+// otherwise it is closed unread.
+int DirReader::checkOpened(const SubFolderOpening& opening) {
+  FolderIdentity opened;
+  if (int error = identity(opened); error != 0) {
+    close();
+    return error;
+  }
+  if (opened == opening.expected) return 0;
+  close();
+  return kFolderChanged;
 }
 
 SharedFolder* DirReader::share(unsigned users) {
@@ -163,6 +200,15 @@ int DirReader::examine(const DirEntry& entry, EntryFacts& facts) const {
     return 0;
   }
   return error;
+}
+
+int DirReader::examineSubFolder(const DirEntry& entry, FolderIdentity& id) const {
+  struct stat st;
+  if (fstatat(fd_, entry.name.data(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (!S_ISDIR(st.st_mode)) return kFolderChanged;
+  id.device = static_cast<uint64_t>(st.st_dev);
+  id.inode = static_cast<uint64_t>(st.st_ino);
+  return 0;
 }
 
 }  // namespace tallyfold

@@ -30,8 +30,10 @@ struct DirEntry {
 struct EntryFacts {
   uint64_t size = 0;
   int64_t mtime = 0;  // seconds since the epoch
-  uint32_t uid = 0;
   uint32_t mode = 0;  // st_mode
+  // Which file it is: a folder entered through this entry must be this one.
+  uint64_t device = 0;
+  uint64_t inode = 0;
   bool isDirectory = false;
   bool isLink = false;  // a symbolic link, described as what it leads to when it leads anywhere
 };
@@ -47,6 +49,19 @@ struct FolderIdentityHash {
   size_t operator()(const FolderIdentity& id) const {
     return static_cast<size_t>(id.inode * 0x9E3779B97F4A7C15ull ^ id.device);
   }
+};
+
+// What opening a sub-folder gives when the folder found there is not the one
+// its entry described: renamed away and replaced by another folder or by a
+// link while the walk ran. Such a folder is never entered.
+inline constexpr int kFolderChanged = -1;
+
+// How a sub-folder is opened: a symbolic link in its place is followed only
+// when the walk follows links, and the folder opened must be the one its
+// entry described.
+struct SubFolderOpening {
+  FolderIdentity expected;
+  bool followLink = false;
 };
 
 // An open folder kept for opening its sub-folders relative to it, so that the
@@ -76,10 +91,13 @@ class DirReader {
   DirReader(const DirReader&) = delete;
   DirReader& operator=(const DirReader&) = delete;
 
-  // Opens a folder (symbolic links followed); 0 or the errno of the failure.
+  // Opens a scan location's own folder (symbolic links followed: the user
+  // named it); 0 or the errno of the failure.
   int open(const std::string& path);
-  // Opens the sub-folder name of an open folder (symbolic links followed).
-  int openIn(const SharedFolder& parent, const std::string& name);
+  // Opens a sub-folder by its whole path, or by its name in its open parent;
+  // 0, the errno of the failure, or kFolderChanged.
+  int openSubFolder(const std::string& path, const SubFolderOpening& opening);
+  int openIn(const SharedFolder& parent, const std::string& name, const SubFolderOpening& opening);
   void close();
   bool isOpen() const { return fd_ >= 0; }
   // Hands the open folder over to users that open its sub-folders; the reader
@@ -98,9 +116,13 @@ class DirReader {
   // the link itself, so it is listed like a file. One look-up for every entry
   // that is not a link. 0 or the errno of the failure.
   int examine(const DirEntry& entry, EntryFacts& facts) const;
+  // The identity of a sub-folder entry as it is now, its link not followed;
+  // 0, the errno, or kFolderChanged when it is no longer a folder.
+  int examineSubFolder(const DirEntry& entry, FolderIdentity& id) const;
 
  private:
   bool refill();
+  int checkOpened(const SubFolderOpening& opening);
 
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;

@@ -99,20 +99,46 @@ void FolderHandle::close() {
   fd_ = -1;
 }
 
-int examineIn(int folderFd, const std::string& name, FileFacts& facts) {
-  struct stat info {};
-  if (fstatat(folderFd, name.c_str(), &info, 0) != 0) return errno;
+namespace {
+
+void copyFacts(const struct stat& info, FileFacts& facts) {
   facts.size = static_cast<uint64_t>(info.st_size);
   facts.mtime = static_cast<int64_t>(info.st_mtime);
   facts.uid = info.st_uid;
+  facts.device = static_cast<uint64_t>(info.st_dev);
+  facts.inode = static_cast<uint64_t>(info.st_ino);
   facts.isDirectory = S_ISDIR(info.st_mode);
   facts.isRegular = S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+int examineIn(int folderFd, const std::string& name, FileFacts& facts) {
+  struct stat info {};
+  if (fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  facts.isLink = S_ISLNK(info.st_mode);
+  if (facts.isLink && fstatat(folderFd, name.c_str(), &info, 0) != 0) return errno;
+  copyFacts(info, facts);
+  if (facts.isLink) facts.isRegular = false;
   return 0;
 }
 
-int openForReadingIn(int folderFd, const std::string& name) {
-  int fd = openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  return fd >= 0 ? fd : -errno;
+int openForReadingIn(int folderFd, const std::string& name, const FileFacts& examined) {
+  int fd =
+      openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+  if (fd < 0) return errno == ELOOP ? -kFileChangedError : -errno;
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0) {
+    int error = errno;
+    close(fd);
+    return -error;
+  }
+  const bool same = S_ISREG(opened.st_mode) &&
+                    static_cast<uint64_t>(opened.st_dev) == examined.device &&
+                    static_cast<uint64_t>(opened.st_ino) == examined.inode;
+  if (same) return fd;
+  close(fd);
+  return -kFileChangedError;
 }
 
 uint8_t attributeWord(unsigned mode, bool nameIsHidden, int fd) {

@@ -2,6 +2,7 @@
 // What the program reads of a single file by path: size, time, attribute word
 // and owner. (The walker reads the same facts through the directory reader.)
 
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,9 +20,18 @@ struct FileFacts {
   int64_t mtime = 0;
   uint32_t uid = 0;
   uint8_t attributes = 0;  // read-only 1, hidden 2, system 4, archive 32
+  uint64_t device = 0;     // with inode: which file was examined
+  uint64_t inode = 0;
   bool isDirectory = false;
-  bool isRegular = false;  // a plain file, whose bytes can be read to their end
+  // A plain file in the folder itself, whose bytes can be read to their end;
+  // a link to one is not, since its bytes lie wherever the link leads.
+  bool isRegular = false;
+  bool isLink = false;  // described as what it leads to
 };
+
+// What opening a file for its bytes gives, negated, when the entry is no
+// longer the file that was examined (replaced, or turned into a link).
+inline constexpr int kFileChangedError = ESTALE;
 
 // Follows symbolic links; empty when the path cannot be examined.
 std::optional<FileFacts> statPath(const std::string& path);
@@ -46,13 +56,15 @@ class FolderHandle {
   int fd_ = -1;
 };
 
-// Examines the entry name of an open folder, following links: size, time,
-// owner, kind (the attribute word is not read). 0 or the errno.
+// Examines the entry name of an open folder: size, time, owner, kind, and of a
+// link those of what it leads to (the attribute word is not read). One
+// look-up for an entry that is not a link. 0 or the errno.
 int examineIn(int folderFd, const std::string& name, FileFacts& facts);
-// Opens the entry name of an open folder for reading, without waiting on a
-// pipe and without making a terminal the controlling one. The descriptor, or
-// minus the errno.
-int openForReadingIn(int folderFd, const std::string& name);
+// Opens the regular file name of an open folder for its bytes, as examined:
+// no link is followed, and the file opened must be the one examined (else
+// -kFileChangedError). Never waits on a pipe nor makes a terminal the
+// controlling one. The descriptor, or minus the errno.
+int openForReadingIn(int folderFd, const std::string& name, const FileFacts& examined);
 
 // The attribute word of a file: read-only when the owner's write bit is clear,
 // hidden when the name begins with "."; system and archive come from the file

@@ -87,7 +87,7 @@ Sha256Reading sha256OfFileIn(int folderFd, const std::string& name,
     return Sha256Reading{std::nullopt, error, false};
   }
   if (!facts.isRegular) return Sha256Reading{};
-  int fd = openForReadingIn(folderFd, name);
+  int fd = openForReadingIn(folderFd, name, facts);
   if (fd < 0) return Sha256Reading{std::nullopt, -fd, false};
   FileDescriptor file(fd);
   return sha256OfOpenFile(file.get(), cancel);

@@ -152,7 +152,7 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
     if (error == 0) error = examineIn(folder.fd(), name, facts);
     examined = error == 0;
     if (examined && facts.isRegular && bytesWanted) {
-      fd = openForReadingIn(folder.fd(), name);
+      fd = openForReadingIn(folder.fd(), name, facts);
       if (fd < 0) error = -fd;
     }
   }

@@ -54,6 +54,7 @@ void ReadAhead::start(size_t count, std::function<void(size_t)> work) {
     count_ = count;
     next_ = 0;
     awaited_ = 0;
+    failure_ = nullptr;
   }
   workReady_.notify_all();
 }
@@ -65,6 +66,7 @@ void ReadAhead::wait(size_t index) {
     // A helper has it, or had it.
     workReady_.notify_all();  // the window moved on
     itemDone_.wait(lock, [&] { return done_[index] != 0; });
+    if (failure_) std::rethrow_exception(failure_);
     return;
   }
   // Nobody has begun it: the row writer does it here, and the ones before it
@@ -92,8 +94,14 @@ void ReadAhead::helperLoop() {
     const size_t index = next_++;
     ++running_;
     lock.unlock();
-    work_(index);
+    std::exception_ptr failure;
+    try {
+      work_(index);
+    } catch (...) {
+      failure = std::current_exception();
+    }
     lock.lock();
+    if (failure && !failure_) failure_ = failure;
     done_[index] = 1;
     --running_;
     itemDone_.notify_all();

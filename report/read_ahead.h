@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -22,7 +23,8 @@ class ReadAhead {
   ReadAhead& operator=(const ReadAhead&) = delete;
 
   // Starts a batch of count items; work(i) fills the caller's result i. Any
-  // batch before is finished first. work must not throw.
+  // batch before is finished first. What work throws on a helper (out of
+  // memory) is thrown again by wait().
   void start(size_t count, std::function<void(size_t)> work);
   // Returns once work(index) is done; indexes are awaited in rising order.
   // The caller then reads result index: the lock orders it after the write.
@@ -50,6 +52,7 @@ class ReadAhead {
   size_t awaited_ = 0;  // the item the row writer waits for or writes next
   size_t running_ = 0;  // items the helpers are working on
   bool stopping_ = false;
+  std::exception_ptr failure_;  // the first a helper's work threw in this batch
 };
 
 }  // namespace tallyfold

@@ -17,10 +17,6 @@ constexpr uint64_t kStatusPace = 50;
 // their whole path, so the walk never runs out of file descriptors.
 constexpr int kMostSharedFolders = 256;
 
-bool isDotOrDotDot(std::string_view name) {
-  return name == "." || name == "..";
-}
-
 // The last name of a folder path that ends in "/".
 std::string lastName(const std::string& folderPath) {
   size_t end = folderPath.size() - 1;
@@ -29,15 +25,23 @@ std::string lastName(const std::string& folderPath) {
   return folderPath.substr(start, end - start);
 }
 
+// Said of a sub-folder whose entry led somewhere else when it was opened.
+constexpr const char* kFolderChangedProblem = "the folder changed during the scan";
+
 }  // namespace
 
 FolderReader::FolderReader(const CurrentLocation& location, std::string root, WalkContext& context)
-    : location_(location), root_(std::move(root)), context_(context), filter_(location.filter) {}
+    : rules_(location, std::move(root), context), context_(context) {}
 
 // The folder is opened relative to its parent when the parent is still open.
+// A sub-folder is entered only when it is still the folder its entry
+// described, so a folder swapped for a link while the walk runs never leads
+// out of the location.
 int FolderReader::openFolder(ReaderWorkspace& thread) {
-  if (thread.parent == nullptr) return thread.reader.open(thread.path);
-  int error = thread.reader.openIn(*thread.parent, lastName(thread.path));
+  if (thread.isLocationFolder) return thread.reader.open(thread.path);
+  const SubFolderOpening opening{thread.expected, context_.followLinks()};
+  if (thread.parent == nullptr) return thread.reader.openSubFolder(thread.path, opening);
+  int error = thread.reader.openIn(*thread.parent, lastName(thread.path), opening);
   releaseParent(thread.parent);
   thread.parent = nullptr;
   return error;
@@ -66,7 +70,7 @@ void FolderReader::walkFolder(ReaderWorkspace& thread) {
     return;
   }
   if (int error = openFolder(thread); error != 0) {
-    thread.failures.push_back(ReadFailure{thread.path, error, {}});
+    addFailure(thread, thread.path, error);
     return;
   }
   thread.identity = FolderIdentity{};
@@ -83,66 +87,56 @@ void FolderReader::walkFolder(ReaderWorkspace& thread) {
   }
   if (enter) {
     readEntries(thread);
-    if (int error = thread.reader.readError(); error != 0) {
-      thread.failures.push_back(ReadFailure{thread.path, error, {}});
-    }
+    if (int error = thread.reader.readError(); error != 0) addFailure(thread, thread.path, error);
   }
   reportEntries(thread, {}, 1);
 }
 
 void FolderReader::readEntries(ReaderWorkspace& thread) {
-  bool filesExcluded = context_.isFolderExcluded(folderWithoutSlash(thread.path));
+  const EntryRules::InFolder rules = rules_.inFolder(thread.path);
   DirEntry entry;
   EntryFacts facts;
   while (thread.reader.next(entry)) {
     if (context_.cancelled()) break;
     ++thread.unreportedEntries;
-    std::string_view name = entry.name;
-    if (isDotOrDotDot(name)) continue;
-    if (entry.kind == EntryKind::Directory) {
-      if (admitsSubFolder(thread.path, name)) addSubFolder(name, thread, true);
-      continue;
-    }
-    bool asFile = !filesExcluded && admitsFile(name);
-    if (!asFile && (entry.kind == EntryKind::File || !location_.includeSubFolders)) continue;
-    if (int error = thread.reader.examine(entry, facts); error != 0) {
-      thread.failures.push_back(ReadFailure{thread.path + std::string(name), error, {}});
-      continue;
-    }
-    if (facts.isDirectory) {
-      // A link to a folder gets the folder's record; it is entered only
-      // when links are followed.
-      if (admitsSubFolder(thread.path, name)) {
-        addSubFolder(name, thread, !facts.isLink || context_.followLinks());
+    EntryDecision decision = rules.decide(entry.name, entry.kind);
+    const EntryFacts* examined = nullptr;
+    if (decision.action == EntryAction::Examine) {
+      if (int error = thread.reader.examine(entry, facts); error != 0) {
+        addFailure(thread, thread.path + std::string(entry.name), error);
+        continue;
       }
-    } else if (asFile) {
-      addFile(name, facts, thread);
+      examined = &facts;
+      decision = rules.decide(entry.name, entry.kind, examined);
+    }
+    if (decision.action == EntryAction::AddSubFolder) {
+      addSubFolder(entry, examined, decision.enter, thread);
+    } else if (decision.action == EntryAction::AddFile) {
+      addFile(entry.name, facts, thread);
     }
   }
 }
 
-bool FolderReader::admitsSubFolder(const std::string& parent, std::string_view name) const {
-  if (!location_.includeSubFolders) return false;
-  if (context_.skipHiddenFolders() && !name.empty() && name.front() == '.') return false;
-  bool checkDepth = location_.level != 0;
-  bool checkExclusion = context_.skipExcludedFolderTrees();
-  if (!checkDepth && !checkExclusion) return true;
-  std::string path = parent + std::string(name);
-  if (checkDepth && folderDepthBelow(root_, path) > location_.level) return false;
-  return !(checkExclusion && context_.isFolderExcluded(path));
-}
-
-bool FolderReader::admitsFile(std::string_view name) const {
-  return !isHiddenName(name) && !context_.isFileNameExcluded(name) &&
-         !context_.isExtensionExcluded(name) && filter_.admits(name);
-}
-
-void FolderReader::addSubFolder(std::string_view name, ReaderWorkspace& thread, bool enter) {
+// A sub-folder's identity comes from its examined facts, or, for an entry the
+// listing named a folder, from a look at the entry itself; the folder opened
+// later must match it.
+void FolderReader::addSubFolder(const DirEntry& entry, const EntryFacts* facts, bool enter,
+                                ReaderWorkspace& thread) {
   std::string path;
-  path.reserve(thread.path.size() + name.size() + 1);
-  path.append(thread.path).append(name).append(1, '/');
+  path.reserve(thread.path.size() + entry.name.size() + 1);
+  path.append(thread.path).append(entry.name).append(1, '/');
+  FolderIdentity identity;
+  if (facts != nullptr) {
+    identity = FolderIdentity{facts->device, facts->inode};
+  } else if (enter) {
+    if (int error = thread.reader.examineSubFolder(entry, identity); error != 0) {
+      addFailure(thread, path, error);
+      enter = false;
+    }
+  }
   thread.subFolderPaths.push_back(std::move(path));
   thread.subFolderPositions.push_back(static_cast<uint32_t>(thread.files.size()));
+  thread.subFolderIdentities.push_back(identity);
   thread.subFolderEntered.push_back(enter);
   reportEntries(thread, thread.subFolderPaths.back(), 0);
 }
@@ -157,6 +151,14 @@ void FolderReader::addFile(std::string_view name, const EntryFacts& facts,
   file.attributes = attributeWord(facts.mode, isHiddenName(name), -1);
   thread.names.append(name);
   thread.files.push_back(file);
+}
+
+void FolderReader::addFailure(ReaderWorkspace& thread, std::string path, int error) {
+  if (error == kFolderChanged) {
+    thread.failures.push_back(ReadFailure{std::move(path), 0, kFolderChangedProblem});
+  } else {
+    thread.failures.push_back(ReadFailure{std::move(path), error, {}});
+  }
 }
 
 // Adds the thread's entries to the location's count; a sub-folder met after

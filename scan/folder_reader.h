@@ -1,7 +1,8 @@
 #pragma once
-// Reading one folder of a walk: its entries in listing order, the walk's rules
-// for files and sub-folders, and each listed file examined once. Every reading
-// thread has its own ReaderWorkspace; the reader itself is shared by them.
+// Reading one folder of a walk: its entries in listing order, each listed
+// file examined once, and its sub-folders noted with their identity so that
+// the folder entered later is the one listed. Every reading thread has its
+// own ReaderWorkspace; the reader itself is shared by them.
 
 #include <atomic>
 #include <cstdint>
@@ -10,19 +11,12 @@
 #include <vector>
 
 #include "platform/dir_reader.h"
-#include "scan/path_rules.h"
+#include "scan/entry_rules.h"
 #include "scan/records.h"
 #include "scan/scan_run.h"
 #include "scan/walk_context.h"
 
 namespace tallyfold {
-
-// The settings of the location being walked.
-struct CurrentLocation {
-  bool includeSubFolders = true;
-  std::string filter = "*.*";
-  int level = 0;  // 0: no depth limit; n: sub-folders down to depth n are walked
-};
 
 // A folder still to read, and its parent when that is kept open.
 struct PendingFolder {
@@ -39,6 +33,9 @@ struct ReaderWorkspace {
   SharedFolder* parent = nullptr;
   std::string path;
   std::vector<FolderIdentity> above;  // the folders on the way to this one
+  // The location's own folder has no entry that describes it.
+  bool isLocationFolder = true;
+  FolderIdentity expected;  // a sub-folder's identity as its entry gave it
   // What reading it gave.
   bool wasRead = false;
   FolderIdentity identity;
@@ -46,7 +43,8 @@ struct ReaderWorkspace {
   std::string names;
   std::vector<std::string> subFolderPaths;
   std::vector<uint32_t> subFolderPositions;  // files listed before each
-  std::vector<bool> subFolderEntered;        // false: a link's folder record only
+  std::vector<FolderIdentity> subFolderIdentities;
+  std::vector<bool> subFolderEntered;  // false: a folder record only
   std::vector<ReadFailure> failures;
   uint64_t unreportedEntries = 0;
 };
@@ -67,16 +65,14 @@ class FolderReader {
  private:
   int openFolder(ReaderWorkspace& thread);
   void readEntries(ReaderWorkspace& thread);
-  bool admitsSubFolder(const std::string& parent, std::string_view name) const;
-  bool admitsFile(std::string_view name) const;
-  void addSubFolder(std::string_view name, ReaderWorkspace& thread, bool enter);
+  void addSubFolder(const DirEntry& entry, const EntryFacts* facts, bool enter,
+                    ReaderWorkspace& thread);
   void addFile(std::string_view name, const EntryFacts& facts, ReaderWorkspace& thread);
+  void addFailure(ReaderWorkspace& thread, std::string path, int error);
   void reportEntries(ReaderWorkspace& thread, std::string_view folderShown, uint64_t foldersRead);
 
-  const CurrentLocation& location_;
-  std::string root_;
+  EntryRules rules_;
   WalkContext& context_;
-  TypeFilter filter_;
   std::atomic<uint64_t> entryCounter_{0};  // entries met in this location
   std::atomic<int> sharedFolders_{0};
 };

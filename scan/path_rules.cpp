@@ -19,15 +19,6 @@ std::string_view withoutTrailingSlashes(std::string_view text) {
 
 }  // namespace
 
-int countSlashes(std::string_view text) {
-  if (text == "/") return 0;
-  int count = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '/' && (i == 0 || text[i - 1] != '/')) ++count;
-  }
-  return count;
-}
-
 bool locationContains(std::string_view location, std::string_view folder) {
   location = withoutTrailingSlashes(location);
   folder = withoutTrailingSlashes(folder);

@@ -8,10 +8,6 @@
 
 namespace tallyfold {
 
-// The number of "/" separators in a path; a run of "/" counts once, and the
-// root folder "/" counts 0 so that /a lies one level below it.
-int countSlashes(std::string_view text);
-
 // Hidden files are never listed; hidden folders are walked.
 inline bool isHiddenName(std::string_view name) {
   return !name.empty() && name.front() == '.';
@@ -36,7 +32,6 @@ class TypeFilter {
  public:
   explicit TypeFilter(std::string_view filter);
 
-  bool admitsEveryFile() const { return everyFile_; }
   bool admits(std::string_view fileName) const;
 
  private:

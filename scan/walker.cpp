@@ -46,6 +46,7 @@ class LocationWalk {
   unsigned reading_ = 0;
   std::exception_ptr failure_;
   std::vector<FolderLinks> links_;
+  // A folder's identity: as its entry gave it until it is read, as opened after.
   std::vector<FolderIdentity> identities_;
   std::vector<std::pair<uint32_t, ReadFailure>> failures_;
   uint64_t filesListed_ = 0;
@@ -62,7 +63,13 @@ ScanTotals LocationWalk::walk(std::string path) {
 
 void LocationWalk::readAll() {
   std::vector<std::thread> helpers;
-  for (unsigned i = 1; i < context_.threads(); ++i) helpers.emplace_back([this] { work(); });
+  // A helper that cannot be started (no memory, no more threads) leaves its
+  // share to the others.
+  try {
+    helpers.reserve(context_.threads());
+    for (unsigned i = 1; i < context_.threads(); ++i) helpers.emplace_back([this] { work(); });
+  } catch (const std::exception&) {
+  }
   work();
   for (std::thread& helper : helpers) helper.join();
   for (const PendingFolder& left : pending_) reader_.releaseParent(left.parent);
@@ -96,6 +103,8 @@ bool LocationWalk::take(uint32_t& number, ReaderWorkspace& thread) {
   pending_.pop_back();
   ++reading_;
   thread.path = result_.store.folder(first_ + number).path;
+  thread.isLocationFolder = number == 0;
+  thread.expected = identities_[number];
   thread.above.clear();
   for (uint32_t up = links_[number].parent; up != FolderLinks::kNone; up = links_[up].parent) {
     thread.above.push_back(identities_[up]);
@@ -135,12 +144,13 @@ void LocationWalk::finish(uint32_t number, ReaderWorkspace& thread) {
   for (uint32_t i = 0; i < childCount; ++i) {
     result_.store.addFolder(std::move(thread.subFolderPaths[i]));
     links_.push_back(FolderLinks{number, thread.subFolderPositions[i], 0, 0});
-    identities_.push_back(FolderIdentity{});
+    identities_.push_back(thread.subFolderIdentities[i]);
     if (thread.subFolderEntered[i]) found[entered++].number = firstChild + i;
   }
   pending_.insert(pending_.end(), found.rbegin(), found.rend());
   thread.subFolderPaths.clear();
   thread.subFolderPositions.clear();
+  thread.subFolderIdentities.clear();
   thread.subFolderEntered.clear();
   wake_.notify_all();
 }

@@ -158,6 +158,43 @@ TEST_F(CliCompareTest, BrokenOrMissingListingExitsTwo) {
   EXPECT_EQ(tooMany.exitCode, 2);
 }
 
+// Hostile listings end the comparison with a message, never with a crash:
+// nesting far deeper than any listing, bytes after the document (behind a NUL
+// byte the parser would take for the end), and a file of nothing but NULs.
+TEST_F(CliCompareTest, DeepOrTrailingOrNulListingsAreNoListings) {
+  file("a.txt", "a");
+  const std::string good = listing("good.json");
+  const std::string goodBytes = readFile(good);
+  const std::string nul(1, '\0');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {home.writeFile("deep.json", "{\"x\":" + std::string(60000, '[')),
+       "it nests deeper than 64 levels"},
+      {home.writeFile("deepObjects.json",
+                      [] {
+                        std::string text;
+                        for (int i = 0; i < 60000; ++i) text += "{\"files\":";
+                        return text;
+                      }()),
+       "it nests deeper than 64 levels"},
+      {home.writeFile("trailing.json", goodBytes + nul + "garbage"), "bytes follow the document"},
+      {home.writeFile("second.json", goodBytes + goodBytes), "bytes follow the document"},
+      {home.writeFile("nul.json", std::string(4096, '\0')), "it holds a NUL byte (at byte 0)"},
+      {home.writeFile("inner.json", goodBytes.substr(0, 40) + nul + goodBytes.substr(40)),
+       "it holds a NUL byte"},
+  };
+  for (const auto& [path, message] : cases) {
+    auto result = run({"-q", "--compare", path, tree.path()});
+    EXPECT_EQ(result.exitCode, 2) << path << ": " << result.err;
+    EXPECT_NE(result.err.find(" is no listing: " + message), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty()) << result.out;
+  }
+  // Blanks after the document are allowed, as JSON allows them.
+  const std::string blanks = home.writeFile("blanks.json", goodBytes + " \n\t\r\n");
+  auto same = run({"-q", "--compare", blanks, tree.path()});
+  EXPECT_EQ(same.exitCode, 0) << same.err;
+  EXPECT_EQ(same.out, "0 added, 0 removed, 0 changed\n");
+}
+
 TEST_F(CliCompareTest, FolderTheNewScanCannotReadIsTrouble) {
   file("open/ok.txt", "1");
   file("closed/secret.txt", "2");

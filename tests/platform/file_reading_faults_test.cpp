@@ -131,7 +131,7 @@ TEST(FolderHandle, OpensFoldersWhosePathIsLongerThanTheLimit) {
   ASSERT_EQ(examineIn(folder.fd(), "leaf.txt", facts), 0);
   EXPECT_TRUE(facts.isRegular);
   EXPECT_EQ(facts.size, 9u);
-  FileDescriptor leaf(openForReadingIn(folder.fd(), "leaf.txt"));
+  FileDescriptor leaf(openForReadingIn(folder.fd(), "leaf.txt", facts));
   ASSERT_GE(leaf.get(), 0);
   EXPECT_EQ(crc32OfOpenFile(leaf.get()).crc, 0xCBF43926u);
   // Doubled separators and a trailing one change nothing.
@@ -144,7 +144,7 @@ TEST(FolderHandle, OpensFoldersWhosePathIsLongerThanTheLimit) {
   EXPECT_EQ(folder.open(dir / "deep/" + std::string(300, 'n')), ENAMETOOLONG);
   EXPECT_EQ(folder.open(dir / "missing"), ENOENT);
   EXPECT_EQ(examineIn(-1, "x", facts), EBADF);
-  EXPECT_EQ(openForReadingIn(-1, "x"), -EBADF);
+  EXPECT_EQ(openForReadingIn(-1, "x", facts), -EBADF);
 }
 
 TEST(FileOwner, AnOwnerWithoutANameShowsItsNumber) {

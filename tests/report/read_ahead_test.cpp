@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -90,6 +91,29 @@ TEST(ReadAhead, SkippedItemsAreNotDoneLater) {
   EXPECT_EQ(runs[3].load(), 1);
   EXPECT_EQ(runs[49].load(), 1);
   for (const auto& count : runs) EXPECT_LE(count.load(), 1);
+}
+
+// Running out of memory in a helper's work reaches the row writer, which
+// unwinds as from its own work, instead of ending the program.
+TEST(ReadAhead, WhatAHelpersWorkThrowsIsThrownByWait) {
+  ReadAhead readAhead(2);
+  readAhead.start(20, [](size_t i) {
+    if (i == 3) throw std::bad_alloc();
+  });
+  // Long enough for the helpers to have claimed the first items.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  bool thrown = false;
+  try {
+    for (size_t i = 0; i <= 3; ++i) readAhead.wait(i);
+  } catch (const std::bad_alloc&) {
+    thrown = true;
+  }
+  EXPECT_TRUE(thrown);
+  readAhead.finish();
+  // The next batch starts clean.
+  readAhead.start(4, [](size_t) {});
+  for (size_t i = 0; i < 4; ++i) readAhead.wait(i);
+  readAhead.finish();
 }
 
 }  // namespace
