@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/display_width.h"
 #include "platform/sha256.h"
-#include "platform/utf8_text.h"
 #include "report/block_order.h"
 #include "report/file_details.h"
 #include "report/listing_text.h"
@@ -34,11 +34,12 @@ std::string fourDigits(int value) {
   return text;
 }
 
-// The file-name column: names longer than the column are cut to C - 3
-// characters, trailing blanks removed, and end in "...".
+// The file-name column: names wider than the column are cut to what fits in
+// C - 3 cells (a wide character that would straddle the cut goes whole),
+// trailing blanks removed, and end in "...".
 std::string nameColumn(std::string_view name, size_t columnSize) {
-  if (utf8Length(name) <= columnSize) return padRight(name, columnSize);
-  std::string_view kept = trimTextEnd(utf8Prefix(name, columnSize - 3));
+  if (displayWidth(name) <= columnSize) return padRight(name, columnSize);
+  std::string_view kept = trimTextEnd(displayPrefix(name, columnSize - 3));
   return padRight(std::string(kept) + "...", columnSize);
 }
 
@@ -62,9 +63,9 @@ constexpr size_t kYearWidth = 4;
 std::string tagColumn(std::string_view field, size_t width, const ReportSettings& settings) {
   std::string column = "   ";
   if (settings.removeBlankSpaces) {
-    column += trimText(utf8Prefix(field, width));
+    column += trimText(displayPrefix(field, width));
   } else {
-    column += padRight(utf8Prefix(field, width), width);
+    column += padRight(displayPrefix(field, width), width);
   }
   return column;
 }
@@ -125,10 +126,10 @@ std::string rowText(DetailedListRun& run, FileDetailReader& reader, RecordRef fi
   FileDetails& details = run.details;
   const int error = reader.read(name, entry, details);
   if (settings.version) {
-    row += "  " + padRight(utf8Prefix(details.version, kVersionWidth), kVersionWidth);
+    row += "  " + padRight(displayPrefix(details.version, kVersionWidth), kVersionWidth);
   }
   if (settings.anyTagColumn()) appendTagColumns(row, details.tags, settings);
-  if (settings.owner) row += "  " + padRight(utf8Prefix(details.owner, kOwnerCut), kOwnerWidth);
+  if (settings.owner) row += "  " + padRight(displayPrefix(details.owner, kOwnerCut), kOwnerWidth);
   if (reader.readsCrcOf(entry)) row += padRight("  " + details.crc32, kCrcWidth);
   if (error != 0) {
     std::string fullPath(input.store.folderPath(file));
@@ -200,7 +201,7 @@ void writeBlockHeading(DetailedListRun& run, std::string_view folder) {
   std::string heading = settings.includeFolderTitle ? "Directory of " : "";
   heading += shown;
   size_t width = static_cast<size_t>(run.lineWidth);
-  if (utf8Length(heading) > width) heading = cutWithEllipsis(heading, width - 3);
+  if (displayWidth(heading) > width) heading = cutWithEllipsis(heading, width - 3);
   run.sink.writeLine("\\b\\par " + escapeListingText(heading, settings) + " \\par\\b0");
 }
 
