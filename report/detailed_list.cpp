@@ -57,6 +57,9 @@ std::string timeText(const LocalTime& t, const LocaleFormat& locale) {
 
 constexpr size_t kTagTextWidth = 30;
 constexpr size_t kYearWidth = 4;
+// The longest names of the genre table ("Christian Gangsta Rap",
+// "Comteporary Christian") fit whole; a longer free-text genre is cut.
+constexpr size_t kGenreWidth = 21;
 
 // A tag column: three blanks and the field at its fixed width (cut when
 // longer), or trimmed when blank spaces are to be removed.
@@ -75,10 +78,7 @@ void appendTagColumns(std::string& row, const AudioTags& tags, const ReportSetti
   if (settings.artist) row += tagColumn(tags.artist, kTagTextWidth, settings);
   if (settings.album) row += tagColumn(tags.album, kTagTextWidth, settings);
   if (settings.year) row += tagColumn(tags.year, kYearWidth, settings);
-  if (settings.genre) {
-    row += "   ";
-    row += settings.removeBlankSpaces ? trimText(tags.genre) : std::string_view(tags.genre);
-  }
+  if (settings.genre) row += tagColumn(tags.genre, kGenreWidth, settings);
   if (settings.comment) row += tagColumn(tags.comment, kTagTextWidth, settings);
 }
 
@@ -232,7 +232,7 @@ int64_t detailedLineWidth(const ReportSettings& s) {
   if (s.artist) width += 32;
   if (s.album) width += 32;
   if (s.year) width += 6;
-  if (s.genre) width += 15;
+  if (s.genre) width += static_cast<int64_t>(kGenreWidth) + 2;
   if (s.comment) width += 32;
   if (s.owner) width += 17;
   if (s.crc32) width += 12;
