@@ -1,7 +1,5 @@
 #include "report/tree_view.h"
 
-#include <algorithm>
-
 #include "platform/display_width.h"
 #include "report/file_details.h"
 #include "report/listing_text.h"
@@ -100,10 +98,6 @@ ReportCounters writeTree(const ReportInput& input, ReportSink& sink, RunControl&
 }
 
 }  // namespace
-
-int64_t countPathSeparators(std::string_view text) {
-  return std::count(text.begin(), text.end(), '/');
-}
 
 std::string treeIndent(int64_t depth) {
   if (depth <= 1) return {};
