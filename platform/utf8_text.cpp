@@ -137,14 +137,6 @@ size_t utf8Length(std::string_view text) {
   return count;
 }
 
-std::string_view utf8Prefix(std::string_view text, size_t n) {
-  size_t pos = 0;
-  for (size_t count = 0; count < n && pos < text.size(); ++count) {
-    pos += static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : decodeAt(text, pos).length;
-  }
-  return text.substr(0, pos);
-}
-
 std::string toLowerUtf8(std::string_view text) {
   return mapCase(text, asciiLower, [](UChar32 c) { return u_tolower(c); });
 }

@@ -16,8 +16,6 @@ void appendUtf8(std::string& out, char32_t c);
 bool isValidUtf8(std::string_view text);
 // Number of characters (code points, invalid bytes counting one each).
 size_t utf8Length(std::string_view text);
-// The first n characters of a text (whole text when shorter).
-std::string_view utf8Prefix(std::string_view text, size_t n);
 
 // Case mapping; ASCII-only texts take a fast path. Invalid bytes are kept.
 std::string toLowerUtf8(std::string_view text);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "report/file_detail_reader.h"
 #include "report/read_ahead.h"
 #include "report/report.h"
 
@@ -26,6 +27,8 @@ struct DetailedListRun {
   // Hashes the next files of a block while a row is written; started by the
   // first block that needs it.
   std::unique_ptr<ReadAhead> readAhead;
+  // The details of the row in hand, kept from row to row for their buffers.
+  FileDetails details;
 };
 
 ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control);

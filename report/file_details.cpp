@@ -6,10 +6,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/crc32.h"
-#include "platform/file_facts.h"
 #include "platform/pe_version.h"
-#include "platform/user_names.h"
 
 namespace tallyfold {
 
@@ -137,16 +134,6 @@ std::string attributeText(uint32_t attributeWord) {
   }
 }
 
-std::string attributeTextOfPath(const std::string& path) {
-  const std::optional<FileFacts> facts = statPath(path);
-  if (!facts) return std::string(kNoAttributes);
-  return attributeText(facts->attributes);
-}
-
-bool pathExists(const std::string& path) {
-  return !path.empty() && statPath(path).has_value();
-}
-
 std::string sizeTextAuto(double bytes, const LocaleFormat& format) {
   if (!std::isfinite(bytes)) return std::string(kSizeError);
   if (bytes >= kKilo * kKilo * kKilo) {
@@ -166,18 +153,8 @@ std::string sizeTextByUnit(double bytes, std::string_view unit, const LocaleForm
   return {};
 }
 
-std::string fileVersionText(const std::string& path) {
-  if (!hasVersionExtension(path)) return {};
-  return versionText(readPeFileVersion(path));
-}
-
 std::string openFileVersionText(int fd) {
   return versionText(readPeFileVersion(fd));
-}
-
-std::string crcText(const std::string& path) {
-  const std::optional<uint32_t> crc = fileCrc32(path);
-  return crc ? crc32Text(*crc) : std::string();
 }
 
 }  // namespace tallyfold

@@ -16,8 +16,6 @@ namespace tallyfold {
 ReportCounters writeTreeList(const ReportInput& input, ReportSink& sink, RunControl& control);
 ReportCounters writeTreeSizeList(const ReportInput& input, ReportSink& sink, RunControl& control);
 
-// The number of "/" in a text.
-int64_t countPathSeparators(std::string_view text);
 // "|  " repeated depth - 1 times: the bars of the levels above.
 std::string treeIndent(int64_t depth);
 // The branch drawn before a line at a depth: treeIndent(depth) then "|-- ".

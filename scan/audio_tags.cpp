@@ -6,7 +6,8 @@
 #include <utility>
 
 #include "platform/audio_tag_file.h"
-#include "platform/utf8_text.h"
+#include "platform/text_trim.h"
+#include "scan/mp3_tag.h"
 
 namespace tallyfold {
 
@@ -43,22 +44,13 @@ std::optional<AudioContainer> containerOf(std::string_view name) {
   return std::nullopt;
 }
 
-// Tag texts may hold line breaks (comments often do) and other controls; a
-// row of the listing is one line, so each shows as a blank.
-std::string withoutControls(std::string_view text) {
-  std::string clean(text);
-  for (char& c : clean) {
+// Tag texts may hold line breaks (comments often do), escapes and other
+// controls; a row of a listing is one line, so each shows as a blank. The one
+// rule for the texts of every tag format, ID3v1 included.
+void blankControls(std::string& text) {
+  for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   }
-  return clean;
-}
-
-// Cut to width characters, padded with blanks to it.
-std::string fieldOfWidth(std::string_view text, size_t width) {
-  std::string field(utf8Prefix(withoutControls(text), width));
-  const size_t length = utf8Length(field);
-  if (length < width) field.append(width - length, ' ');
-  return field;
 }
 
 // "17" and "(17)" name a genre by its ID3v1 number.
@@ -85,19 +77,51 @@ std::string genreText(const std::vector<std::string>& genres) {
       }
       continue;
     }
-    std::string clean = withoutControls(genre);
-    if (!clean.empty()) return clean;
+    if (!genre.empty()) return genre;
   }
   return {};
 }
 
-void fillFromText(const AudioTagText& text, Mp3Tag& tag) {
-  tag.title = fieldOfWidth(text.title, 30);
-  tag.artist = fieldOfWidth(text.artist, 30);
-  tag.album = fieldOfWidth(text.album, 30);
-  tag.comment = fieldOfWidth(text.comment, 30);
-  tag.year = fieldOfWidth(text.year == 0 ? std::string() : std::to_string(text.year), 4);
-  tag.genreName = genreText(text.genres);
+void fillFromText(const AudioTagText& text, AudioTags& tags) {
+  tags.title = text.title;
+  tags.artist = text.artist;
+  tags.album = text.album;
+  tags.comment = text.comment;
+  if (text.year != 0) tags.year = std::to_string(text.year);
+  tags.genre = genreText(text.genres);
+}
+
+// The ID3v1 fields are padded to their record widths; the padding is no part
+// of the text.
+void fillFromId3v1(const Mp3Tag& tag, AudioTags& tags) {
+  tags.title = trimTextEnd(tag.title);
+  tags.artist = trimTextEnd(tag.artist);
+  tags.album = trimTextEnd(tag.album);
+  tags.year = trimTextEnd(tag.year);
+  tags.comment = trimTextEnd(tag.comment);
+  tags.genre = tag.genreName;
+}
+
+void blankControlsOfEveryField(AudioTags& tags) {
+  for (std::string* field :
+       {&tags.title, &tags.artist, &tags.album, &tags.year, &tags.genre, &tags.comment}) {
+    blankControls(*field);
+  }
+}
+
+bool readTagsOfContainer(int fd, AudioContainer container, AudioTags& tags) {
+  AudioTagText text;
+  if (readAudioTagFile(fd, container, text)) {
+    fillFromText(text, tags);
+    return true;
+  }
+  // An MP3 file without an ID3v2 tag may end in an ID3v1 tag.
+  Mp3Tag id3v1;
+  if (container == AudioContainer::Mpeg && readMp3TagOfOpenFile(fd, id3v1)) {
+    fillFromId3v1(id3v1, tags);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -106,20 +130,13 @@ bool isAudioFileName(std::string_view name) {
   return containerOf(name).has_value();
 }
 
-bool readAudioTag(int fd, std::string_view name, Mp3Tag& tag) {
-  tag = Mp3Tag{};
+bool readAudioTags(int fd, std::string_view name, AudioTags& tags) {
+  tags = AudioTags{};
   const std::optional<AudioContainer> container = containerOf(name);
   if (!container || fd < 0) return false;
-  AudioTagText text;
-  if (readAudioTagFile(fd, *container, text)) {
-    fillFromText(text, tag);
-    return true;
-  }
-  // An MP3 file without an ID3v2 tag may end in an ID3v1 tag.
-  if (*container == AudioContainer::Mpeg) {
-    return readMp3TagOfOpenFile(fd, tag);
-  }
-  return false;
+  const bool found = readTagsOfContainer(fd, *container, tags);
+  blankControlsOfEveryField(tags);
+  return found;
 }
 
 }  // namespace tallyfold

@@ -43,14 +43,10 @@ TEST(Utf8Text, AppendsEveryCodePointAndReplacesImpossibleOnes) {
   EXPECT_EQ(out, "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
-TEST(Utf8Text, CountsAndCutsByCharacters) {
+TEST(Utf8Text, CountsCharacters) {
   EXPECT_EQ(utf8Length("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), 4u);
   EXPECT_EQ(utf8Length("a\xFF\xC3"), 3u);
   EXPECT_EQ(utf8Length(""), 0u);
-  EXPECT_EQ(utf8Prefix("a\xC3\xA9\xE2\x82\xAC", 2), "a\xC3\xA9");
-  EXPECT_EQ(utf8Prefix("a\xC3\xA9", 10), "a\xC3\xA9");
-  EXPECT_EQ(utf8Prefix("\xFF\xFEx", 2), "\xFF\xFE");
-  EXPECT_EQ(utf8Prefix("abc", 0), "");
 }
 
 TEST(Utf8Text, MapsCaseCharacterByCharacterAndKeepsInvalidBytes) {

@@ -1,5 +1,6 @@
 #include "report/file_details.h"
 #include "platform/user_names.h"
+#include "report/file_detail_reader.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -36,23 +37,6 @@ TEST(AttributeText, EveryCombinationOfReadOnlyHiddenSystemAndArchive) {
   for (const uint32_t word : {0u, 8u, 16u, 31u, 40u, 48u, 32u | 2048u, 0xFFFFFFFFu}) {
     EXPECT_EQ(attributeText(word), "    ") << word;
   }
-}
-
-TEST(AttributeText, OfFilesOnDisk) {
-  TempDir dir;
-  const std::string hiddenReadOnly = dir.writeFile(".locked", "x");
-  ASSERT_EQ(chmod(hiddenReadOnly.c_str(), 0444), 0);
-  EXPECT_EQ(attributeTextOfPath(hiddenReadOnly), "RH  ");
-  EXPECT_EQ(attributeTextOfPath(dir / "missing.txt"), "    ");
-}
-
-TEST(PathExists, FilesAndFoldersOnly) {
-  TempDir dir;
-  EXPECT_TRUE(pathExists(dir.writeFile("a.txt")));
-  EXPECT_TRUE(pathExists(dir.makeDir("sub")));
-  EXPECT_FALSE(pathExists(dir / "b.txt"));
-  EXPECT_FALSE(pathExists(dir / "a.txt/inside"));
-  EXPECT_FALSE(pathExists(""));
 }
 
 TEST(SizeText, AutomaticUnitAtItsBoundaries) {
@@ -115,23 +99,53 @@ TEST(SizeText, ChosenUnit) {
   EXPECT_EQ(sizeTextByUnit(1024, "kb", plain), "");
 }
 
+// The version and CRC columns as the file-detail reader reads them of files
+// on disk.
+class ReadDetails {
+ public:
+  explicit ReadDetails(const TempDir& dir) : reader_(choice(), nullptr) {
+    reader_.enterFolder(dir.path());
+  }
+  std::string version(const std::string& name) { return read(name).version; }
+  std::string crc(const std::string& name) { return read(name).crc32; }
+
+ private:
+  static FileDetailChoice choice() {
+    FileDetailChoice choice;
+    choice.version = choice.crc32 = true;
+    return choice;
+  }
+  FileDetails read(const std::string& name) {
+    FileDetails details;
+    reader_.read(name, FileEntry{}, details);
+    return details;
+  }
+  FileDetailReader reader_;
+};
+
 TEST(FileVersionText, ReadsTheFileVersionOfProgramFiles) {
   TempDir dir;
+  ReadDetails details(dir);
   const std::string image = buildPeWithVersion({5, 1, 2600, 0});
   for (const char* name : {"tool.exe", "TOOL.EXE", "lib.Dll", "ctl.ocx"}) {
-    EXPECT_EQ(fileVersionText(dir.writeFile(name, image)), "5.1.2600.0") << name;
+    dir.writeFile(name, image);
+    EXPECT_EQ(details.version(name), "5.1.2600.0") << name;
   }
-  EXPECT_EQ(fileVersionText(dir.writeFile("big.exe", buildPeWithVersion({40000, 65535, 32768, 1}))),
-            "40000.65535.32768.1");
+  dir.writeFile("big.exe", buildPeWithVersion({40000, 65535, 32768, 1}));
+  EXPECT_EQ(details.version("big.exe"), "40000.65535.32768.1");
 
   // Other names are not looked into, whatever they hold.
-  EXPECT_EQ(fileVersionText(dir.writeFile("readme.txt", image)), "");
-  EXPECT_EQ(fileVersionText(dir.writeFile("tool.exe.bak", image)), "");
+  dir.writeFile("readme.txt", image);
+  dir.writeFile("tool.exe.bak", image);
+  EXPECT_EQ(details.version("readme.txt"), "");
+  EXPECT_EQ(details.version("tool.exe.bak"), "");
   // Program files without a version, or that are no program at all.
-  EXPECT_EQ(fileVersionText(dir.writeFile("bare.exe", buildPeWithoutVersion())), "");
-  EXPECT_EQ(fileVersionText(dir.writeFile("fake.dll", "not a program")), "");
-  EXPECT_EQ(fileVersionText(dir.writeFile("cut.exe", image.substr(0, 0x230))), "");
-  EXPECT_EQ(fileVersionText(dir / "missing.exe"), "");
+  dir.writeFile("bare.exe", buildPeWithoutVersion());
+  dir.writeFile("fake.dll", "not a program");
+  dir.writeFile("cut.exe", image.substr(0, 0x230));
+  for (const char* name : {"bare.exe", "fake.dll", "cut.exe", "missing.exe"}) {
+    EXPECT_EQ(details.version(name), "") << name;
+  }
 }
 
 TEST(FileDetails, OwnerAndCrc) {
@@ -142,9 +156,11 @@ TEST(FileDetails, OwnerAndCrc) {
   EXPECT_EQ(fileOwnerName(path), me->pw_name);
   EXPECT_EQ(fileOwnerName(dir / "missing.txt"), "");
 
-  EXPECT_EQ(crcText(path), "CBF43926");
-  EXPECT_EQ(crcText(dir.writeFile("empty.txt")), "00000000");
-  EXPECT_EQ(crcText(dir / "missing.txt"), "");
+  ReadDetails details(dir);
+  dir.writeFile("empty.txt");
+  EXPECT_EQ(details.crc("check.txt"), "CBF43926");
+  EXPECT_EQ(details.crc("empty.txt"), "00000000");
+  EXPECT_EQ(details.crc("missing.txt"), "");
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+#include "report/file_detail_reader.h"
+
+#include "platform/crc32.h"
+#include "platform/file_descriptor.h"
+#include "platform/sha256.h"
+#include "platform/user_names.h"
+#include "report/file_details.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr uint8_t kHiddenOrSystem = kHiddenAttribute | kSystemAttribute;
+
+}  // namespace
+
+FileDetailReader::FileDetailReader(FileDetailChoice choice, const CancelFlag* cancel)
+    : choice_(choice), cancel_(cancel) {}
+
+void FileDetailReader::enterFolder(std::string_view folderPath) {
+  folderPath_ = folderPath;
+  folder_.close();
+  folderTried_ = false;
+  folderError_ = 0;
+}
+
+int FileDetailReader::openFolder() {
+  if (!folderTried_) {
+    folderTried_ = true;
+    folderError_ = folder_.open(std::string(folderWithoutSlash(folderPath_)));
+  }
+  return folderError_;
+}
+
+bool FileDetailReader::readsCrcOf(const FileEntry& entry) const {
+  return choice_.crc32 &&
+         (choice_.crcOfHiddenAndSystem || (entry.attributes & kHiddenOrSystem) == 0);
+}
+
+FileDetailReader::Needs FileDetailReader::needsOf(std::string_view name,
+                                                  const FileEntry& entry) const {
+  Needs needs;
+  needs.version = choice_.version && hasVersionExtension(name);
+  needs.crc32 = readsCrcOf(entry);
+  // Only files named as audio are opened for their tags.
+  needs.tags = choice_.tags && isAudioFileName(name);
+  return needs;
+}
+
+void FileDetailReader::readBytes(int fd, std::string_view name, const Needs& needs,
+                                 FileDetails& details, int& error) {
+  if (needs.version) details.version = openFileVersionText(fd);
+  if (needs.tags) readAudioTags(fd, name, details.tags);
+  if (needs.crc32) {
+    // A cancel ends the read at once; the column stays empty.
+    const CrcReading reading = crc32OfOpenFile(fd, cancel_);
+    if (reading.crc) details.crc32 = crc32Text(*reading.crc);
+    if (reading.error != 0) error = reading.error;
+  }
+  if (choice_.sha256) {
+    const Sha256Reading reading = sha256OfOpenFile(fd, cancel_);
+    if (reading.digest) details.sha256 = sha256Text(*reading.digest);
+    if (reading.error != 0) error = reading.error;
+  }
+}
+
+int FileDetailReader::read(std::string_view name, const FileEntry& entry, FileDetails& details) {
+  details = FileDetails{};
+  const Needs needs = needsOf(name, entry);
+  const bool bytesWanted = needs.bytes(choice_.sha256);
+  if (!bytesWanted && !choice_.owner) return 0;
+  int error = openFolder();
+  if (error != 0) return error;
+  const std::string fileName(name);
+  FileFacts facts;
+  error = examineIn(folder_.fd(), fileName, facts);
+  if (error != 0) return error;
+  if (choice_.owner) details.owner = ownerText(facts.uid);
+  // Only a regular file is opened: a device or a pipe may never end, and
+  // opening a device can do more than give its bytes.
+  if (!bytesWanted || !facts.isRegular) return 0;
+  const int fd = openForReadingIn(folder_.fd(), fileName, facts);
+  if (fd < 0) return -fd;
+  FileDescriptor content(fd);
+  readBytes(fd, name, needs, details, error);
+  return error;
+}
+
+}  // namespace tallyfold

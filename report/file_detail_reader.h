@@ -1,0 +1,76 @@
+#pragma once
+// The one reader of a listed file's details: owner, version resource, CRC-32,
+// SHA-256 and the audio tags. The detailed list, the CSV and JSON listings and
+// whatever else shows file details read them here, each asking only for what
+// it shows. A folder is opened once for all its files, which are then looked
+// up relative to it, so a path of any length can be read.
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_facts.h"
+#include "scan/audio_tags.h"
+#include "scan/records.h"
+#include "scan/run_control.h"
+
+namespace tallyfold {
+
+struct FileDetailChoice {
+  bool owner = false;
+  bool version = false;
+  bool crc32 = false;
+  bool sha256 = false;
+  bool tags = false;
+  // Whether hidden and system files get their CRC-32: the detailed list has
+  // never shown it for them, the machine listings give it.
+  bool crcOfHiddenAndSystem = true;
+};
+
+// The details of one file as texts; a detail not asked for, not applying to
+// the file or not readable is empty.
+struct FileDetails {
+  std::string owner;
+  std::string version;  // "5.1.2600.0"
+  std::string crc32;    // 8 upper-case hex digits
+  std::string sha256;   // 64 lower-case hex digits
+  AudioTags tags;
+};
+
+class FileDetailReader {
+ public:
+  // cancel, when given, ends a long checksum read at once.
+  FileDetailReader(FileDetailChoice choice, const CancelFlag* cancel);
+
+  // The folder of the files read next: its path as the records keep it.
+  void enterFolder(std::string_view folderPath);
+  // Opens the folder entered (once); 0 or the errno of the failure.
+  int openFolder();
+  // The open folder's descriptor, -1 before openFolder or after its failure.
+  int folderFd() const { return folder_.fd(); }
+
+  // Whether the file's CRC-32 is read at all (the choice and its attributes).
+  bool readsCrcOf(const FileEntry& entry) const;
+
+  // Fills details (cleared first) of the file name of the folder entered.
+  // The answer is the errno of a failure to read something asked for, else 0.
+  int read(std::string_view name, const FileEntry& entry, FileDetails& details);
+
+ private:
+  // Which of the file's bytes the choice needs: one open for all of them.
+  struct Needs {
+    bool version = false, crc32 = false, tags = false;
+    bool bytes(bool sha256) const { return version || crc32 || tags || sha256; }
+  };
+  Needs needsOf(std::string_view name, const FileEntry& entry) const;
+  void readBytes(int fd, std::string_view name, const Needs& needs, FileDetails& details,
+                 int& error);
+
+  FileDetailChoice choice_;
+  const CancelFlag* cancel_;
+  std::string folderPath_;
+  FolderHandle folder_;
+  bool folderTried_ = false;
+  int folderError_ = 0;
+};
+
+}  // namespace tallyfold
