@@ -1,12 +1,18 @@
 #include "scan/audio_tags.h"
 
 #include <array>
+#include <atomic>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "platform/audio_tag_file.h"
+#include "platform/audio_tag_text.h"
+#include "platform/budgeted_file.h"
+#include "platform/printable_text.h"
 #include "platform/utf8_text.h"
+#include "scan/tag_reader_pool.h"
 
 namespace tallyfold {
 
@@ -100,6 +106,57 @@ void fillFromText(const AudioTagText& text, Mp3Tag& tag) {
   tag.genreName = genreText(text.genres);
 }
 
+void reportUnread(const AudioTagFile& file, const ReaderOutcome& outcome) {
+  // A reader that cannot be started is named once, not for every file.
+  static std::atomic<bool> unavailableSaid{false};
+  if (outcome.failure == ReaderFailure::Stopped) return;
+  if (outcome.failure == ReaderFailure::Unavailable) {
+    if (unavailableSaid.exchange(true)) return;
+    std::fprintf(stderr, "tallyfold: no tags read: %s\n", printableText(outcome.why).c_str());
+    return;
+  }
+  const std::string shown(file.path.empty() ? file.name : file.path);
+  std::fprintf(stderr, "tallyfold: %s: no tags read: %s\n", printableText(shown).c_str(),
+               printableText(outcome.why).c_str());
+}
+
+// found[i]: whether a tag of files[i] was read.
+void readTagsOf(const AudioTagFile* files, size_t count, Mp3Tag* tags, std::vector<char>& found,
+                const CancelFlag* stop) {
+  found.assign(count, 0);
+  // Only files that may hold a tag TagLib reads go to the readers: an MP3
+  // file without an ID3v2 header is read here for its ID3v1 tag at once.
+  std::vector<size_t> sent;
+  std::vector<ReaderFile> requests;
+  for (size_t i = 0; i < count; ++i) {
+    tags[i] = Mp3Tag{};
+    const std::optional<AudioContainer> container = containerOf(files[i].name);
+    if (!container || files[i].fd < 0) continue;
+    if (*container == AudioContainer::Mpeg && !fileStartsWith(files[i].fd, "ID3")) {
+      found[i] = readMp3TagOfOpenFile(files[i].fd, tags[i]);
+      continue;
+    }
+    sent.push_back(i);
+    requests.push_back({files[i].fd, *container});
+  }
+  if (requests.empty()) return;
+  std::vector<ReaderOutcome> outcomes(requests.size());
+  TagReaderPool::shared().read(requests.data(), requests.size(), outcomes.data(), stop);
+  for (size_t k = 0; k < sent.size(); ++k) {
+    const size_t i = sent[k];
+    const ReaderOutcome& outcome = outcomes[k];
+    if (outcome.failure != ReaderFailure::None) {
+      reportUnread(files[i], outcome);
+    } else if (outcome.answer.found) {
+      fillFromText(outcome.answer.text, tags[i]);
+      found[i] = 1;
+    } else if (requests[k].container == AudioContainer::Mpeg) {
+      // An MP3 file whose ID3v2 tag is unusable may still end in an ID3v1 tag.
+      found[i] = readMp3TagOfOpenFile(files[i].fd, tags[i]);
+    }
+  }
+}
+
 }  // namespace
 
 bool isAudioFileName(std::string_view name) {
@@ -107,19 +164,15 @@ bool isAudioFileName(std::string_view name) {
 }
 
 bool readAudioTag(int fd, std::string_view name, Mp3Tag& tag) {
-  tag = Mp3Tag{};
-  const std::optional<AudioContainer> container = containerOf(name);
-  if (!container || fd < 0) return false;
-  AudioTagText text;
-  if (readAudioTagFile(fd, *container, text)) {
-    fillFromText(text, tag);
-    return true;
-  }
-  // An MP3 file without an ID3v2 tag may end in an ID3v1 tag.
-  if (*container == AudioContainer::Mpeg) {
-    return readMp3TagOfOpenFile(fd, tag);
-  }
-  return false;
+  const AudioTagFile file{fd, name, name};
+  std::vector<char> found;
+  readTagsOf(&file, 1, &tag, found, nullptr);
+  return found[0] != 0;
+}
+
+void readAudioTags(const AudioTagFile* files, size_t count, Mp3Tag* tags, const CancelFlag* stop) {
+  std::vector<char> found;
+  readTagsOf(files, count, tags, found, stop);
 }
 
 }  // namespace tallyfold
