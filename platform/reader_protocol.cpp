@@ -97,7 +97,7 @@ std::string encodeTagAnswer(const TagAnswer& answer) {
   std::string out(kAnswerMagic);
   out += answer.found ? '\1' : '\0';
   const AudioTagText& text = answer.text;
-  putU32(out, text.year <= 9999 ? text.year : 0);
+  putU32(out, text.year);
   putText(out, text.title);
   putText(out, text.artist);
   putText(out, text.album);
@@ -126,8 +126,6 @@ std::optional<TagAnswer> parseTagAnswer(std::string_view bytes) {
   if (genres > kMaxAnswerGenres) return std::nullopt;
   for (size_t i = 0; i < genres && !reader.bad(); ++i) text.genres.push_back(reader.text());
   if (reader.bad() || !reader.atEnd()) return std::nullopt;
-  // A year beyond four digits is no year a column can show.
-  if (text.year > 9999) return std::nullopt;
   if (!answer.found && (text.year != 0 || !text.title.empty() || !text.genres.empty())) {
     return std::nullopt;
   }
