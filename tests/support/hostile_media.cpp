@@ -16,11 +16,6 @@ std::string be32(uint32_t v) {
           static_cast<char>(v)};
 }
 
-std::string le32(uint32_t v) {
-  return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-          static_cast<char>(v >> 24)};
-}
-
 std::string syncsafe(uint32_t v) {
   return {static_cast<char>((v >> 21) & 0x7f), static_cast<char>((v >> 14) & 0x7f),
           static_cast<char>((v >> 7) & 0x7f), static_cast<char>(v & 0x7f)};
@@ -121,24 +116,8 @@ std::string taggedMp3(const std::string& title, const std::string& artist, const
   return id3v24Tag(frames) + someAudio();
 }
 
-void writeSparseOgg(const std::string& path, uint64_t size) {
-  // One page holding the start of a Vorbis identification packet that goes
-  // on past the page (a 255 lacing value): the parser looks for the next page.
-  std::string packet =
-      "\x01vorbis" + le32(0) + "\x02" + le32(44100) + le32(0) + le32(128000) + le32(0) + "\xb8\x01";
-  packet.resize(255, '\0');
-  const std::string page = "OggS" + std::string(1, '\0') + std::string(1, '\x02') +
-                           std::string(8, '\0') + le32(0x1234) + le32(0) + le32(0) + "\x01" +
-                           "\xff" + packet;
-  writeSparse(path, page, size);
-}
-
-void writeSparseFlac(const std::string& path, uint64_t size) {
-  // STREAMINFO, not marked as the last block: the parser walks on into the
-  // zeros that follow.
-  const std::string info = std::string("\x10\x00\x10\x00", 4) + std::string(6, '\0') +
-                           std::string("\x0a\xc4\x42\xf0", 4) + std::string(20, '\0');
-  writeSparse(path, "fLaC" + std::string("\x00\x00\x00\x22", 4) + info, size);
+void writeSparseFile(const std::string& path, uint64_t size) {
+  writeSparse(path, {}, size);
 }
 
 }  // namespace tallyfold::test

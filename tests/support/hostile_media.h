@@ -23,9 +23,9 @@ std::string compressedPrivMp3(uint64_t inflatedBytes);
 std::string taggedMp3(const std::string& title, const std::string& artist, const std::string& album,
                       const std::string& year, const std::string& genre,
                       const std::string& comment);
-// Writes path as a sparse file of size bytes: an Ogg Vorbis first page, or
-// a FLAC stream marker and its first metadata block, then holes.
-void writeSparseOgg(const std::string& path, uint64_t size);
-void writeSparseFlac(const std::string& path, uint64_t size);
+// Writes path as a sparse file of size bytes, holes only: a parser that
+// does not find its format's marker at the start searches the whole file
+// for it (TagLib's FLAC and Ogg readers do).
+void writeSparseFile(const std::string& path, uint64_t size);
 
 }  // namespace tallyfold::test
