@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 
 #include "platform/crc32.h"
 #include "platform/file_descriptor.h"
 #include "platform/file_facts.h"
+#include "platform/reader_protocol.h"
 #include "platform/sha256.h"
 #include "platform/user_names.h"
 #include "platform/utf8_text.h"
@@ -66,12 +68,7 @@ std::string tagColumn(std::string_view field, const ReportSettings& settings) {
   return column;
 }
 
-// fd: the file open for reading, or -1 for blank tag fields; name: the
-// file's name, whose extension names its audio format.
-void appendTagColumns(std::string& row, int fd, std::string_view name,
-                      const ReportSettings& settings) {
-  Mp3Tag tag;
-  readAudioTag(fd, name, tag);
+void appendTagColumns(std::string& row, const Mp3Tag& tag, const ReportSettings& settings) {
   if (settings.title) row += tagColumn(tag.title, settings);
   if (settings.artist) row += tagColumn(tag.artist, settings);
   if (settings.album) row += tagColumn(tag.album, settings);
@@ -113,7 +110,100 @@ class BlockFolder {
 // The row text of one file before escaping: the chosen columns in their
 // order. A file whose owner or bytes a chosen column needs but that cannot be
 // read gets those columns empty and is named among the unreadable files.
-std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
+// Adds a failure to read file to the unreadable ones, once per file whatever
+// columns failed on it.
+void noteUnreadable(DetailedListRun& run, RecordRef file, int error) {
+  std::string fullPath(run.input.store.folderPath(file));
+  fullPath += run.input.store.name(file);
+  std::vector<ReadFailure>& unreadable = run.counters.unreadable;
+  if (unreadable.empty() || unreadable.back().path != fullPath) {
+    unreadable.push_back(ReadFailure{fullPath, error, {}});
+  }
+}
+
+// The tag columns of a block's rows. Parsing is done by the tag reader
+// processes, so the audio files of the block go to them in batches, ahead of
+// the rows, on helper threads; each row still takes its own file's tag.
+class BlockTags {
+ public:
+  BlockTags(DetailedListRun& run, BlockFolder& folder, const std::vector<RecordRef>& files)
+      : run_(run) {
+    if (!run.input.settings.anyTagColumn()) return;
+    slotOf_.assign(files.size(), kNoSlot);
+    for (size_t i = 0; i < files.size(); ++i) {
+      if (!isAudioFileName(run.input.store.name(files[i]))) continue;
+      slotOf_[i] = audioFiles_.size();
+      audioFiles_.push_back(files[i]);
+    }
+    if (audioFiles_.empty() || folder.open() != 0) return;
+    tags_.resize(audioFiles_.size());
+    errors_.assign(audioFiles_.size(), 0);
+    if (!run.tagReadAhead) run.tagReadAhead = std::make_unique<ReadAhead>(kTagHelpers);
+    const size_t batches = (audioFiles_.size() + kBatch - 1) / kBatch;
+    const int folderFd = folder.fd();
+    run.tagReadAhead->start(batches,
+                            [this, folderFd](size_t batch) { readBatch(folderFd, batch); });
+    started_ = true;
+  }
+  ~BlockTags() {
+    if (started_) run_.tagReadAhead->finish();
+  }
+  BlockTags(const BlockTags&) = delete;
+  BlockTags& operator=(const BlockTags&) = delete;
+
+  // The tag of row index: blank for a file not named as audio or not read.
+  const Mp3Tag& tagOf(size_t index) {
+    if (!started_ || slotOf_[index] == kNoSlot) return blank_;
+    const size_t slot = slotOf_[index];
+    run_.tagReadAhead->wait(slot / kBatch);
+    if (errors_[slot] != 0) noteUnreadable(run_, audioFiles_[slot], errors_[slot]);
+    return tags_[slot];
+  }
+
+ private:
+  static constexpr size_t kNoSlot = ~size_t{0};
+  static constexpr size_t kBatch = kMaxFilesPerRequest;
+  // Threads that wait on the readers rather than compute: one per reader.
+  static constexpr unsigned kTagHelpers = 2;
+
+  // Opens the files of one batch (only regular files) and has them read.
+  void readBatch(int folderFd, size_t batch) {
+    const RecordStore& store = run_.input.store;
+    const size_t first = batch * kBatch;
+    const size_t end = std::min(first + kBatch, audioFiles_.size());
+    std::vector<std::string> names;
+    std::vector<AudioTagFile> requests;
+    std::vector<std::string> paths;
+    std::deque<FileDescriptor> opened;
+    names.reserve(end - first);
+    paths.reserve(end - first);
+    for (size_t slot = first; slot < end; ++slot) {
+      names.emplace_back(store.name(audioFiles_[slot]));
+      paths.push_back(std::string(store.folderPath(audioFiles_[slot])) + names.back());
+      FileFacts facts;
+      int fd = -1;
+      int error = examineIn(folderFd, names.back(), facts);
+      if (error == 0 && facts.isRegular) {
+        fd = openForReadingIn(folderFd, names.back());
+        if (fd < 0) error = -fd;
+      }
+      opened.emplace_back(fd);
+      errors_[slot] = error;
+      requests.push_back({fd, names.back(), paths.back()});
+    }
+    readAudioTags(requests.data(), requests.size(), &tags_[first], &run_.control.cancelFlag());
+  }
+
+  DetailedListRun& run_;
+  std::vector<size_t> slotOf_;
+  std::vector<RecordRef> audioFiles_;
+  std::vector<Mp3Tag> tags_;
+  std::vector<int> errors_;
+  Mp3Tag blank_;
+  bool started_ = false;
+};
+
+std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file, const Mp3Tag& tag) {
   const ReportInput& input = run.input;
   const ReportSettings& settings = input.settings;
   const FileEntry& entry = input.store.file(file);
@@ -138,9 +228,7 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
   // guards the CRC does not see them.
   const bool crcWanted = settings.crc32 && (entry.attributes & kHiddenOrSystem) == 0;
   const bool versionWanted = settings.version && hasVersionExtension(fullPath);
-  // Only files named as audio are opened for their tags.
-  const bool tagsWanted = settings.anyTagColumn() && isAudioFileName(name);
-  const bool bytesWanted = crcWanted || versionWanted || tagsWanted;
+  const bool bytesWanted = crcWanted || versionWanted;
   // Only a regular file is opened: a device or a pipe may never end, and
   // opening a device can do more than give its bytes.
   FileFacts facts;
@@ -162,7 +250,7 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
     std::string version = versionWanted && fd >= 0 ? openFileVersionText(fd) : std::string();
     row += "  " + padRight(utf8Prefix(version, kVersionWidth), kVersionWidth);
   }
-  if (settings.anyTagColumn()) appendTagColumns(row, fd, name, settings);
+  if (settings.anyTagColumn()) appendTagColumns(row, tag, settings);
   if (settings.owner) {
     std::string owner = examined ? ownerText(facts.uid) : std::string();
     row += "  " + padRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
@@ -177,7 +265,7 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file) {
     }
     row += padRight("  " + crc, kCrcWidth);
   }
-  if (error != 0) run.counters.unreadable.push_back(ReadFailure{fullPath, error, {}});
+  if (error != 0) noteUnreadable(run, file, error);
   return row;
 }
 
@@ -219,14 +307,7 @@ class BlockDigests {
       if (reading.digest) digits = sha256Text(*reading.digest);
       error = reading.error;
     }
-    if (error != 0) {
-      std::string fullPath(run_.input.store.folderPath(file));
-      fullPath += run_.input.store.name(file);
-      std::vector<ReadFailure>& unreadable = run_.counters.unreadable;
-      if (unreadable.empty() || unreadable.back().path != fullPath) {
-        unreadable.push_back(ReadFailure{fullPath, error, {}});
-      }
-    }
+    if (error != 0) noteUnreadable(run_, file, error);
     return padRight("  " + digits, kSha256Width);
   }
 
@@ -294,10 +375,11 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
   uint64_t blockBytes = 0;
   BlockFolder opened(folder);
   BlockDigests digests(run, opened, files);
+  BlockTags tags(run, opened, files);
   for (size_t i = 0; i < files.size(); ++i) {
     const RecordRef& file = files[i];
     if (run.control.cancelRequested()) break;
-    std::string row = rowText(run, opened, file);
+    std::string row = rowText(run, opened, file, tags.tagOf(i));
     if (settings.sha256) row += digests.column(i, file);
     ++filesInBlock;
     blockBytes += run.input.store.file(file).size;
@@ -309,7 +391,7 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
 }
 
 ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control) {
-  DetailedListRun run{input, sink, control, detailedLineWidth(input.settings), {}, {}};
+  DetailedListRun run{input, sink, control, detailedLineWidth(input.settings), {}, {}, {}};
   control.startFormatting(FormattingCount::Files, input.sortedRecords.size(),
                           input.locale.decimalPoint);
   sink.writeLine(

@@ -26,6 +26,9 @@ struct DetailedListRun {
   // Hashes the next files of a block while a row is written; started by the
   // first block that needs it.
   std::unique_ptr<ReadAhead> readAhead;
+  // Sends the next audio files of a block to the tag readers while a row is
+  // written; started by the first block that needs it.
+  std::unique_ptr<ReadAhead> tagReadAhead;
 };
 
 ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control);
