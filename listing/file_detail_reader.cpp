@@ -7,6 +7,7 @@
 #include "platform/user_names.h"
 #include "report/file_details.h"
 #include "report/listing_text.h"
+#include "report/tag_prefetch.h"
 #include "scan/audio_tags.h"
 
 namespace tallyfold {
@@ -29,7 +30,9 @@ std::string tagValue(const std::string& field) {
 FileDetailReader::FileDetailReader(std::vector<ListingColumn> columns, const CancelFlag* cancel)
     : columns_(std::move(columns)), cancel_(cancel) {
   for (ListingColumn column : columns_) {
-    if (readsFileBytes(column)) wantsBytes_ = true;
+    const bool tagColumn = column >= ListingColumn::Title && column <= ListingColumn::Comment;
+    if (tagColumn) wantsTags_ = true;
+    if (readsFileBytes(column) && !tagColumn) wantsBytes_ = true;
     if (column == ListingColumn::Owner) wantsOwner_ = true;
   }
 }
@@ -37,10 +40,21 @@ FileDetailReader::FileDetailReader(std::vector<ListingColumn> columns, const Can
 FileDetailReader::~FileDetailReader() = default;
 
 void FileDetailReader::enterFolder(std::string_view folderPath) {
+  if (tags_) tags_->finish();
+  expected_.clear();
+  nextRow_ = 0;
   folderPath_ = folderPath;
   folder_.reset();
   folderTried_ = false;
   folderError_ = 0;
+}
+
+void FileDetailReader::expectFiles(const std::vector<std::string_view>& names) {
+  if (!wantsTags_ || openFolder() != 0) return;
+  if (!tags_) tags_ = std::make_unique<TagPrefetch>(cancel_);
+  expected_.assign(names.begin(), names.end());
+  nextRow_ = 0;
+  tags_->start(folder_->fd(), folderPath_, names);
 }
 
 int FileDetailReader::openFolder() {
@@ -56,23 +70,33 @@ int FileDetailReader::read(std::string_view name, const FileEntry& entry,
                            std::vector<std::string>& values) {
   values.assign(columns_.size(), std::string());
   const std::string fileName(name);
+  // The tag read ahead for this row, when the rows come as announced.
+  const Mp3Tag* readAhead = nullptr;
+  int error = 0;
+  if (nextRow_ < expected_.size() && expected_[nextRow_] == name) {
+    readAhead = &tags_->tagOf(nextRow_, error);
+  }
+  ++nextRow_;
+  const bool tagBytesWanted = wantsTags_ && readAhead == nullptr && isAudioFileName(name);
   FileFacts facts;
   bool examined = false;
-  int error = 0;
   int fd = -1;
-  if (wantsBytes_ || wantsOwner_) {
-    error = openFolder();
-    if (error == 0) error = examineIn(folder_->fd(), fileName, facts);
-    examined = error == 0;
+  if (wantsBytes_ || wantsOwner_ || tagBytesWanted) {
+    const int folderError = openFolder();
+    int examineError = folderError;
+    if (folderError == 0) examineError = examineIn(folder_->fd(), fileName, facts);
+    examined = examineError == 0;
+    if (error == 0) error = examineError;
     // Only a regular file is opened: a device or a pipe may never end.
-    if (examined && facts.isRegular && wantsBytes_) {
+    if (examined && facts.isRegular && (wantsBytes_ || tagBytesWanted)) {
       fd = openForReadingIn(folder_->fd(), fileName);
-      if (fd < 0) error = -fd;
+      if (fd < 0 && error == 0) error = -fd;
     }
   }
   FileDescriptor content(fd);
   Mp3Tag tag;
-  bool tagRead = false;
+  bool tagRead = readAhead != nullptr;
+  if (readAhead != nullptr) tag = *readAhead;
   for (size_t i = 0; i < columns_.size(); ++i) {
     std::string& value = values[i];
     switch (columns_[i]) {

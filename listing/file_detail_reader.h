@@ -16,6 +16,7 @@
 namespace tallyfold {
 
 class FolderHandle;
+class TagPrefetch;
 
 class FileDetailReader {
  public:
@@ -29,6 +30,9 @@ class FileDetailReader {
 
   // The folder of the files read next: its path as the records keep it.
   void enterFolder(std::string_view folderPath);
+  // The names of the folder's files in the order they are read next: their
+  // tags are then read ahead, in batches, while the rows are written.
+  void expectFiles(const std::vector<std::string_view>& names);
   // Fills values with one text per column. A value that cannot be read is
   // empty; the answer is then the errno of the failure, else 0.
   int read(std::string_view name, const FileEntry& entry, std::vector<std::string>& values);
@@ -38,7 +42,10 @@ class FileDetailReader {
 
   std::vector<ListingColumn> columns_;
   const CancelFlag* cancel_;
-  bool wantsBytes_ = false, wantsOwner_ = false;
+  bool wantsBytes_ = false, wantsOwner_ = false, wantsTags_ = false;
+  std::unique_ptr<TagPrefetch> tags_;
+  std::vector<std::string> expected_;  // the names expectFiles gave
+  size_t nextRow_ = 0;
   std::string folderPath_;
   std::unique_ptr<FolderHandle> folder_;
   bool folderTried_ = false;

@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <deque>
 
 #include "platform/crc32.h"
 #include "platform/file_descriptor.h"
 #include "platform/file_facts.h"
-#include "platform/reader_protocol.h"
 #include "platform/sha256.h"
 #include "platform/user_names.h"
 #include "platform/utf8_text.h"
@@ -16,6 +14,7 @@
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
 #include "report/sorting.h"
+#include "report/tag_prefetch.h"
 #include "scan/audio_tags.h"
 
 namespace tallyfold {
@@ -121,84 +120,38 @@ void noteUnreadable(DetailedListRun& run, RecordRef file, int error) {
   }
 }
 
-// The tag columns of a block's rows. Parsing is done by the tag reader
-// processes, so the audio files of the block go to them in batches, ahead of
-// the rows, on helper threads; each row still takes its own file's tag.
+// The tag columns of a block's rows, read ahead of them.
 class BlockTags {
  public:
   BlockTags(DetailedListRun& run, BlockFolder& folder, const std::vector<RecordRef>& files)
-      : run_(run) {
-    if (!run.input.settings.anyTagColumn()) return;
-    slotOf_.assign(files.size(), kNoSlot);
-    for (size_t i = 0; i < files.size(); ++i) {
-      if (!isAudioFileName(run.input.store.name(files[i]))) continue;
-      slotOf_[i] = audioFiles_.size();
-      audioFiles_.push_back(files[i]);
-    }
-    if (audioFiles_.empty() || folder.open() != 0) return;
-    tags_.resize(audioFiles_.size());
-    errors_.assign(audioFiles_.size(), 0);
-    if (!run.tagReadAhead) run.tagReadAhead = std::make_unique<ReadAhead>(kTagHelpers);
-    const size_t batches = (audioFiles_.size() + kBatch - 1) / kBatch;
-    const int folderFd = folder.fd();
-    run.tagReadAhead->start(batches,
-                            [this, folderFd](size_t batch) { readBatch(folderFd, batch); });
+      : run_(run), files_(files) {
+    if (!run.input.settings.anyTagColumn() || files.empty() || folder.open() != 0) return;
+    if (!run.tagPrefetch)
+      run.tagPrefetch = std::make_unique<TagPrefetch>(&run.control.cancelFlag());
+    std::vector<std::string_view> names;
+    names.reserve(files.size());
+    for (RecordRef file : files) names.push_back(run.input.store.name(file));
+    run.tagPrefetch->start(folder.fd(), run.input.store.folderPath(files.front()), names);
     started_ = true;
   }
   ~BlockTags() {
-    if (started_) run_.tagReadAhead->finish();
+    if (started_) run_.tagPrefetch->finish();
   }
   BlockTags(const BlockTags&) = delete;
   BlockTags& operator=(const BlockTags&) = delete;
 
   // The tag of row index: blank for a file not named as audio or not read.
   const Mp3Tag& tagOf(size_t index) {
-    if (!started_ || slotOf_[index] == kNoSlot) return blank_;
-    const size_t slot = slotOf_[index];
-    run_.tagReadAhead->wait(slot / kBatch);
-    if (errors_[slot] != 0) noteUnreadable(run_, audioFiles_[slot], errors_[slot]);
-    return tags_[slot];
+    if (!started_) return blank_;
+    int error = 0;
+    const Mp3Tag& tag = run_.tagPrefetch->tagOf(index, error);
+    if (error != 0) noteUnreadable(run_, files_[index], error);
+    return tag;
   }
 
  private:
-  static constexpr size_t kNoSlot = ~size_t{0};
-  static constexpr size_t kBatch = kMaxFilesPerRequest;
-  // Threads that wait on the readers rather than compute: one per reader.
-  static constexpr unsigned kTagHelpers = 2;
-
-  // Opens the files of one batch (only regular files) and has them read.
-  void readBatch(int folderFd, size_t batch) {
-    const RecordStore& store = run_.input.store;
-    const size_t first = batch * kBatch;
-    const size_t end = std::min(first + kBatch, audioFiles_.size());
-    std::vector<std::string> names;
-    std::vector<AudioTagFile> requests;
-    std::vector<std::string> paths;
-    std::deque<FileDescriptor> opened;
-    names.reserve(end - first);
-    paths.reserve(end - first);
-    for (size_t slot = first; slot < end; ++slot) {
-      names.emplace_back(store.name(audioFiles_[slot]));
-      paths.push_back(std::string(store.folderPath(audioFiles_[slot])) + names.back());
-      FileFacts facts;
-      int fd = -1;
-      int error = examineIn(folderFd, names.back(), facts);
-      if (error == 0 && facts.isRegular) {
-        fd = openForReadingIn(folderFd, names.back());
-        if (fd < 0) error = -fd;
-      }
-      opened.emplace_back(fd);
-      errors_[slot] = error;
-      requests.push_back({fd, names.back(), paths.back()});
-    }
-    readAudioTags(requests.data(), requests.size(), &tags_[first], &run_.control.cancelFlag());
-  }
-
   DetailedListRun& run_;
-  std::vector<size_t> slotOf_;
-  std::vector<RecordRef> audioFiles_;
-  std::vector<Mp3Tag> tags_;
-  std::vector<int> errors_;
+  const std::vector<RecordRef>& files_;
   Mp3Tag blank_;
   bool started_ = false;
 };

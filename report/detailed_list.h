@@ -10,6 +10,7 @@
 
 #include "report/read_ahead.h"
 #include "report/report.h"
+#include "report/tag_prefetch.h"
 
 namespace tallyfold {
 
@@ -28,7 +29,7 @@ struct DetailedListRun {
   std::unique_ptr<ReadAhead> readAhead;
   // Sends the next audio files of a block to the tag readers while a row is
   // written; started by the first block that needs it.
-  std::unique_ptr<ReadAhead> tagReadAhead;
+  std::unique_ptr<TagPrefetch> tagPrefetch;
 };
 
 ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control);

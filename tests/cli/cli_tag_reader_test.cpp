@@ -149,21 +149,24 @@ TEST_F(CliTagReaderTest, RowsKeepTheirOwnTagsAcrossBatchesAndACrash) {
                 : taggedMp3(std::string("Song ") + name, "Band", "Album", "2000", "Jazz", ""));
   }
   tree.writeFile("album/notes.txt", "not audio");
-  double seconds = 0;
-  ProcessResult result = listWithTags(tree / "album", home / "album.txt", seconds);
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  const std::string listed = readFile(home / "album.txt");
-  size_t at = 0;
-  for (int i = 0; i < 70; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "s%02d", i);
-    const size_t row = listed.find(std::string(name) + ".mp3", at);
-    ASSERT_NE(row, std::string::npos) << name;
-    const std::string line = listed.substr(row, listed.find('\n', row) - row);
-    EXPECT_EQ(line.find(std::string("Song ") + name) != std::string::npos, i != 33) << line;
-    at = row + 1;
+  for (const std::string output : {"album.txt", "album.csv"}) {
+    SCOPED_TRACE(output);
+    double seconds = 0;
+    ProcessResult result = listWithTags(tree / "album", home / output, seconds);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::string listed = readFile(home / output);
+    size_t at = 0;
+    for (int i = 0; i < 70; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "s%02d", i);
+      const size_t row = listed.find(std::string(name) + ".mp3", at);
+      ASSERT_NE(row, std::string::npos) << name;
+      const std::string line = listed.substr(row, listed.find('\n', row) - row);
+      EXPECT_EQ(line.find(std::string("Song ") + name) != std::string::npos, i != 33) << line;
+      at = row + 1;
+    }
+    EXPECT_NE(result.err.find("s33.mp3: no tags read"), std::string::npos) << result.err;
   }
-  EXPECT_NE(result.err.find("s33.mp3: no tags read"), std::string::npos) << result.err;
 }
 
 }  // namespace
