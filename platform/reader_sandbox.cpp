@@ -92,6 +92,9 @@ bool loadFilter(int socketFd, std::string& why) {
                                SCMP_SYS(mprotect),
                                // Threads' waits, time, and ending (abort included).
                                SCMP_SYS(futex),
+                               SCMP_SYS(sched_yield),
+                               SCMP_SYS(nanosleep),
+                               SCMP_SYS(clock_nanosleep),
                                SCMP_SYS(clock_gettime),
                                SCMP_SYS(getrandom),
                                SCMP_SYS(rt_sigprocmask),
