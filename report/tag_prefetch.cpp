@@ -40,23 +40,33 @@ void TagPrefetch::start(int folderFd, std::string_view folderPath,
   tags_.assign(names_.size(), Mp3Tag{});
   errors_.assign(names_.size(), 0);
   if (names_.empty()) return;
+  started_ = true;
+  // A block of one batch (an album, most folders) is read by the row writer
+  // when its first audio row comes: handing it to a helper would cost more
+  // than it saves.
+  inlineBatchDone_ = names_.size() > kBatch ? std::optional<bool>() : std::optional<bool>(false);
+  if (inlineBatchDone_) return;
   if (!readAhead_) readAhead_ = std::make_unique<ReadAhead>(kHelpers);
   readAhead_->start((names_.size() + kBatch - 1) / kBatch,
                     [this](size_t batch) { readBatch(batch); });
-  started_ = true;
 }
 
 const Mp3Tag& TagPrefetch::tagOf(size_t row, int& error) {
   error = 0;
   if (!started_ || row >= slotOf_.size() || slotOf_[row] == kNoSlot) return blank_;
   const size_t slot = slotOf_[row];
-  readAhead_->wait(slot / kBatch);
+  if (inlineBatchDone_) {
+    if (!*inlineBatchDone_) readBatch(0);
+    inlineBatchDone_ = true;
+  } else {
+    readAhead_->wait(slot / kBatch);
+  }
   error = errors_[slot];
   return tags_[slot];
 }
 
 void TagPrefetch::finish() {
-  if (started_) readAhead_->finish();
+  if (started_ && !inlineBatchDone_) readAhead_->finish();
   started_ = false;
 }
 

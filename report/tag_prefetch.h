@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,8 @@ class TagPrefetch {
   std::vector<int> errors_;         // per audio slot
   Mp3Tag blank_;
   bool started_ = false;
+  // For a block of one batch, read by the row writer: whether it was read.
+  std::optional<bool> inlineBatchDone_;
 };
 
 }  // namespace tallyfold
