@@ -1,5 +1,7 @@
 #include "listing/file_detail_reader.h"
 
+#include <algorithm>
+
 #include "platform/crc32.h"
 #include "platform/file_descriptor.h"
 #include "platform/file_facts.h"
@@ -50,7 +52,9 @@ void FileDetailReader::enterFolder(std::string_view folderPath) {
 }
 
 void FileDetailReader::expectFiles(const std::vector<std::string_view>& names) {
-  if (!wantsTags_ || openFolder() != 0) return;
+  // The folder is opened only for a block that holds audio files.
+  if (!wantsTags_ || std::none_of(names.begin(), names.end(), isAudioFileName)) return;
+  if (openFolder() != 0) return;
   if (!tags_) tags_ = std::make_unique<TagPrefetch>(cancel_);
   expected_.assign(names.begin(), names.end());
   nextRow_ = 0;

@@ -120,12 +120,19 @@ void noteUnreadable(DetailedListRun& run, RecordRef file, int error) {
   }
 }
 
+bool anyAudioFile(const RecordStore& store, const std::vector<RecordRef>& files) {
+  return std::any_of(files.begin(), files.end(),
+                     [&store](RecordRef file) { return isAudioFileName(store.name(file)); });
+}
+
 // The tag columns of a block's rows, read ahead of them.
 class BlockTags {
  public:
   BlockTags(DetailedListRun& run, BlockFolder& folder, const std::vector<RecordRef>& files)
       : run_(run), files_(files) {
-    if (!run.input.settings.anyTagColumn() || files.empty() || folder.open() != 0) return;
+    if (!run.input.settings.anyTagColumn() || !anyAudioFile(run.input.store, files)) return;
+    // The folder is opened only for a block that holds audio files.
+    if (folder.open() != 0) return;
     if (!run.tagPrefetch)
       run.tagPrefetch = std::make_unique<TagPrefetch>(&run.control.cancelFlag());
     std::vector<std::string_view> names;
