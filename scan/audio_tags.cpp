@@ -1,5 +1,7 @@
 #include "scan/audio_tags.h"
 
+#include <errno.h>
+
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -112,12 +114,14 @@ void reportUnread(const AudioTagFile& file, const ReaderOutcome& outcome) {
   if (outcome.failure == ReaderFailure::Stopped) return;
   if (outcome.failure == ReaderFailure::Unavailable) {
     if (unavailableSaid.exchange(true)) return;
-    std::fprintf(stderr, "tallyfold: no tags read: %s\n", printableText(outcome.why).c_str());
+    std::fprintf(stderr, "%s: no tags read: %s\n", program_invocation_short_name,
+                 printableText(outcome.why).c_str());
     return;
   }
   const std::string shown(file.path.empty() ? file.name : file.path);
-  std::fprintf(stderr, "tallyfold: %s: no tags read: %s\n", printableText(shown).c_str(),
-               printableText(outcome.why).c_str());
+  // Named as the program's own messages are: "tallyfold-cli: FILE: ...".
+  std::fprintf(stderr, "%s: %s: no tags read: %s\n", program_invocation_short_name,
+               printableText(shown).c_str(), printableText(outcome.why).c_str());
 }
 
 // found[i]: whether a tag of files[i] was read.
