@@ -18,10 +18,10 @@ ListingResult writeListing(ScanResult& scan, const RunSettings& run, const std::
   const Collation collation = Collation::forUserLocale();
   control.enterPhase(RunPhase::Sorting);
   scan.records = sortRecords(scan.store, std::move(scan.records), collation, &control.cancelFlag());
-  FileDetailReader details(listingColumnsOf(run.report), &control.cancelFlag());
+  const std::vector<ListingColumn> columns = listingColumnsOf(run.report);
   const ListingInput input{scan.store, scan.records, run.job.sort, run.job.ascending, collation};
   if (!control.cancelRequested()) {
-    result.unreadable = writeListedFiles(input, details, writer, control);
+    result.unreadable = writeListedFiles(input, columns, writer, control);
   }
   // A listing that stops half-way would pass for the whole scan: it is
   // never put in place.

@@ -1,5 +1,8 @@
 #include "listing/listing_columns.h"
 
+#include "platform/text_trim.h"
+#include "report/file_details.h"
+
 namespace tallyfold {
 
 std::vector<ListingColumn> listingColumnsOf(const ReportSettings& settings) {
@@ -51,8 +54,79 @@ std::string_view listingColumnName(ListingColumn column) {
   return "";
 }
 
-bool readsFileBytes(ListingColumn column) {
-  return column != ListingColumn::Attributes && column != ListingColumn::Owner;
+FileDetailChoice detailChoiceOf(const std::vector<ListingColumn>& columns) {
+  FileDetailChoice choice;
+  for (ListingColumn column : columns) {
+    switch (column) {
+      case ListingColumn::Attributes:
+        break;
+      case ListingColumn::Owner:
+        choice.owner = true;
+        break;
+      case ListingColumn::Version:
+        choice.version = true;
+        break;
+      case ListingColumn::Crc32:
+        choice.crc32 = true;
+        break;
+      case ListingColumn::Sha256:
+        choice.sha256 = true;
+        break;
+      default:
+        choice.tags = true;
+        break;
+    }
+  }
+  return choice;
+}
+
+namespace {
+
+std::string attributeLetters(uint8_t attributes) {
+  std::string letters = attributeText(attributes);
+  std::erase(letters, ' ');
+  return letters;
+}
+
+// A listing holds a tag text without the blanks at its ends.
+std::string tagValue(const std::string& field) {
+  return std::string(trimText(field));
+}
+
+std::string valueOf(ListingColumn column, const FileEntry& entry, const FileDetails& details) {
+  switch (column) {
+    case ListingColumn::Attributes:
+      return attributeLetters(entry.attributes);
+    case ListingColumn::Owner:
+      return details.owner;
+    case ListingColumn::Version:
+      return details.version;
+    case ListingColumn::Crc32:
+      return details.crc32;
+    case ListingColumn::Sha256:
+      return details.sha256;
+    case ListingColumn::Title:
+      return tagValue(details.tags.title);
+    case ListingColumn::Artist:
+      return tagValue(details.tags.artist);
+    case ListingColumn::Album:
+      return tagValue(details.tags.album);
+    case ListingColumn::Year:
+      return tagValue(details.tags.year);
+    case ListingColumn::Genre:
+      return details.tags.genre;
+    case ListingColumn::Comment:
+      return tagValue(details.tags.comment);
+  }
+  return {};
+}
+
+}  // namespace
+
+void fillListingValues(const std::vector<ListingColumn>& columns, const FileEntry& entry,
+                       const FileDetails& details, std::vector<std::string>& values) {
+  values.resize(columns.size());
+  for (size_t i = 0; i < columns.size(); ++i) values[i] = valueOf(columns[i], entry, details);
 }
 
 }  // namespace tallyfold

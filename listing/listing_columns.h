@@ -4,9 +4,11 @@
 // columns follow as the report settings switch them on, each in machine form:
 // no units, no padding, no change of case.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "report/file_detail_reader.h"
 #include "report/report_settings.h"
 
 namespace tallyfold {
@@ -31,7 +33,13 @@ std::vector<ListingColumn> listingColumnsOf(const ReportSettings& settings);
 // The column's name in the CSV header row and as a JSON key.
 std::string_view listingColumnName(ListingColumn column);
 
-// Whether the column needs the file's bytes (an open file) or its owner.
-bool readsFileBytes(ListingColumn column);
+// What the file-detail reader reads for these columns: every file's CRC-32,
+// hidden and system files included.
+FileDetailChoice detailChoiceOf(const std::vector<ListingColumn>& columns);
+
+// Fills values with one text per column, in machine form, from the details
+// read and the file's entry.
+void fillListingValues(const std::vector<ListingColumn>& columns, const FileEntry& entry,
+                       const FileDetails& details, std::vector<std::string>& values);
 
 }  // namespace tallyfold

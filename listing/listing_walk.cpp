@@ -8,9 +8,13 @@ namespace {
 
 class ListingWalk {
  public:
-  ListingWalk(const ListingInput& input, FileDetailReader& details, ListingWriter& writer,
-              RunControl& control)
-      : input_(input), details_(details), writer_(writer), control_(control) {}
+  ListingWalk(const ListingInput& input, const std::vector<ListingColumn>& columns,
+              ListingWriter& writer, RunControl& control)
+      : input_(input),
+        columns_(columns),
+        reader_(detailChoiceOf(columns), &control.cancelFlag()),
+        writer_(writer),
+        control_(control) {}
 
   std::vector<ReadFailure> run() {
     control_.startFormatting(FormattingCount::Files, input_.sortedRecords.size());
@@ -34,19 +38,20 @@ class ListingWalk {
  private:
   void writeBlock(std::string_view folderPath, const std::vector<RecordRef>& block) {
     if (block.empty() || control_.cancelRequested()) return;
-    details_.enterFolder(folderPath);
+    reader_.enterFolder(folderPath);
     const std::string_view folder = folderWithoutSlash(folderPath);
     const RecordStore& store = input_.store;
     const std::vector<RecordRef> ordered =
         orderBlockFiles(store, block, input_.sortField, input_.ascending, input_.collation);
     names_.clear();
     for (const RecordRef& file : ordered) names_.push_back(store.name(file));
-    details_.expectFiles(names_);
+    reader_.expectFiles(names_);
     for (const RecordRef& file : ordered) {
       if (control_.cancelRequested()) return;
       const FileEntry& entry = store.file(file);
       const std::string_view name = store.name(file);
-      const int error = details_.read(name, entry, values_);
+      const int error = reader_.read(name, entry, details_);
+      fillListingValues(columns_, entry, details_, values_);
       if (error != 0) {
         failures_.push_back(ReadFailure{std::string(folderPath) + std::string(name), error, {}});
       }
@@ -56,9 +61,11 @@ class ListingWalk {
   }
 
   const ListingInput& input_;
-  FileDetailReader& details_;
+  const std::vector<ListingColumn>& columns_;
+  FileDetailReader reader_;
   ListingWriter& writer_;
   RunControl& control_;
+  FileDetails details_;
   std::vector<std::string> values_;
   std::vector<std::string_view> names_;
   std::vector<ReadFailure> failures_;
@@ -67,9 +74,10 @@ class ListingWalk {
 
 }  // namespace
 
-std::vector<ReadFailure> writeListedFiles(const ListingInput& input, FileDetailReader& details,
+std::vector<ReadFailure> writeListedFiles(const ListingInput& input,
+                                          const std::vector<ListingColumn>& columns,
                                           ListingWriter& writer, RunControl& control) {
-  return ListingWalk(input, details, writer, control).run();
+  return ListingWalk(input, columns, writer, control).run();
 }
 
 }  // namespace tallyfold

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "listing/file_detail_reader.h"
+#include "listing/listing_columns.h"
 #include "scan/records.h"
 #include "scan/run_control.h"
 #include "scan/scan_run.h"
@@ -40,10 +40,12 @@ struct ListingInput {
   const Collation& collation;
 };
 
-// Hands every file record to the writer; folder records are skipped. Stops
-// early on a cancel. Answers the files whose detail columns could not be
-// read (their columns are empty), in listing order.
-std::vector<ReadFailure> writeListedFiles(const ListingInput& input, FileDetailReader& details,
+// Hands every file record to the writer with its detail columns; folder
+// records are skipped. Stops early on a cancel. Answers the files whose
+// detail columns could not be read (their columns are empty), in listing
+// order.
+std::vector<ReadFailure> writeListedFiles(const ListingInput& input,
+                                          const std::vector<ListingColumn>& columns,
                                           ListingWriter& writer, RunControl& control);
 
 }  // namespace tallyfold

@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/crc32.h"
-#include "platform/file_descriptor.h"
-#include "platform/file_facts.h"
+#include "platform/display_width.h"
 #include "platform/sha256.h"
-#include "platform/user_names.h"
-#include "platform/utf8_text.h"
 #include "report/block_order.h"
 #include "report/file_details.h"
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
 #include "report/sorting.h"
-#include "report/tag_prefetch.h"
-#include "scan/audio_tags.h"
 
 namespace tallyfold {
 
@@ -27,7 +21,6 @@ constexpr size_t kOwnerCut = 15;
 constexpr size_t kOwnerWidth = 17;
 constexpr size_t kCrcWidth = 10;
 constexpr size_t kSha256Width = 66;
-constexpr uint8_t kHiddenOrSystem = kHiddenAttribute | kSystemAttribute;
 
 std::string twoDigits(int value) {
   char text[16];
@@ -41,11 +34,12 @@ std::string fourDigits(int value) {
   return text;
 }
 
-// The file-name column: names longer than the column are cut to C - 3
-// characters, trailing blanks removed, and end in "...".
+// The file-name column: names wider than the column are cut to what fits in
+// C - 3 cells (a wide character that would straddle the cut goes whole),
+// trailing blanks removed, and end in "...".
 std::string nameColumn(std::string_view name, size_t columnSize) {
-  if (utf8Length(name) <= columnSize) return padRight(name, columnSize);
-  std::string_view kept = trimTextEnd(utf8Prefix(name, columnSize - 3));
+  if (displayWidth(name) <= columnSize) return padRight(name, columnSize);
+  std::string_view kept = trimTextEnd(displayPrefix(name, columnSize - 3));
   return padRight(std::string(kept) + "...", columnSize);
 }
 
@@ -61,19 +55,31 @@ std::string timeText(const LocalTime& t, const LocaleFormat& locale) {
   return twoDigits(t.hour) + separator + twoDigits(t.minute) + separator + twoDigits(t.second);
 }
 
-std::string tagColumn(std::string_view field, const ReportSettings& settings) {
+constexpr size_t kTagTextWidth = 30;
+constexpr size_t kYearWidth = 4;
+// The longest names of the genre table ("Christian Gangsta Rap",
+// "Comteporary Christian") fit whole; a longer free-text genre is cut.
+constexpr size_t kGenreWidth = 21;
+
+// A tag column: three blanks and the field at its fixed width (cut when
+// longer), or trimmed when blank spaces are to be removed.
+std::string tagColumn(std::string_view field, size_t width, const ReportSettings& settings) {
   std::string column = "   ";
-  column += settings.removeBlankSpaces ? trimText(field) : field;
+  if (settings.removeBlankSpaces) {
+    column += trimText(displayPrefix(field, width));
+  } else {
+    column += padRight(displayPrefix(field, width), width);
+  }
   return column;
 }
 
-void appendTagColumns(std::string& row, const Mp3Tag& tag, const ReportSettings& settings) {
-  if (settings.title) row += tagColumn(tag.title, settings);
-  if (settings.artist) row += tagColumn(tag.artist, settings);
-  if (settings.album) row += tagColumn(tag.album, settings);
-  if (settings.year) row += tagColumn(tag.year, settings);
-  if (settings.genre) row += tagColumn(tag.genreName, settings);
-  if (settings.comment) row += tagColumn(tag.comment, settings);
+void appendTagColumns(std::string& row, const AudioTags& tags, const ReportSettings& settings) {
+  if (settings.title) row += tagColumn(tags.title, kTagTextWidth, settings);
+  if (settings.artist) row += tagColumn(tags.artist, kTagTextWidth, settings);
+  if (settings.album) row += tagColumn(tags.album, kTagTextWidth, settings);
+  if (settings.year) row += tagColumn(tags.year, kYearWidth, settings);
+  if (settings.genre) row += tagColumn(tags.genre, kGenreWidth, settings);
+  if (settings.comment) row += tagColumn(tags.comment, kTagTextWidth, settings);
 }
 
 // The rows of a block in the order of the sort choice.
@@ -83,93 +89,26 @@ std::vector<RecordRef> sortBlockFiles(const ReportInput& input,
                          input.collation);
 }
 
-// The folder of a block, opened when a row first reads a file of it (only
-// the owner, CRC, version and tag columns do); its files are looked up
-// relative to it.
-class BlockFolder {
- public:
-  explicit BlockFolder(std::string_view path) : path_(path) {}
-  // 0 or the errno of opening the folder.
-  int open() {
-    if (!tried_) {
-      tried_ = true;
-      error_ = handle_.open(path_);
-    }
-    return error_;
-  }
-  int fd() const { return handle_.fd(); }
-
- private:
-  std::string path_;
-  FolderHandle handle_;
-  bool tried_ = false;
-  int error_ = 0;
-};
+// What the rows read of each file: the SHA-256 column is read ahead apart
+// (see BlockDigests), and hidden and system files have never had a CRC here.
+FileDetailChoice detailChoiceOf(const ReportSettings& settings) {
+  FileDetailChoice choice;
+  choice.owner = settings.owner != 0;
+  choice.version = settings.version != 0;
+  choice.crc32 = settings.crc32 != 0;
+  choice.tags = settings.anyTagColumn();
+  choice.crcOfHiddenAndSystem = false;
+  return choice;
+}
 
 // The row text of one file before escaping: the chosen columns in their
 // order. A file whose owner or bytes a chosen column needs but that cannot be
 // read gets those columns empty and is named among the unreadable files.
-// Adds a failure to read file to the unreadable ones, once per file whatever
-// columns failed on it.
-void noteUnreadable(DetailedListRun& run, RecordRef file, int error) {
-  std::string fullPath(run.input.store.folderPath(file));
-  fullPath += run.input.store.name(file);
-  std::vector<ReadFailure>& unreadable = run.counters.unreadable;
-  if (unreadable.empty() || unreadable.back().path != fullPath) {
-    unreadable.push_back(ReadFailure{fullPath, error, {}});
-  }
-}
-
-bool anyAudioFile(const RecordStore& store, const std::vector<RecordRef>& files) {
-  return std::any_of(files.begin(), files.end(),
-                     [&store](RecordRef file) { return isAudioFileName(store.name(file)); });
-}
-
-// The tag columns of a block's rows, read ahead of them.
-class BlockTags {
- public:
-  BlockTags(DetailedListRun& run, BlockFolder& folder, const std::vector<RecordRef>& files)
-      : run_(run), files_(files) {
-    if (!run.input.settings.anyTagColumn() || !anyAudioFile(run.input.store, files)) return;
-    // The folder is opened only for a block that holds audio files.
-    if (folder.open() != 0) return;
-    if (!run.tagPrefetch)
-      run.tagPrefetch = std::make_unique<TagPrefetch>(&run.control.cancelFlag());
-    std::vector<std::string_view> names;
-    names.reserve(files.size());
-    for (RecordRef file : files) names.push_back(run.input.store.name(file));
-    run.tagPrefetch->start(folder.fd(), run.input.store.folderPath(files.front()), names);
-    started_ = true;
-  }
-  ~BlockTags() {
-    if (started_) run_.tagPrefetch->finish();
-  }
-  BlockTags(const BlockTags&) = delete;
-  BlockTags& operator=(const BlockTags&) = delete;
-
-  // The tag of row index: blank for a file not named as audio or not read.
-  const Mp3Tag& tagOf(size_t index) {
-    if (!started_) return blank_;
-    int error = 0;
-    const Mp3Tag& tag = run_.tagPrefetch->tagOf(index, error);
-    if (error != 0) noteUnreadable(run_, files_[index], error);
-    return tag;
-  }
-
- private:
-  DetailedListRun& run_;
-  const std::vector<RecordRef>& files_;
-  Mp3Tag blank_;
-  bool started_ = false;
-};
-
-std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file, const Mp3Tag& tag) {
+std::string rowText(DetailedListRun& run, FileDetailReader& reader, RecordRef file) {
   const ReportInput& input = run.input;
   const ReportSettings& settings = input.settings;
   const FileEntry& entry = input.store.file(file);
-  const std::string name(input.store.name(file));
-  std::string fullPath = std::string(input.store.folderPath(file));
-  fullPath += name;
+  const std::string_view name = input.store.name(file);
   std::string row;
   if (settings.fileName) row += nameColumn(name, static_cast<size_t>(settings.columnSize()));
   if (settings.size) {
@@ -184,48 +123,19 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file, c
   }
   if (settings.attribute) row += "  " + attributeText(entry.attributes);
 
-  // Hidden and system files get no CRC column, as the file look-up that
-  // guards the CRC does not see them.
-  const bool crcWanted = settings.crc32 && (entry.attributes & kHiddenOrSystem) == 0;
-  const bool versionWanted = settings.version && hasVersionExtension(fullPath);
-  const bool bytesWanted = crcWanted || versionWanted;
-  // Only a regular file is opened: a device or a pipe may never end, and
-  // opening a device can do more than give its bytes.
-  FileFacts facts;
-  bool examined = false;
-  int error = 0;
-  int fd = -1;
-  if (bytesWanted || settings.owner) {
-    error = folder.open();
-    if (error == 0) error = examineIn(folder.fd(), name, facts);
-    examined = error == 0;
-    if (examined && facts.isRegular && bytesWanted) {
-      fd = openForReadingIn(folder.fd(), name);
-      if (fd < 0) error = -fd;
-    }
-  }
-  FileDescriptor content(fd);
-
+  FileDetails& details = run.details;
+  const int error = reader.read(name, entry, details);
   if (settings.version) {
-    std::string version = versionWanted && fd >= 0 ? openFileVersionText(fd) : std::string();
-    row += "  " + padRight(utf8Prefix(version, kVersionWidth), kVersionWidth);
+    row += "  " + padRight(displayPrefix(details.version, kVersionWidth), kVersionWidth);
   }
-  if (settings.anyTagColumn()) appendTagColumns(row, tag, settings);
-  if (settings.owner) {
-    std::string owner = examined ? ownerText(facts.uid) : std::string();
-    row += "  " + padRight(utf8Prefix(owner, kOwnerCut), kOwnerWidth);
+  if (settings.anyTagColumn()) appendTagColumns(row, details.tags, settings);
+  if (settings.owner) row += "  " + padRight(displayPrefix(details.owner, kOwnerCut), kOwnerWidth);
+  if (reader.readsCrcOf(entry)) row += padRight("  " + details.crc32, kCrcWidth);
+  if (error != 0) {
+    std::string fullPath(input.store.folderPath(file));
+    fullPath += name;
+    run.counters.unreadable.push_back(ReadFailure{std::move(fullPath), error, {}});
   }
-  if (crcWanted) {
-    std::string crc;
-    if (fd >= 0) {
-      // A cancel ends the read at once; the column stays empty.
-      CrcReading reading = crc32OfOpenFile(fd, &run.control.cancelFlag());
-      if (reading.crc) crc = crc32Text(*reading.crc);
-      if (reading.error != 0) error = reading.error;
-    }
-    row += padRight("  " + crc, kCrcWidth);
-  }
-  if (error != 0) noteUnreadable(run, file, error);
   return row;
 }
 
@@ -234,14 +144,14 @@ std::string rowText(DetailedListRun& run, BlockFolder& folder, RecordRef file, c
 // the current row is written; each row still takes its own file's digest.
 class BlockDigests {
  public:
-  BlockDigests(DetailedListRun& run, BlockFolder& folder, const std::vector<RecordRef>& files)
+  BlockDigests(DetailedListRun& run, FileDetailReader& reader, const std::vector<RecordRef>& files)
       : run_(run) {
     if (!run.input.settings.sha256 || files.empty()) return;
-    folderError_ = folder.open();
+    folderError_ = reader.openFolder();
     if (folderError_ != 0) return;
     readings_.resize(files.size());
     if (!run.readAhead) run.readAhead = std::make_unique<ReadAhead>();
-    const int folderFd = folder.fd();
+    const int folderFd = reader.folderFd();
     const RecordStore& store = run.input.store;
     const std::atomic<bool>* cancel = &run.control.cancelFlag();
     run.readAhead->start(files.size(), [this, folderFd, &store, &files, cancel](size_t i) {
@@ -267,7 +177,14 @@ class BlockDigests {
       if (reading.digest) digits = sha256Text(*reading.digest);
       error = reading.error;
     }
-    if (error != 0) noteUnreadable(run_, file, error);
+    if (error != 0) {
+      std::string fullPath(run_.input.store.folderPath(file));
+      fullPath += run_.input.store.name(file);
+      std::vector<ReadFailure>& unreadable = run_.counters.unreadable;
+      if (unreadable.empty() || unreadable.back().path != fullPath) {
+        unreadable.push_back(ReadFailure{fullPath, error, {}});
+      }
+    }
     return padRight("  " + digits, kSha256Width);
   }
 
@@ -284,7 +201,7 @@ void writeBlockHeading(DetailedListRun& run, std::string_view folder) {
   std::string heading = settings.includeFolderTitle ? "Directory of " : "";
   heading += shown;
   size_t width = static_cast<size_t>(run.lineWidth);
-  if (utf8Length(heading) > width) heading = cutWithEllipsis(heading, width - 3);
+  if (displayWidth(heading) > width) heading = cutWithEllipsis(heading, width - 3);
   run.sink.writeLine("\\b\\par " + escapeListingText(heading, settings) + " \\par\\b0");
 }
 
@@ -315,7 +232,7 @@ int64_t detailedLineWidth(const ReportSettings& s) {
   if (s.artist) width += 32;
   if (s.album) width += 32;
   if (s.year) width += 6;
-  if (s.genre) width += 15;
+  if (s.genre) width += static_cast<int64_t>(kGenreWidth) + 2;
   if (s.comment) width += 32;
   if (s.owner) width += 17;
   if (s.crc32) width += 12;
@@ -333,13 +250,19 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
 
   uint64_t filesInBlock = 0;
   uint64_t blockBytes = 0;
-  BlockFolder opened(folder);
-  BlockDigests digests(run, opened, files);
-  BlockTags tags(run, opened, files);
+  FileDetailReader reader(detailChoiceOf(settings), &run.control.cancelFlag());
+  reader.enterFolder(folder);
+  if (settings.anyTagColumn()) {
+    std::vector<std::string_view> names;
+    names.reserve(files.size());
+    for (RecordRef file : files) names.push_back(run.input.store.name(file));
+    reader.expectFiles(names);
+  }
+  BlockDigests digests(run, reader, files);
   for (size_t i = 0; i < files.size(); ++i) {
     const RecordRef& file = files[i];
     if (run.control.cancelRequested()) break;
-    std::string row = rowText(run, opened, file, tags.tagOf(i));
+    std::string row = rowText(run, reader, file);
     if (settings.sha256) row += digests.column(i, file);
     ++filesInBlock;
     blockBytes += run.input.store.file(file).size;

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "report/file_detail_reader.h"
 #include "report/read_ahead.h"
 #include "report/report.h"
-#include "report/tag_prefetch.h"
 
 namespace tallyfold {
 
@@ -27,9 +27,8 @@ struct DetailedListRun {
   // Hashes the next files of a block while a row is written; started by the
   // first block that needs it.
   std::unique_ptr<ReadAhead> readAhead;
-  // Sends the next audio files of a block to the tag readers while a row is
-  // written; started by the first block that needs it.
-  std::unique_ptr<TagPrefetch> tagPrefetch;
+  // The details of the row in hand, kept from row to row for their buffers.
+  FileDetails details;
 };
 
 ReportCounters writeDetailedList(const ReportInput& input, ReportSink& sink, RunControl& control);

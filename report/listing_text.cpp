@@ -1,26 +1,26 @@
 #include "report/listing_text.h"
 
-#include "platform/utf8_text.h"
+#include "platform/display_width.h"
 
 namespace tallyfold {
 
 std::string padRight(std::string_view text, size_t width) {
   std::string out(text);
-  size_t length = utf8Length(text);
-  if (length < width) out.append(width - length, ' ');
+  const size_t cells = displayWidth(text);
+  if (cells < width) out.append(width - cells, ' ');
   return out;
 }
 
 std::string padLeft(std::string_view text, size_t width) {
-  size_t length = utf8Length(text);
+  const size_t cells = displayWidth(text);
   std::string out;
-  if (length < width) out.assign(width - length, ' ');
+  if (cells < width) out.assign(width - cells, ' ');
   out.append(text);
   return out;
 }
 
 std::string cutWithEllipsis(std::string_view text, size_t keep) {
-  std::string out(utf8Prefix(text, keep));
+  std::string out(displayPrefix(text, keep));
   out += "...";
   return out;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Text helpers for the fixed-width columns of the listings. Every width, cut
-// and fill counts characters (code points), never bytes, so a name in any
-// script lines up like an ASCII one.
+// and fill counts display cells (a CJK character two, a combining mark none),
+// never bytes or characters, so a name in any script lines up like an ASCII
+// one.
 
 #include <cstddef>
 #include <string>
@@ -11,11 +12,11 @@
 
 namespace tallyfold {
 
-// The text followed by blanks up to width characters (unchanged when longer).
+// The text followed by blanks up to width cells (unchanged when wider).
 std::string padRight(std::string_view text, size_t width);
-// Blanks up to width characters, then the text (unchanged when longer).
+// Blanks up to width cells, then the text (unchanged when wider).
 std::string padLeft(std::string_view text, size_t width);
-// The first keep characters of the text followed by "...".
+// The start of the text that fits in keep cells followed by "...".
 std::string cutWithEllipsis(std::string_view text, size_t keep);
 std::string repeatText(std::string_view text, size_t times);
 

@@ -37,7 +37,7 @@ void TagPrefetch::start(int folderFd, std::string_view folderPath,
     slotOf_[row] = names_.size();
     names_.emplace_back(names[row]);
   }
-  tags_.assign(names_.size(), Mp3Tag{});
+  tags_.assign(names_.size(), AudioTags{});
   errors_.assign(names_.size(), 0);
   if (names_.empty()) return;
   started_ = true;
@@ -51,7 +51,7 @@ void TagPrefetch::start(int folderFd, std::string_view folderPath,
                     [this](size_t batch) { readBatch(batch); });
 }
 
-const Mp3Tag& TagPrefetch::tagOf(size_t row, int& error) {
+const AudioTags& TagPrefetch::tagOf(size_t row, int& error) {
   error = 0;
   if (!started_ || row >= slotOf_.size() || slotOf_[row] == kNoSlot) return blank_;
   const size_t slot = slotOf_[row];
@@ -92,7 +92,7 @@ void TagPrefetch::readBatch(size_t batch) {
     errors_[slot] = error;
     requests.push_back({fd, names_[slot], paths.back()});
   }
-  readAudioTags(requests.data(), requests.size(), &tags_[first], cancel_);
+  readAudioTagsOf(requests.data(), requests.size(), &tags_[first], cancel_);
 }
 
 }  // namespace tallyfold

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "report/read_ahead.h"
-#include "scan/mp3_tag.h"
+#include "scan/audio_tags.h"
 #include "scan/run_control.h"
 
 namespace tallyfold {
@@ -30,7 +30,7 @@ class TagPrefetch {
   void start(int folderFd, std::string_view folderPath, const std::vector<std::string_view>& names);
   // The tag of row index (blank for a file not named as audio); error: 0 or
   // the errno of opening the file. Rows are asked for in rising order.
-  const Mp3Tag& tagOf(size_t row, int& error);
+  const AudioTags& tagOf(size_t row, int& error);
   // Ends the block; the caller may then close its folder.
   void finish();
 
@@ -43,9 +43,9 @@ class TagPrefetch {
   std::string folderPath_;
   std::vector<size_t> slotOf_;      // per row: its audio slot, or none
   std::vector<std::string> names_;  // per audio slot
-  std::vector<Mp3Tag> tags_;        // per audio slot
+  std::vector<AudioTags> tags_;     // per audio slot
   std::vector<int> errors_;         // per audio slot
-  Mp3Tag blank_;
+  AudioTags blank_;
   bool started_ = false;
   // For a block of one batch, read by the row writer: whether it was read.
   std::optional<bool> inlineBatchDone_;

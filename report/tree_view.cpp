@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/utf8_text.h"
+#include "platform/display_width.h"
 #include "report/file_details.h"
 #include "report/listing_text.h"
 #include "report/rtf_frame.h"
@@ -23,10 +23,11 @@ struct TreeRun {
   ReportCounters counters;
 };
 
-// Lines longer than the tree width keep column size + 11 characters and end
-// in "...", so they end exactly at the tree width.
+// Lines wider than the tree width keep column size + 11 cells and end in
+// "...", so they end at the tree width (a cell before it when a wide
+// character would straddle the cut).
 std::string fitToTree(const TreeRun& run, std::string line) {
-  if (utf8Length(line) > run.treeWidth) return cutWithEllipsis(line, run.cutKeep);
+  if (displayWidth(line) > run.treeWidth) return cutWithEllipsis(line, run.cutKeep);
   return line;
 }
 
@@ -50,9 +51,9 @@ std::string sizeColumn(const TreeRun& run, std::string_view line, RecordRef reco
   const ReportInput& input = run.input;
   double bytes = static_cast<double>(input.store.file(record).size);
   std::string size = sizeTextByUnit(bytes, input.settings.showSizeIn, input.locale);
-  size_t length = utf8Length(line);
-  size_t fill = length < run.treeWidth ? run.treeWidth - length : 0;
-  size_t trimmed = utf8Length(trimText(size));
+  size_t cells = displayWidth(line);
+  size_t fill = cells < run.treeWidth ? run.treeWidth - cells : 0;
+  size_t trimmed = displayWidth(trimText(size));
   size_t lead = trimmed < kSizeWidth ? kSizeWidth - trimmed : 0;
   return std::string(lead + fill, ' ') + size;
 }

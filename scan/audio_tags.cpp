@@ -13,7 +13,8 @@
 #include "platform/audio_tag_text.h"
 #include "platform/budgeted_file.h"
 #include "platform/printable_text.h"
-#include "platform/utf8_text.h"
+#include "platform/text_trim.h"
+#include "scan/mp3_tag.h"
 #include "scan/tag_reader_pool.h"
 
 namespace tallyfold {
@@ -51,22 +52,13 @@ std::optional<AudioContainer> containerOf(std::string_view name) {
   return std::nullopt;
 }
 
-// Tag texts may hold line breaks (comments often do) and other controls; a
-// row of the listing is one line, so each shows as a blank.
-std::string withoutControls(std::string_view text) {
-  std::string clean(text);
-  for (char& c : clean) {
+// Tag texts may hold line breaks (comments often do), escapes and other
+// controls; a row of a listing is one line, so each shows as a blank. The one
+// rule for the texts of every tag format, ID3v1 included.
+void blankControls(std::string& text) {
+  for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   }
-  return clean;
-}
-
-// Cut to width characters, padded with blanks to it.
-std::string fieldOfWidth(std::string_view text, size_t width) {
-  std::string field(utf8Prefix(withoutControls(text), width));
-  const size_t length = utf8Length(field);
-  if (length < width) field.append(width - length, ' ');
-  return field;
 }
 
 // "17" and "(17)" name a genre by its ID3v1 number.
@@ -93,19 +85,43 @@ std::string genreText(const std::vector<std::string>& genres) {
       }
       continue;
     }
-    std::string clean = withoutControls(genre);
-    if (!clean.empty()) return clean;
+    if (!genre.empty()) return genre;
   }
   return {};
 }
 
-void fillFromText(const AudioTagText& text, Mp3Tag& tag) {
-  tag.title = fieldOfWidth(text.title, 30);
-  tag.artist = fieldOfWidth(text.artist, 30);
-  tag.album = fieldOfWidth(text.album, 30);
-  tag.comment = fieldOfWidth(text.comment, 30);
-  tag.year = fieldOfWidth(text.year == 0 ? std::string() : std::to_string(text.year), 4);
-  tag.genreName = genreText(text.genres);
+void fillFromText(const AudioTagText& text, AudioTags& tags) {
+  tags.title = text.title;
+  tags.artist = text.artist;
+  tags.album = text.album;
+  tags.comment = text.comment;
+  if (text.year != 0) tags.year = std::to_string(text.year);
+  tags.genre = genreText(text.genres);
+}
+
+// The ID3v1 fields are padded to their record widths; the padding is no part
+// of the text.
+void fillFromId3v1(const Mp3Tag& tag, AudioTags& tags) {
+  tags.title = trimTextEnd(tag.title);
+  tags.artist = trimTextEnd(tag.artist);
+  tags.album = trimTextEnd(tag.album);
+  tags.year = trimTextEnd(tag.year);
+  tags.comment = trimTextEnd(tag.comment);
+  tags.genre = tag.genreName;
+}
+
+void blankControlsOfEveryField(AudioTags& tags) {
+  for (std::string* field :
+       {&tags.title, &tags.artist, &tags.album, &tags.year, &tags.genre, &tags.comment}) {
+    blankControls(*field);
+  }
+}
+
+bool readId3v1(int fd, AudioTags& tags) {
+  Mp3Tag id3v1;
+  if (!readMp3TagOfOpenFile(fd, id3v1)) return false;
+  fillFromId3v1(id3v1, tags);
+  return true;
 }
 
 void reportUnread(const AudioTagFile& file, const ReaderOutcome& outcome) {
@@ -118,14 +134,14 @@ void reportUnread(const AudioTagFile& file, const ReaderOutcome& outcome) {
                  printableText(outcome.why).c_str());
     return;
   }
-  const std::string shown(file.path.empty() ? file.name : file.path);
   // Named as the program's own messages are: "tallyfold-cli: FILE: ...".
+  const std::string shown(file.path.empty() ? file.name : file.path);
   std::fprintf(stderr, "%s: %s: no tags read: %s\n", program_invocation_short_name,
                printableText(shown).c_str(), printableText(outcome.why).c_str());
 }
 
 // found[i]: whether a tag of files[i] was read.
-void readTagsOf(const AudioTagFile* files, size_t count, Mp3Tag* tags, std::vector<char>& found,
+void readTagsOf(const AudioTagFile* files, size_t count, AudioTags* tags, std::vector<char>& found,
                 const CancelFlag* stop) {
   found.assign(count, 0);
   // Only files that may hold a tag TagLib reads go to the readers: an MP3
@@ -133,32 +149,34 @@ void readTagsOf(const AudioTagFile* files, size_t count, Mp3Tag* tags, std::vect
   std::vector<size_t> sent;
   std::vector<ReaderFile> requests;
   for (size_t i = 0; i < count; ++i) {
-    tags[i] = Mp3Tag{};
+    tags[i] = AudioTags{};
     const std::optional<AudioContainer> container = containerOf(files[i].name);
     if (!container || files[i].fd < 0) continue;
     if (*container == AudioContainer::Mpeg && !fileStartsWith(files[i].fd, "ID3")) {
-      found[i] = readMp3TagOfOpenFile(files[i].fd, tags[i]);
+      found[i] = readId3v1(files[i].fd, tags[i]);
       continue;
     }
     sent.push_back(i);
     requests.push_back({files[i].fd, *container});
   }
-  if (requests.empty()) return;
-  std::vector<ReaderOutcome> outcomes(requests.size());
-  TagReaderPool::shared().read(requests.data(), requests.size(), outcomes.data(), stop);
-  for (size_t k = 0; k < sent.size(); ++k) {
-    const size_t i = sent[k];
-    const ReaderOutcome& outcome = outcomes[k];
-    if (outcome.failure != ReaderFailure::None) {
-      reportUnread(files[i], outcome);
-    } else if (outcome.answer.found) {
-      fillFromText(outcome.answer.text, tags[i]);
-      found[i] = 1;
-    } else if (requests[k].container == AudioContainer::Mpeg) {
-      // An MP3 file whose ID3v2 tag is unusable may still end in an ID3v1 tag.
-      found[i] = readMp3TagOfOpenFile(files[i].fd, tags[i]);
+  if (!requests.empty()) {
+    std::vector<ReaderOutcome> outcomes(requests.size());
+    TagReaderPool::shared().read(requests.data(), requests.size(), outcomes.data(), stop);
+    for (size_t k = 0; k < sent.size(); ++k) {
+      const size_t i = sent[k];
+      const ReaderOutcome& outcome = outcomes[k];
+      if (outcome.failure != ReaderFailure::None) {
+        reportUnread(files[i], outcome);
+      } else if (outcome.answer.found) {
+        fillFromText(outcome.answer.text, tags[i]);
+        found[i] = 1;
+      } else if (requests[k].container == AudioContainer::Mpeg) {
+        // An MP3 file whose ID3v2 tag is unusable may still end in an ID3v1 tag.
+        found[i] = readId3v1(files[i].fd, tags[i]);
+      }
     }
   }
+  for (size_t i = 0; i < count; ++i) blankControlsOfEveryField(tags[i]);
 }
 
 }  // namespace
@@ -167,14 +185,15 @@ bool isAudioFileName(std::string_view name) {
   return containerOf(name).has_value();
 }
 
-bool readAudioTag(int fd, std::string_view name, Mp3Tag& tag) {
+bool readAudioTags(int fd, std::string_view name, AudioTags& tags) {
   const AudioTagFile file{fd, name, name};
   std::vector<char> found;
-  readTagsOf(&file, 1, &tag, found, nullptr);
+  readTagsOf(&file, 1, &tags, found, nullptr);
   return found[0] != 0;
 }
 
-void readAudioTags(const AudioTagFile* files, size_t count, Mp3Tag* tags, const CancelFlag* stop) {
+void readAudioTagsOf(const AudioTagFile* files, size_t count, AudioTags* tags,
+                     const CancelFlag* stop) {
   std::vector<char> found;
   readTagsOf(files, count, tags, found, stop);
 }

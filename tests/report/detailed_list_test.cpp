@@ -224,7 +224,8 @@ TEST_F(DetailedListTest, TagAndCrcColumns) {
   ReportSettings& s = namesOnly("12");
   s.title = s.artist = s.year = s.genre = s.crc32 = 1;
   const std::string songCrc = "  DBC9D690", plainCrc = "  192062CF";
-  const std::string noTag = blanks(33) + blanks(33) + blanks(7) + blanks(3);
+  // Genre names are padded to the longest of the genre table, 21.
+  const std::string noTag = blanks(33) + blanks(33) + blanks(7) + blanks(24);
 
   // The hidden file's row has no CRC column.
   EXPECT_EQ(report.run(),
@@ -235,11 +236,11 @@ TEST_F(DetailedListTest, TagAndCrcColumns) {
                 ".hidden.mp3 " + noTag + " \\par",
                 "plain.txt   " + noTag + plainCrc + " \\par",
                 "song.mp3    " + ("   Caf\\u233?" + blanks(26)) + ("   Artist" + blanks(24)) +
-                    "   1999" + "   Rock" + songCrc + " \\par",
+                    "   1999" + "   Rock" + blanks(17) + songCrc + " \\par",
                 " \\par",
                 " \\par \\par \\par }",
             }));
-  EXPECT_EQ(detailedLineWidth(s), 12 + 2 + 32 + 32 + 6 + 15 + 12);
+  EXPECT_EQ(detailedLineWidth(s), 12 + 2 + 32 + 32 + 6 + 23 + 12);
 
   s.removeBlankSpaces = 1;
   EXPECT_EQ(report.run(),
