@@ -41,8 +41,12 @@ class ListingWalk {
     reader_.enterFolder(folderPath);
     const std::string_view folder = folderWithoutSlash(folderPath);
     const RecordStore& store = input_.store;
-    for (const RecordRef& file :
-         orderBlockFiles(store, block, input_.sortField, input_.ascending, input_.collation)) {
+    const std::vector<RecordRef> ordered =
+        orderBlockFiles(store, block, input_.sortField, input_.ascending, input_.collation);
+    names_.clear();
+    for (const RecordRef& file : ordered) names_.push_back(store.name(file));
+    reader_.expectFiles(names_);
+    for (const RecordRef& file : ordered) {
       if (control_.cancelRequested()) return;
       const FileEntry& entry = store.file(file);
       const std::string_view name = store.name(file);
@@ -63,6 +67,7 @@ class ListingWalk {
   RunControl& control_;
   FileDetails details_;
   std::vector<std::string> values_;
+  std::vector<std::string_view> names_;
   std::vector<ReadFailure> failures_;
   uint64_t written_ = 0;
 };

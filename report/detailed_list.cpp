@@ -252,6 +252,12 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
   uint64_t blockBytes = 0;
   FileDetailReader reader(detailChoiceOf(settings), &run.control.cancelFlag());
   reader.enterFolder(folder);
+  if (settings.anyTagColumn()) {
+    std::vector<std::string_view> names;
+    names.reserve(files.size());
+    for (RecordRef file : files) names.push_back(run.input.store.name(file));
+    reader.expectFiles(names);
+  }
   BlockDigests digests(run, reader, files);
   for (size_t i = 0; i < files.size(); ++i) {
     const RecordRef& file = files[i];

@@ -5,6 +5,9 @@
 #include "platform/sha256.h"
 #include "platform/user_names.h"
 #include "report/file_details.h"
+#include "report/tag_prefetch.h"
+
+#include <algorithm>
 
 namespace tallyfold {
 
@@ -17,7 +20,12 @@ constexpr uint8_t kHiddenOrSystem = kHiddenAttribute | kSystemAttribute;
 FileDetailReader::FileDetailReader(FileDetailChoice choice, const CancelFlag* cancel)
     : choice_(choice), cancel_(cancel) {}
 
+FileDetailReader::~FileDetailReader() = default;
+
 void FileDetailReader::enterFolder(std::string_view folderPath) {
+  if (prefetch_) prefetch_->finish();
+  expected_.clear();
+  nextRow_ = 0;
   folderPath_ = folderPath;
   folder_.close();
   folderTried_ = false;
@@ -30,6 +38,27 @@ int FileDetailReader::openFolder() {
     folderError_ = folder_.open(std::string(folderWithoutSlash(folderPath_)));
   }
   return folderError_;
+}
+
+void FileDetailReader::expectFiles(const std::vector<std::string_view>& names) {
+  // The folder is opened only for a block that holds audio files.
+  if (!choice_.tags || std::none_of(names.begin(), names.end(), isAudioFileName)) return;
+  if (openFolder() != 0) return;
+  if (!prefetch_) prefetch_ = std::make_unique<TagPrefetch>(cancel_);
+  expected_.assign(names.begin(), names.end());
+  nextRow_ = 0;
+  std::string folder(folderPath_);
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  prefetch_->start(folder_.fd(), folder, names);
+}
+
+const AudioTags* FileDetailReader::tagsReadAhead(std::string_view name, int& error) {
+  const AudioTags* tags = nullptr;
+  if (nextRow_ < expected_.size() && expected_[nextRow_] == name) {
+    tags = &prefetch_->tagOf(nextRow_, error);
+  }
+  ++nextRow_;
+  return tags;
 }
 
 bool FileDetailReader::readsCrcOf(const FileEntry& entry) const {
@@ -66,7 +95,18 @@ void FileDetailReader::readBytes(int fd, std::string_view name, const Needs& nee
 
 int FileDetailReader::read(std::string_view name, const FileEntry& entry, FileDetails& details) {
   details = FileDetails{};
-  const Needs needs = needsOf(name, entry);
+  int tagError = 0;
+  const AudioTags* readAhead = tagsReadAhead(name, tagError);
+  Needs needs = needsOf(name, entry);
+  if (readAhead != nullptr) {
+    details.tags = *readAhead;
+    needs.tags = false;
+  }
+  const int error = readOpened(name, needs, details);
+  return error != 0 ? error : tagError;
+}
+
+int FileDetailReader::readOpened(std::string_view name, const Needs& needs, FileDetails& details) {
   const bool bytesWanted = needs.bytes(choice_.sha256);
   if (!bytesWanted && !choice_.owner) return 0;
   int error = openFolder();

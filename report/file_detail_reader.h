@@ -5,8 +5,10 @@
 // it shows. A folder is opened once for all its files, which are then looked
 // up relative to it, so a path of any length can be read.
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_facts.h"
 #include "scan/audio_tags.h"
@@ -14,6 +16,8 @@
 #include "scan/run_control.h"
 
 namespace tallyfold {
+
+class TagPrefetch;
 
 struct FileDetailChoice {
   bool owner = false;
@@ -40,6 +44,9 @@ class FileDetailReader {
  public:
   // cancel, when given, ends a long checksum read at once.
   FileDetailReader(FileDetailChoice choice, const CancelFlag* cancel);
+  ~FileDetailReader();
+  FileDetailReader(const FileDetailReader&) = delete;
+  FileDetailReader& operator=(const FileDetailReader&) = delete;
 
   // The folder of the files read next: its path as the records keep it.
   void enterFolder(std::string_view folderPath);
@@ -47,6 +54,11 @@ class FileDetailReader {
   int openFolder();
   // The open folder's descriptor, -1 before openFolder or after its failure.
   int folderFd() const { return folder_.fd(); }
+
+  // The names of the entered folder's files in the order they are read next:
+  // their tags are then read ahead, in batches, by the tag readers while the
+  // rows are written.
+  void expectFiles(const std::vector<std::string_view>& names);
 
   // Whether the file's CRC-32 is read at all (the choice and its attributes).
   bool readsCrcOf(const FileEntry& entry) const;
@@ -65,8 +77,16 @@ class FileDetailReader {
   void readBytes(int fd, std::string_view name, const Needs& needs, FileDetails& details,
                  int& error);
 
+  // The folder and the file, for what needs asks; 0 or the errno.
+  int readOpened(std::string_view name, const Needs& needs, FileDetails& details);
+  // The tag read ahead for this row, when the rows come as announced.
+  const AudioTags* tagsReadAhead(std::string_view name, int& error);
+
   FileDetailChoice choice_;
   const CancelFlag* cancel_;
+  std::unique_ptr<TagPrefetch> prefetch_;
+  std::vector<std::string> expected_;  // the names expectFiles gave
+  size_t nextRow_ = 0;
   std::string folderPath_;
   FolderHandle folder_;
   bool folderTried_ = false;

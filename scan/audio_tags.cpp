@@ -1,13 +1,21 @@
 #include "scan/audio_tags.h"
 
+#include <errno.h>
+
 #include <array>
+#include <atomic>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "platform/audio_tag_file.h"
+#include "platform/audio_tag_text.h"
+#include "platform/budgeted_file.h"
+#include "platform/printable_text.h"
 #include "platform/text_trim.h"
 #include "scan/mp3_tag.h"
+#include "scan/tag_reader_pool.h"
 
 namespace tallyfold {
 
@@ -109,19 +117,66 @@ void blankControlsOfEveryField(AudioTags& tags) {
   }
 }
 
-bool readTagsOfContainer(int fd, AudioContainer container, AudioTags& tags) {
-  AudioTagText text;
-  if (readAudioTagFile(fd, container, text)) {
-    fillFromText(text, tags);
-    return true;
-  }
-  // An MP3 file without an ID3v2 tag may end in an ID3v1 tag.
+bool readId3v1(int fd, AudioTags& tags) {
   Mp3Tag id3v1;
-  if (container == AudioContainer::Mpeg && readMp3TagOfOpenFile(fd, id3v1)) {
-    fillFromId3v1(id3v1, tags);
-    return true;
+  if (!readMp3TagOfOpenFile(fd, id3v1)) return false;
+  fillFromId3v1(id3v1, tags);
+  return true;
+}
+
+void reportUnread(const AudioTagFile& file, const ReaderOutcome& outcome) {
+  // A reader that cannot be started is named once, not for every file.
+  static std::atomic<bool> unavailableSaid{false};
+  if (outcome.failure == ReaderFailure::Stopped) return;
+  if (outcome.failure == ReaderFailure::Unavailable) {
+    if (unavailableSaid.exchange(true)) return;
+    std::fprintf(stderr, "%s: no tags read: %s\n", program_invocation_short_name,
+                 printableText(outcome.why).c_str());
+    return;
   }
-  return false;
+  // Named as the program's own messages are: "tallyfold-cli: FILE: ...".
+  const std::string shown(file.path.empty() ? file.name : file.path);
+  std::fprintf(stderr, "%s: %s: no tags read: %s\n", program_invocation_short_name,
+               printableText(shown).c_str(), printableText(outcome.why).c_str());
+}
+
+// found[i]: whether a tag of files[i] was read.
+void readTagsOf(const AudioTagFile* files, size_t count, AudioTags* tags, std::vector<char>& found,
+                const CancelFlag* stop) {
+  found.assign(count, 0);
+  // Only files that may hold a tag TagLib reads go to the readers: an MP3
+  // file without an ID3v2 header is read here for its ID3v1 tag at once.
+  std::vector<size_t> sent;
+  std::vector<ReaderFile> requests;
+  for (size_t i = 0; i < count; ++i) {
+    tags[i] = AudioTags{};
+    const std::optional<AudioContainer> container = containerOf(files[i].name);
+    if (!container || files[i].fd < 0) continue;
+    if (*container == AudioContainer::Mpeg && !fileStartsWith(files[i].fd, "ID3")) {
+      found[i] = readId3v1(files[i].fd, tags[i]);
+      continue;
+    }
+    sent.push_back(i);
+    requests.push_back({files[i].fd, *container});
+  }
+  if (!requests.empty()) {
+    std::vector<ReaderOutcome> outcomes(requests.size());
+    TagReaderPool::shared().read(requests.data(), requests.size(), outcomes.data(), stop);
+    for (size_t k = 0; k < sent.size(); ++k) {
+      const size_t i = sent[k];
+      const ReaderOutcome& outcome = outcomes[k];
+      if (outcome.failure != ReaderFailure::None) {
+        reportUnread(files[i], outcome);
+      } else if (outcome.answer.found) {
+        fillFromText(outcome.answer.text, tags[i]);
+        found[i] = 1;
+      } else if (requests[k].container == AudioContainer::Mpeg) {
+        // An MP3 file whose ID3v2 tag is unusable may still end in an ID3v1 tag.
+        found[i] = readId3v1(files[i].fd, tags[i]);
+      }
+    }
+  }
+  for (size_t i = 0; i < count; ++i) blankControlsOfEveryField(tags[i]);
 }
 
 }  // namespace
@@ -131,12 +186,16 @@ bool isAudioFileName(std::string_view name) {
 }
 
 bool readAudioTags(int fd, std::string_view name, AudioTags& tags) {
-  tags = AudioTags{};
-  const std::optional<AudioContainer> container = containerOf(name);
-  if (!container || fd < 0) return false;
-  const bool found = readTagsOfContainer(fd, *container, tags);
-  blankControlsOfEveryField(tags);
-  return found;
+  const AudioTagFile file{fd, name, name};
+  std::vector<char> found;
+  readTagsOf(&file, 1, &tags, found, nullptr);
+  return found[0] != 0;
+}
+
+void readAudioTagsOf(const AudioTagFile* files, size_t count, AudioTags* tags,
+                     const CancelFlag* stop) {
+  std::vector<char> found;
+  readTagsOf(files, count, tags, found, stop);
 }
 
 }  // namespace tallyfold

@@ -13,7 +13,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2
 deb=$(ls "$work"/*.deb)
 dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >"$work/files"
 status=0
-for wanted in /usr/bin/tallyfold /usr/bin/tallyfold-cli \
+for wanted in /usr/bin/tallyfold /usr/bin/tallyfold-cli /usr/bin/tallyfold-reader \
   /usr/share/applications/tallyfold.desktop \
   /usr/share/icons/hicolor/scalable/apps/tallyfold.svg \
   /usr/share/metainfo/io.github.tallyfold.Tallyfold.metainfo.xml \
@@ -32,7 +32,7 @@ if grep -v '^/usr' "$work/files" | grep -v '^/$' | grep -q .; then
   status=1
 fi
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libssl3 libtag1v5 libdeflate0 libicu libqt6widgets6; do
+for library in libssl3 libtag1v5 libseccomp2 libdeflate0 libicu libqt6widgets6; do
   case "$depends" in
     *"$library"*) ;;
     *) echo "Depends lacks $library: $depends"; status=1 ;;

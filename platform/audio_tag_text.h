@@ -1,20 +1,20 @@
 #pragma once
-// The tags of audio files as TagLib reads them: ID3v2 of MP3, the Vorbis
-// comments of FLAC, Ogg Vorbis and Opus, the MP4 atoms of M4A and the ASF
-// attributes of WMA. Only the six fields the listings show are taken.
+// The tag fields of an audio file as the tag reader process answers them:
+// only the six fields the listings show are taken.
 
 #include <string>
 #include <vector>
 
 namespace tallyfold {
 
-enum class AudioContainer {
-  Mpeg,  // MP3: only its ID3v2 tag is read here
+enum class AudioContainer : unsigned char {
+  Mpeg,  // MP3: only its ID3v2 tag is read by the reader process
   Flac,
   Ogg,  // Vorbis, Opus or FLAC inside Ogg, told apart by their first page
   Mp4,
   Asf,
 };
+inline constexpr unsigned kAudioContainerCount = 5;
 
 // The fields as UTF-8 text, as the tag holds them (no padding or cutting).
 struct AudioTagText {
@@ -27,10 +27,5 @@ struct AudioTagText {
   // that number as text ("17"), so the caller names it with its own table.
   std::vector<std::string> genres;
 };
-
-// Reads the tag of an open file of that container into text (cleared first).
-// False when the file holds no such tag or cannot be parsed as the
-// container; never throws for a damaged file.
-bool readAudioTagFile(int fd, AudioContainer container, AudioTagText& text);
 
 }  // namespace tallyfold

@@ -1,4 +1,4 @@
-#include "platform/audio_tag_file.h"
+#include "reader/audio_tag_file.h"
 
 #include <asffile.h>
 #include <flacfile.h>
@@ -9,11 +9,11 @@
 #include <oggflacfile.h>
 #include <opusfile.h>
 #include <textidentificationframe.h>
-#include <tfilestream.h>
-#include <unistd.h>
 #include <vorbisfile.h>
 
 #include <exception>
+
+#include "reader/descriptor_stream.h"
 
 namespace tallyfold {
 
@@ -45,15 +45,6 @@ void takeId3v2Genres(TagLib::ID3v2::Tag& tag, AudioTagText& text) {
   for (const TagLib::String& field : frame->fieldList()) {
     if (!field.isEmpty()) text.genres.push_back(utf8Of(field));
   }
-}
-
-// An MP3 file is given to TagLib only when it starts with an ID3v2 header; the
-// ID3v1 tag of the others is read by the program's own reader, and most MP3
-// files are looked at by these three bytes alone.
-bool startsWithId3v2(int fd) {
-  char head[3];
-  ssize_t got = pread(fd, head, sizeof head, 0);
-  return got == 3 && head[0] == 'I' && head[1] == 'D' && head[2] == '3';
 }
 
 bool readMpeg(TagLib::IOStream& stream, AudioTagText& text) {
@@ -106,13 +97,7 @@ bool readAsf(TagLib::IOStream& stream, AudioTagText& text) {
 
 bool readAudioTagFile(int fd, AudioContainer container, AudioTagText& text) {
   text = AudioTagText{};
-  if (container == AudioContainer::Mpeg && !startsWithId3v2(fd)) return false;
-  // TagLib reads through a stream of its own; the descriptor's path in /proc
-  // reaches the open file whatever the length of its real path, and TagLib
-  // never closes the caller's descriptor.
-  const std::string path = "/proc/self/fd/" + std::to_string(fd);
-  TagLib::FileStream stream(path.c_str(), true);
-  if (!stream.isOpen()) return false;
+  DescriptorStream stream(fd, kTagReadBudgetBytes);
   bool found = false;
   try {
     switch (container) {

@@ -1,0 +1,89 @@
+// tallyfold-reader: reads the tags of the files the program hands it, one
+// request of a few open descriptors at a time, on the socket it finds at
+// descriptor 3. It opens nothing itself. A file that crashes it, or exhausts
+// its memory or CPU time, ends only this process; the program starts another.
+
+#include <id3v2framefactory.h>
+#include <tbytevectorstream.h>
+#include <tstring.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/reader_protocol.h"
+#include "platform/reader_sandbox.h"
+#include "platform/reader_socket.h"
+#include "reader/audio_tag_file.h"
+
+namespace {
+
+using namespace tallyfold;
+
+constexpr int kSocketFd = 3;
+// The request, its descriptors and the longest answer: fixed before the
+// filter is in place, so that a read never asks for memory in a new way.
+constexpr size_t kMaxRequestBytes = 64;
+
+// Everything TagLib and the allocator set up on first use happens before
+// the system call filter: the frame factory, text conversion, a large block.
+void warmUp() {
+  (void)TagLib::ID3v2::FrameFactory::instance();
+  (void)TagLib::String("warm \xc3\xa9", TagLib::String::UTF8).to8Bit(true);
+  std::vector<char> large(4 << 20, 1);
+  TagLib::ByteVector bytes(large.data(), 1024);
+  (void)bytes.find("x");
+}
+
+TagAnswer answerFor(int fd, AudioContainer container) {
+  TagAnswer answer;
+  try {
+    answer.found = readAudioTagFile(fd, container, answer.text);
+  } catch (const std::bad_alloc&) {
+    answer = TagAnswer{};
+  }
+  if (!answer.found) answer = TagAnswer{};
+  return answer;
+}
+
+void closeAll(const std::vector<int>& descriptors) {
+  for (int fd : descriptors) ::close(fd);
+}
+
+// Answers requests until the program closes its end.
+int serve() {
+  for (;;) {
+    ReceivedMessage request = receiveMessage(kSocketFd, kMaxRequestBytes, kMaxFilesPerRequest, -1);
+    if (request.result == ReceiveResult::Closed) return 0;
+    if (request.result != ReceiveResult::Message) return 2;
+    const std::optional<std::vector<AudioContainer>> containers =
+        parseTagRequest(request.bytes, request.descriptors.size());
+    if (!containers) {
+      closeAll(request.descriptors);
+      return 2;
+    }
+    for (size_t i = 0; i < containers->size(); ++i) {
+      const TagAnswer answer = answerFor(request.descriptors[i], (*containers)[i]);
+      ::close(request.descriptors[i]);
+      request.descriptors[i] = -1;
+      if (!sendMessage(kSocketFd, encodeTagAnswer(answer))) {
+        closeAll(request.descriptors);
+        return 0;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int main() {
+  warmUp();
+  std::string why;
+  if (!confineReader(kSocketFd, why)) {
+    std::fprintf(stderr, "tallyfold-reader: %s\n", why.c_str());
+    return 2;
+  }
+  return serve();
+}
