@@ -85,7 +85,7 @@ void TagPrefetch::readBatch(size_t batch) {
     int fd = -1;
     int error = examineIn(folderFd_, names_[slot], facts);
     if (error == 0 && facts.isRegular) {
-      fd = openForReadingIn(folderFd_, names_[slot]);
+      fd = openForReadingIn(folderFd_, names_[slot], facts);
       if (fd < 0) error = -fd;
     }
     opened.emplace_back(fd);
