@@ -1,7 +1,6 @@
 #include "gui/print_job.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrintPreviewDialog>
@@ -14,6 +13,7 @@
 #include <string>
 
 #include "gui/dialogs.h"
+#include "gui/listing_font.h"
 #include "gui/page_setup.h"
 #include "platform/settings_store.h"
 
@@ -28,29 +28,18 @@ SettingsStore settingsStore() {
   return SettingsStore{std::string(kSettingsApplication)};
 }
 
-// Fixed-pitch faces whose full-width glyphs take exactly two cells, tried in
-// turn for characters the listing font lacks (CJK names), so that columns
-// after such a name stay aligned on paper.
-const QStringList& cjkFallbacks() {
-  static const QStringList faces = [] {
-    QStringList found;
-    for (const char* face : {"Noto Sans Mono CJK JP", "Noto Sans Mono CJK SC",
-                             "Noto Sans Mono CJK TC", "Noto Sans Mono CJK KR"})
-      if (QFontDatabase::hasFamily(face)) found << face;
-    return found;
-  }();
-  return faces;
-}
-
+// The listing's fixed-pitch CJK face goes behind each run's own family, for
+// the characters the listing font lacks (CJK names), so that columns after
+// such a name stay aligned on paper as in the pane.
 QStringList withFallbacks(QStringList families) {
-  for (const QString& face : cjkFallbacks())
-    if (!families.contains(face)) families << face;
+  const QString wide = wideFallbackFamily();
+  if (!wide.isEmpty() && !families.contains(wide)) families << wide;
   return families;
 }
 
 // Every run's font gets the CJK faces behind its own family.
 void addCjkFallbacks(QTextDocument& copy) {
-  if (cjkFallbacks().isEmpty()) return;
+  if (wideFallbackFamily().isEmpty()) return;
   QFont base = copy.defaultFont();
   base.setFamilies(withFallbacks(QStringList{base.family()}));
   copy.setDefaultFont(base);

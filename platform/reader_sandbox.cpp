@@ -1,5 +1,7 @@
 #include "platform/reader_sandbox.h"
 
+#include "platform/sanitized_build.h"
+
 #include <seccomp.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -14,17 +16,7 @@ namespace tallyfold {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+constexpr bool kSanitized = kSanitizedBuild;
 
 bool setLimit(int resource, rlim_t soft, rlim_t hard, std::string& why, const char* what) {
   const rlimit limit{soft, hard};

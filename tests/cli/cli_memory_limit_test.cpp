@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sanitized_build.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "tests/cli/cli_fixture.h"
@@ -15,17 +16,7 @@
 namespace tallyfold::test {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+constexpr bool kSanitized = kSanitizedBuild;
 
 constexpr long kMebibyte = 1024 * 1024;
 

@@ -9,22 +9,13 @@
 #include <chrono>
 
 #include "cli/cli_fixture.h"
+#include "platform/sanitized_build.h"
 #include "support/hostile_media.h"
 
 namespace tallyfold::test {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+constexpr bool kSanitized = kSanitizedBuild;
 
 const std::string kTagColumns =
     "--set Fields.Title=1 --set Fields.Artist=1 --set Fields.Album=1 --set Fields.Year=1 "
