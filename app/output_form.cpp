@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "platform/ascii_case.h"
+
 namespace tallyfold {
 
 namespace {
@@ -22,13 +24,6 @@ constexpr std::array<FormExtension, 6> kExtensions{{
     {".json", OutputForm::Json},
 }};
 
-std::string lowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
-}
-
 }  // namespace
 
 std::optional<OutputForm> outputFormOf(std::string_view path) {
@@ -36,7 +31,7 @@ std::optional<OutputForm> outputFormOf(std::string_view path) {
   std::string_view name = path.substr(slash == std::string_view::npos ? 0 : slash + 1);
   auto dot = name.rfind('.');
   if (dot == std::string_view::npos) return std::nullopt;
-  std::string extension = lowerAscii(name.substr(dot));
+  std::string extension = asciiLowered(name.substr(dot));
   for (const FormExtension& known : kExtensions)
     if (extension == known.extension) return known.form;
   return std::nullopt;

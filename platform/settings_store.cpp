@@ -1,5 +1,6 @@
 #include "platform/settings_store.h"
 
+#include "platform/ascii_case.h"
 #include "platform/folder_paths.h"
 #include "platform/path_text.h"
 #include "platform/text_file.h"
@@ -19,15 +20,9 @@ namespace tallyfold {
 
 namespace {
 
-char asciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Names match without regard to ASCII letter case: the lookup key.
 std::string lowerName(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower) c = asciiLower(c);
-  return lower;
+  return asciiLowered(name);
 }
 
 bool isBlank(char c) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/ascii_case.h"
+
 namespace tallyfold {
 
 namespace {
@@ -78,10 +80,6 @@ std::string mapCase(std::string_view text, AsciiMap mapAscii, CodeMap mapCode) {
     pos += decoded.length;
   }
   return out;
-}
-
-char asciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 char asciiUpper(char c) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/audio_tag_text.h"
 #include "platform/budgeted_file.h"
 #include "platform/printable_text.h"
@@ -35,10 +36,6 @@ constexpr std::array<std::pair<std::string_view, AudioContainer>, 11> kAudioExte
     {"asf", AudioContainer::Asf},
 }};
 
-char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
 std::optional<AudioContainer> containerOf(std::string_view name) {
   const size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return std::nullopt;
@@ -46,7 +43,7 @@ std::optional<AudioContainer> containerOf(std::string_view name) {
   for (const auto& [known, container] : kAudioExtensions) {
     if (known.size() != extension.size()) continue;
     bool same = true;
-    for (size_t i = 0; same && i < known.size(); ++i) same = lowerAscii(extension[i]) == known[i];
+    for (size_t i = 0; same && i < known.size(); ++i) same = asciiLower(extension[i]) == known[i];
     if (same) return container;
   }
   return std::nullopt;
