@@ -3,6 +3,7 @@
 // for a reader that hangs or talks nonsense.
 
 #include "scan/tag_reader_pool.h"
+#include "platform/sanitized_build.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -74,7 +75,11 @@ TEST_F(TagReaderPoolTest, AFileThatKillsTheReaderCostsOnlyItsOwnTags) {
   EXPECT_EQ(tags[5].title, "Three");
   EXPECT_EQ(tags[5].genre, "Pop");
   EXPECT_EQ(tags[3].year, "2002");
-  for (size_t hostile : {1, 2, 4}) EXPECT_EQ(tags[hostile].title, "");
+  EXPECT_EQ(tags[1].title, "");
+  EXPECT_EQ(tags[2].title, "");
+  // The bomb meets the reader's address-space limit, which a sanitized build
+  // cannot keep: there it may be read whole within its time.
+  if (!kSanitizedBuild) EXPECT_EQ(tags[4].title, "");
   // The crashes are named with the signal; good files are not named.
   EXPECT_NE(said.find(dir / "chapters.mp3" + ": no tags read: the tag reader ended by signal"),
             std::string::npos)
