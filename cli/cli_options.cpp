@@ -22,6 +22,7 @@ enum LongOnly {
   kVersion,
   kCompare,
   kSkipHidden,
+  kPage,
 };
 
 constexpr const char* kShortOptions = ":j:r:s:o:0qhL";
@@ -39,6 +40,7 @@ const struct option kLongOptions[] = {
     {"set", required_argument, nullptr, kSet},
     {"output", required_argument, nullptr, 'o'},
     {"records", no_argument, nullptr, kRecords},
+    {"page", no_argument, nullptr, kPage},
     {"compare", required_argument, nullptr, kCompare},
     {"null", no_argument, nullptr, '0'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -163,6 +165,9 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
     case kRecords:
       options.records = true;
       return true;
+    case kPage:
+      options.page = true;
+      return true;
     case kCompare:
       if (value.empty()) {
         error = "the listing to compare with is not named";
@@ -256,6 +261,9 @@ Report:
                             form: .rtf, .txt, .htm or .html (default: plain
                             text on standard output), or a listing of the
                             files with their columns: .csv or .json
+      --page                write FILE (-o, required) as a browsable page: one
+                            self-contained HTML file to browse the folders,
+                            sort, search and export the listing offline
       --records             print the scan records in walk order instead
   -0, --null                end each record with NUL instead of a newline
       --compare OLD.json    compare a saved JSON listing with a new scan of the

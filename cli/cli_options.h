@@ -22,6 +22,7 @@ struct CliOptions {
   std::vector<std::pair<std::string, std::string>> settings;  // "Section.Key", value
   std::string output;
   bool records = false;
+  bool page = false;    // --page: -o FILE is a browsable page
   std::string compare;  // --compare: the old listing
   bool nulTerminated = false;
   bool followLinks = false;

@@ -110,8 +110,12 @@ int runCli(int argc, char** argv) {
   // user learns why nothing is excluded.
   if (!exclusionProblem.empty()) say("warning: " + exclusionProblem + "; nothing is excluded");
 
+  if (options.page && (options.records || !options.compare.empty()))
+    return usageError("--page takes neither --records nor --compare");
+  if (options.page && options.output.empty())
+    return usageError("--page writes a file: name it with -o FILE.html");
   OutputChoice output{options.output, OutputForm::PlainText};
-  if (!options.output.empty() && !options.records) {
+  if (!options.output.empty() && !options.records && !options.page) {
     auto form = outputFormOf(options.output);
     if (!form)
       return usageError("cannot tell the output form of '" + options.output +
@@ -132,9 +136,10 @@ int runCli(int argc, char** argv) {
   ScanResult scan = scanJob(run, control);
   OutputResult result = OutputResult::Stopped;
   if (!control.stopRequested()) {
-    result = options.records ? (writeRecords(scan, options.nulTerminated, options.output, error)
-                                    ? OutputResult::Written
-                                    : OutputResult::Failed)
+    result = options.page ? writePageOutput(scan, run, options.output, scanTime, control, error)
+             : options.records ? (writeRecords(scan, options.nulTerminated, options.output, error)
+                                      ? OutputResult::Written
+                                      : OutputResult::Failed)
              : isListingForm(output.form)
                  ? writeListingOutput(scan, run, output, scanTime, control, error)
                  : writeReportOutput(scan, run, output, control, error);

@@ -1,5 +1,6 @@
 #pragma once
-// The CSV and JSON listings of tallyfold-cli (-o FILE.csv, -o FILE.json).
+// The CSV and JSON listings of tallyfold-cli (-o FILE.csv, -o FILE.json) and
+// its browsable page (--page -o FILE.html).
 
 #include <cstdint>
 #include <string>
@@ -15,5 +16,9 @@ bool isListingForm(OutputForm form);
 OutputResult writeListingOutput(ScanResult& scan, const RunSettings& run,
                                 const OutputChoice& output, int64_t scanTime, RunControl& control,
                                 std::string& error);
+
+// Writes the browsable page of the scan to path, as listings are written.
+OutputResult writePageOutput(ScanResult& scan, const RunSettings& run, const std::string& path,
+                             int64_t scanTime, RunControl& control, std::string& error);
 
 }  // namespace tallyfold::cli

@@ -1,0 +1,96 @@
+#include "app/page_export.h"
+
+#include "listing/listing_header.h"
+#include "page/browsable_page.h"
+#include "platform/text_file.h"
+#include "report/file_detail_reader.h"
+
+namespace tallyfold {
+
+namespace {
+
+std::vector<ScanLocation> scannedLocations(const Job& job) {
+  std::vector<ScanLocation> scanned;
+  for (const ScanLocation& location : job.locations) {
+    if (location.scanned) scanned.push_back(location);
+  }
+  return scanned;
+}
+
+uint64_t fileCountOf(const RecordStore& store) {
+  uint64_t count = 0;
+  for (uint32_t i = 0; i < store.folderCount(); ++i) count += store.folder(i).fileCount();
+  return count;
+}
+
+}  // namespace
+
+PageColumnTexts readPageColumns(const RecordStore& store, const std::vector<ListingColumn>& columns,
+                                RunControl& control, std::vector<ReadFailure>& failures) {
+  PageColumnTexts result;
+  result.columns = columns;
+  if (columns.empty()) return result;
+  const uint64_t total = fileCountOf(store);
+  result.texts.reserve(total * columns.size());
+  FileDetailReader reader(detailChoiceOf(columns), &control.cancelFlag());
+  FileDetails details;
+  std::vector<std::string> values;
+  std::vector<std::string_view> names;
+  uint64_t done = 0;
+  for (uint32_t f = 0; f < store.folderCount() && !control.cancelRequested(); ++f) {
+    const FolderEntry& folder = store.folder(f);
+    if (folder.fileCount() == 0) continue;
+    reader.enterFolder(folder.path);
+    names.clear();
+    for (const FileEntry& file : folder.files()) {
+      names.push_back(folder.names().substr(file.nameOffset, file.nameLength));
+    }
+    reader.expectFiles(names);
+    for (uint32_t i = 0; i < folder.fileCount(); ++i) {
+      if (control.cancelRequested()) break;
+      const int error = reader.read(names[i], folder.file(i), details);
+      fillListingValues(columns, folder.file(i), details, values);
+      if (error != 0) {
+        failures.push_back(
+            ReadFailure{std::string(folder.path) + std::string(names[i]), error, {}});
+      }
+      for (std::string& value : values) result.texts.push_back(std::move(value));
+      control.setFormatted(++done);
+    }
+  }
+  return result;
+}
+
+ListingResult writeBrowsablePageFile(const ScanResult& scan, const RunSettings& run,
+                                     int64_t scanTime, const std::string& path,
+                                     RunControl& control) {
+  ListingResult result;
+  PageHeader header;
+  header.version = listingProgramVersion();
+  header.scanTime = scanTime;
+  header.locations = scannedLocations(run.job);
+  header.columns = listingColumnsOf(run.report);
+  control.startFormatting(FormattingCount::Files, fileCountOf(scan.store));
+  const PageColumnTexts columns =
+      readPageColumns(scan.store, header.columns, control, result.unreadable);
+  if (control.cancelRequested()) {
+    result.stopped = true;
+    return result;
+  }
+  const PageData data = makePageData(scan.store, columns);
+  control.setFormatted(data.fileCount);
+  AtomicFileWriter file(path);
+  writeBrowsablePage(header, data, [&file](std::string_view bytes) { file.write(bytes); });
+  if (control.cancelRequested()) {
+    result.stopped = true;
+    return result;
+  }
+  if (file.commit()) {
+    result.written = true;
+  } else {
+    result.error = file.error().empty() ? "cannot write '" + path + "'" : file.error();
+  }
+  return result;
+}
+
+}  // namespace tallyfold
