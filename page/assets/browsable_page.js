@@ -32,7 +32,12 @@
 
   const LONE_BYTE = /(?<![\ud800-\udbff])[\udc80-\udcff]/g;
   const hasLoneByte = (text) => /(?<![\ud800-\udbff])[\udc80-\udcff]/.test(text);
-  const shownText = (text) => text.replace(LONE_BYTE, '\ufffd');
+  // Control characters show as their visible pictures (a line break in a
+  // name as U+240A), so every name stays on its row.
+  const CONTROL = /[\u0000-\u001f]/g;
+  const readable = (text) => text.replace(LONE_BYTE, '\ufffd');
+  const shownText = (text) =>
+    text.replace(LONE_BYTE, '\ufffd').replace(CONTROL, (c) => String.fromCharCode(0x2400 + c.charCodeAt(0)));
 
   // Folders, in pre-order: the files of a folder's whole subtree are the run
   // fileStart[f] .. fileStart[subtreeEnd[f]].
@@ -527,7 +532,7 @@
   function nameCell(row) {
     const cell = make('span', 'cell col-name');
     if (row.folder !== undefined) {
-      cell.append(make('span', 'icon', '\ud83d\udcc1 '), make('span', 'text', shownText(folders.name[row.folder])));
+      cell.append(make('span', 'icon'), make('span', 'text', shownText(folders.name[row.folder])));
       return cell;
     }
     const name = shownText(nameOf(row.file));
@@ -764,7 +769,9 @@
   }
 
   function searchPaths(query, isGlob, firstFolder, endFolder) {
-    const pattern = isGlob ? new RegExp('^' + globSource(query, '[^]') + '$') : null;
+    // A glob over paths matches whole path components at its end, so
+    // "photos/*.jpg" finds the pictures of every folder named photos.
+    const pattern = isGlob ? new RegExp('(?:^|/)' + globSource(query, '[^]') + '$') : null;
     const test = isGlob ? (text) => pattern.test(text) : (text) => text.includes(query);
     const hits = [];
     for (let f = firstFolder; f < endFolder; ++f) {
@@ -888,8 +895,8 @@
     for (const i of exportedFiles()) {
       const folder = folderText(i);
       const name = nameOf(i);
-      const fields = [shownText(folder), shownText(name), String(sizes()[i]), isoLocalTime(times()[i])];
-      columnNames.forEach((column, c) => fields.push(shownText(detailColumns[c]().value(i))));
+      const fields = [readable(folder), readable(name), String(sizes()[i]), isoLocalTime(times()[i])];
+      columnNames.forEach((column, c) => fields.push(readable(detailColumns[c]().value(i))));
       fields.push(percentEscaped(folder), percentEscaped(name));
       lines.push(fields.map(csvField).join(','));
     }
