@@ -26,7 +26,8 @@ uint64_t fileCountOf(const RecordStore& store) {
 }  // namespace
 
 PageColumnTexts readPageColumns(const RecordStore& store, const std::vector<ListingColumn>& columns,
-                                RunControl& control, std::vector<ReadFailure>& failures) {
+                                RunControl& control, std::vector<ReadFailure>& failures,
+                                const PageProgress& progress) {
   PageColumnTexts result;
   result.columns = columns;
   if (columns.empty()) return result;
@@ -57,28 +58,31 @@ PageColumnTexts readPageColumns(const RecordStore& store, const std::vector<List
       for (std::string& value : values) result.texts.push_back(std::move(value));
       control.setFormatted(++done);
     }
+    if (progress) progress(done, total);
   }
   return result;
 }
 
 ListingResult writeBrowsablePageFile(const ScanResult& scan, const RunSettings& run,
-                                     int64_t scanTime, const std::string& path,
-                                     RunControl& control) {
+                                     int64_t scanTime, const std::string& path, RunControl& control,
+                                     const PageProgress& progress) {
   ListingResult result;
   PageHeader header;
   header.version = listingProgramVersion();
   header.scanTime = scanTime;
   header.locations = scannedLocations(run.job);
   header.columns = listingColumnsOf(run.report);
-  control.startFormatting(FormattingCount::Files, fileCountOf(scan.store));
+  const uint64_t total = fileCountOf(scan.store);
+  control.startFormatting(FormattingCount::Files, total);
   const PageColumnTexts columns =
-      readPageColumns(scan.store, header.columns, control, result.unreadable);
+      readPageColumns(scan.store, header.columns, control, result.unreadable, progress);
   if (control.cancelRequested()) {
     result.stopped = true;
     return result;
   }
   const PageData data = makePageData(scan.store, columns);
   control.setFormatted(data.fileCount);
+  if (progress) progress(total, total);
   AtomicFileWriter file(path);
   writeBrowsablePage(header, data, [&file](std::string_view bytes) { file.write(bytes); });
   if (control.cancelRequested()) {

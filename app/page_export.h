@@ -5,6 +5,7 @@
 // that was stopped.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/listing_export.h"
@@ -12,14 +13,18 @@
 
 namespace tallyfold {
 
+// Told how many of the files are done, out of all of them.
+using PageProgress = std::function<void(uint64_t done, uint64_t total)>;
+
 // The detail columns of every file of the store, in the store's order, read
 // from the files themselves. Stops early on a cancel.
 PageColumnTexts readPageColumns(const RecordStore& store, const std::vector<ListingColumn>& columns,
-                                RunControl& control, std::vector<ReadFailure>& failures);
+                                RunControl& control, std::vector<ReadFailure>& failures,
+                                const PageProgress& progress = {});
 
 // scanTime: when the scan started (seconds since the epoch), for the header.
 ListingResult writeBrowsablePageFile(const ScanResult& scan, const RunSettings& run,
-                                     int64_t scanTime, const std::string& path,
-                                     RunControl& control);
+                                     int64_t scanTime, const std::string& path, RunControl& control,
+                                     const PageProgress& progress = {});
 
 }  // namespace tallyfold

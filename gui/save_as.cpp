@@ -8,6 +8,7 @@
 #include "app/listing_export.h"
 #include "gui/dialogs.h"
 #include "gui/html_window.h"
+#include "gui/page_window.h"
 #include "gui/rtf_writer.h"
 #include "platform/text_file.h"
 
@@ -47,6 +48,22 @@ bool saveListing(const SaveAsRequest& request, const QString& path, OutputForm f
   return result.written;
 }
 
+bool savePage(const SaveAsRequest& request, const QString& path, std::string& error) {
+  if (request.lastScan == nullptr || request.lastRun == nullptr) {
+    error = "the browsable page is made from a scan's records: scan first";
+    return false;
+  }
+  PageWindow window(*request.lastScan, *request.lastRun, request.scanTime, path.toStdString(),
+                    request.parent);
+  window.exec();
+  error = window.error().empty() ? "the page could not be written" : window.error();
+  return window.written() || window.cancelled();
+}
+
+bool isPageFilter(const QString& selectedFilter) {
+  return selectedFilter == kBrowsablePageFilter;
+}
+
 }  // namespace
 
 std::optional<OutputForm> formOfFileName(const QString& path) {
@@ -55,6 +72,7 @@ std::optional<OutputForm> formOfFileName(const QString& path) {
 
 QString withFormExtension(const QString& path, const QString& selectedFilter) {
   if (formOfFileName(path)) return path;
+  if (isPageFilter(selectedFilter)) return path + ".html";
   for (OutputForm form :
        {OutputForm::PlainText, OutputForm::Html, OutputForm::Csv, OutputForm::Json}) {
     QString extension = QString::fromLatin1(extensionOf(form));
@@ -101,6 +119,10 @@ void runSaveAs(const SaveAsRequest& request) {
       saved = savePaneAsRichText(*request.pane, path, request.fontName, error);
       break;
     case OutputForm::Html:
+      if (isPageFilter(selectedFilter)) {
+        saved = savePage(request, path, error);
+        break;
+      }
       saved = saveHtml(request, path);
       if (!saved) error = "the page could not be written";
       break;

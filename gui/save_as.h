@@ -1,7 +1,7 @@
 #pragma once
 // Save As: the listing as rich text or plain text (from the pane, edits
 // included), as an HTML page (from the report file) or as a CSV or JSON
-// listing (from the last scan's records). The file name's own extension picks
+// listing or a browsable page (from the last scan's records). The file name's own extension picks
 // the form; a name without one of the five takes the extension of the filter
 // chosen in the dialog.
 
@@ -19,7 +19,10 @@ namespace tallyfold::gui {
 
 inline constexpr char kSaveAsFilter[] =
     "Rich text format(*.rtf);;Text file(*.txt);;Webpage HTML(*.htm);;"
-    "CSV listing(*.csv);;JSON listing(*.json)";
+    "CSV listing(*.csv);;JSON listing(*.json);;Browsable page (*.html)";
+// The filter that makes an .html name the browsable page of the last scan
+// instead of the HTML page of the report.
+inline constexpr char kBrowsablePageFilter[] = "Browsable page (*.html)";
 
 std::optional<OutputForm> formOfFileName(const QString& path);
 // The path with the chosen filter's extension added when its name has none of

@@ -756,7 +756,23 @@
       }
       return hits;
     }
-    const pattern = new RegExp('^' + globSource(query, '[^\\n]') + '$', 'gm');
+    // A glob's longest literal piece finds the candidate names quickly; the
+    // whole glob then decides on each of them.
+    const literal = query.split(/[*?]/).reduce((a, b) => (b.length > a.length ? b : a), '');
+    if (literal.length >= 2) {
+      const whole = new RegExp('^' + globSource(query, '.') + '$', 'su');
+      let from = starts[firstFile];
+      let line = firstFile;
+      for (;;) {
+        const found = text.indexOf(literal, from);
+        if (found < 0 || found >= stop) break;
+        line = lineAt(starts, found, line);
+        if (whole.test(text.slice(starts[line], starts[line + 1] - 1))) hits.push(line);
+        from = starts[line + 1];
+      }
+      return hits;
+    }
+    const pattern = new RegExp('^' + globSource(query, '[^\\n]') + '$', 'gmu');
     pattern.lastIndex = starts[firstFile];
     let line = firstFile;
     for (let match; (match = pattern.exec(text)) !== null; ) {
@@ -987,7 +1003,7 @@
     let timer = 0;
     byId('search').addEventListener('input', () => {
       clearTimeout(timer);
-      timer = setTimeout(runSearch, 120);
+      timer = setTimeout(runSearch, 80);
     });
     byId('search').addEventListener('keydown', (event) => {
       if (event.key === 'Enter') {
@@ -999,6 +1015,12 @@
     byId('export-csv').addEventListener('click', () => download(csvExport(), 'text/csv;charset=utf-8', '.csv'));
     byId('export-json').addEventListener('click', () => download(jsonExport(), 'application/json', '.json'));
     window.addEventListener('popstate', () => openFolder(folderOfHash(), undefined, true));
+    window.addEventListener('hashchange', () => {
+      const f = folderOfHash();
+      if (f >= 0 && f !== state.folder) openFolder(f, undefined, true);
+    });
+    // The first search should not wait for the names' search text.
+    setTimeout(searchText, 200);
     window.addEventListener('resize', renderRows);
     window.addEventListener('beforeprint', () => {
       printing = true;

@@ -1,4 +1,4 @@
-// Save As in its five forms, the HTML window, and a save that fails.
+// Save As in its six forms, the HTML window, and a save that fails.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "gui/html_window.h"
 #include "gui/listing_font.h"
+#include "gui/page_window.h"
 #include "gui/save_as.h"
 #include "gui_fixture.h"
 #include "output/rtf_reader.h"
@@ -139,6 +140,40 @@ TEST_F(SaveAsTest, HtmlComesFromTheReportFileAndCancelKeepsTheEarlierPage) {
   EXPECT_FALSE(window.written());
   EXPECT_EQ(readFile(root / "kept.htm"), "earlier");
   EXPECT_FALSE(std::filesystem::exists(root / "kept.htm.part"));
+}
+
+TEST_F(SaveAsTest, TheBrowsablePageComesFromTheLastScanAndCancelKeepsTheEarlierFile) {
+  saveAs("browse", gui::kBrowsablePageFilter);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(dialogs.messages[0].text.contains("scan first"));
+  EXPECT_FALSE(std::filesystem::exists(root / "browse.html"));
+  EXPECT_EQ(gui::withFormExtension("/a/browse", gui::kBrowsablePageFilter), "/a/browse.html");
+
+  root.writeFile("music/<b>&amp;.mp3", "abc");
+  RunSettings run;
+  ScanLocation location;
+  location.folder = root / "music";
+  run.job.locations = {location};
+  RunControl control;
+  ScanResult scan = scanJob(run, control);
+  dialogs.saveFiles = {QString::fromStdString(root / "browse")};
+  dialogs.selectedFilter = gui::kBrowsablePageFilter;
+  gui::runSaveAs(gui::SaveAsRequest{nullptr, &pane, appFile("tmpfile.dmp"), "courier new", "10",
+                                    &scan, &run, 1700000000});
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  const std::string page = readFile(root / "browse.html");
+  EXPECT_NE(page.find("Content-Security-Policy"), std::string::npos);
+  EXPECT_NE(page.find("\\3Cb>&amp;.mp3\n"), std::string::npos);
+  // The same name with the report page's filter is the report as HTML.
+  EXPECT_EQ(page.find("first line"), std::string::npos);
+
+  root.writeFile("kept.html", "earlier");
+  gui::PageWindow window(scan, run, 1700000000, root / "kept.html", nullptr);
+  window.reject();  // Cancel before the first file
+  window.exec();
+  EXPECT_TRUE(window.cancelled());
+  EXPECT_FALSE(window.written());
+  EXPECT_EQ(readFile(root / "kept.html"), "earlier");
 }
 
 TEST_F(SaveAsTest, AFailedSaveIsToldAndThePaneStays) {
