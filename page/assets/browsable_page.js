@@ -523,8 +523,15 @@
       cells.push(cell);
     }
     heading.replaceChildren(...cells);
+    const widths = {
+      name: 'minmax(12em, 3fr)',
+      size: 'minmax(8em, 1fr)',
+      modified: 'minmax(13em, 1fr)',
+      items: 'minmax(17em, 1.2fr)',
+      folder: 'minmax(10em, 2fr)',
+    };
     const template = columnsShown()
-      .map((column) => (column.key === 'name' ? 'minmax(12em, 3fr)' : column.key === 'folder' ? 'minmax(10em, 2fr)' : 'minmax(7em, 1fr)'))
+      .map((column) => widths[column.key] || 'minmax(7em, 1fr)')
       .join(' ');
     byId('heading').style.gridTemplateColumns = template;
     byId('rows').style.setProperty('--columns', template);
