@@ -172,7 +172,9 @@ PageData makePageData(const RecordStore& store, const PageColumnTexts& columnTex
       data.names.push_back('\n');
       appendBase36(data.sizes, file.size);
       data.sizes.push_back(',');
-      appendBase36(data.times, static_cast<uint64_t>(file.mtime - data.timeBase));
+      // In unsigned arithmetic: the difference of any two times fits.
+      appendBase36(data.times,
+                   static_cast<uint64_t>(file.mtime) - static_cast<uint64_t>(data.timeBase));
       data.times.push_back(',');
       const size_t number = firstFileNumber[index] + f;
       for (size_t c = 0; c < columnCount; ++c) {

@@ -592,13 +592,16 @@
     return element;
   }
 
+  // A print takes the rows of the listing shown, up to a bound that keeps a
+  // print of a huge folder from building a document of every row.
+  const PRINTED_ROWS = 20000;
   let printing = false;
   function renderRows() {
     const rows = byId('rows');
     const spacer = byId('spacer');
     spacer.style.height = state.rows.length * ROW_HEIGHT + 'px';
     const first = printing ? 0 : Math.max(0, Math.floor(rows.scrollTop / ROW_HEIGHT) - 10);
-    const last = printing ? state.rows.length : Math.min(state.rows.length, first + Math.ceil((rows.clientHeight || 800) / ROW_HEIGHT) + 20);
+    const last = printing ? Math.min(state.rows.length, PRINTED_ROWS) : Math.min(state.rows.length, first + Math.ceil((rows.clientHeight || 800) / ROW_HEIGHT) + 20);
     const parentBytes = state.search ? 0 : totals()[state.folder];
     const shown = [spacer];
     for (let index = first; index < last; ++index) shown.push(rowElement(state.rows[index], index, parentBytes));

@@ -112,6 +112,13 @@ TEST(PageDataTest, TheRootFolderIsNamedSlashAndAnEmptyScanHasNoData) {
   EXPECT_EQ(data.timeBase, -5);
   EXPECT_EQ(data.times, "0,");
 
+  // The widest span of times there is.
+  RecordStore extremes;
+  const uint32_t folder = extremes.addFolder("/x/");
+  extremes.addFile(folder, "first", facts(0, INT64_MIN));
+  extremes.addFile(folder, "last", facts(0, INT64_MAX));
+  EXPECT_EQ(makePageData(extremes, {}).times, "0," + base36(UINT64_MAX) + ",");
+
   const PageData empty = makePageData(RecordStore{}, {});
   EXPECT_EQ(empty.fileCount, 0u);
   EXPECT_EQ(empty.timeBase, 0);
