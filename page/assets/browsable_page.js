@@ -753,8 +753,15 @@
     return { text, starts };
   });
 
+  // The line holding position, at or after line low: hits come in order,
+  // so the search gallops forward from the last one.
   function lineAt(starts, position, low) {
-    let high = fileCount - 1;
+    let step = 1;
+    while (low + step < fileCount && starts[low + step] <= position) {
+      low += step;
+      step *= 2;
+    }
+    let high = Math.min(fileCount - 1, low + step);
     while (low < high) {
       const mid = Math.floor((low + high + 1) / 2);
       if (starts[mid] <= position) low = mid;
@@ -762,6 +769,8 @@
     }
     return low;
   }
+
+  const longestLiteral = (glob) => glob.split(/[*?]/).reduce((a, b) => (b.length > a.length ? b : a), '');
 
   function searchNames(query, isGlob, firstFile, endFile) {
     const { text, starts } = searchText();
@@ -781,7 +790,7 @@
     }
     // A glob's longest literal piece finds the candidate names quickly; the
     // whole glob then decides on each of them.
-    const literal = query.split(/[*?]/).reduce((a, b) => (b.length > a.length ? b : a), '');
+    const literal = longestLiteral(query);
     if (literal.length >= 2) {
       const whole = new RegExp('^' + globSource(query, '.') + '$', 'su');
       let from = starts[firstFile];
@@ -807,16 +816,37 @@
     return hits;
   }
 
+  // Each folder's path with its final "/", in lower case.
+  const lowerPrefixes = lazy(() => {
+    const prefixes = new Array(folders.count);
+    for (let f = 0; f < folders.count; ++f) prefixes[f] = joinPath(pathOf(f), '').toLowerCase();
+    return prefixes;
+  });
+
+  // Whole paths: a file can match only where its folder's path or its name
+  // holds the query's longest piece without "*", "?" and "/" (such a piece
+  // cannot span both), so only those are tested.
   function searchPaths(query, isGlob, firstFolder, endFolder) {
-    // A glob over paths matches whole path components at its end, so
-    // "photos/*.jpg" finds the pictures of every folder named photos.
     const pattern = isGlob ? new RegExp('(?:^|/)' + globSource(query, '[^]') + '$') : null;
     const test = isGlob ? (text) => pattern.test(text) : (text) => text.includes(query);
+    const literal = query.split(/[*?/]/).reduce((a, b) => (b.length > a.length ? b : a), '');
+    const narrowed = literal.length > 0;
+    const nameHits = narrowed ? searchNames(literal, false, folders.fileStart[firstFolder], folders.fileStart[endFolder]) : null;
+    const { text, starts } = searchText();
+    const lowerName = (i) => text.slice(starts[i], starts[i + 1] - 1);
     const hits = [];
+    let next = 0;
     for (let f = firstFolder; f < endFolder; ++f) {
-      const prefix = joinPath(pathOf(f), '').toLowerCase();
-      for (let i = folders.fileStart[f]; i < folders.fileStart[f + 1]; ++i) {
-        if (test(prefix + nameOf(i).toLowerCase())) hits.push(i);
+      const prefix = lowerPrefixes()[f];
+      const end = folders.fileStart[f + 1];
+      if (!narrowed || prefix.includes(literal)) {
+        const all = !isGlob && prefix.includes(query);
+        for (let i = folders.fileStart[f]; i < end; ++i) if (all || test(prefix + lowerName(i))) hits.push(i);
+        while (narrowed && next < nameHits.length && nameHits[next] < end) ++next;
+        continue;
+      }
+      for (; next < nameHits.length && nameHits[next] < end; ++next) {
+        if (test(prefix + lowerName(nameHits[next]))) hits.push(nameHits[next]);
       }
     }
     return hits;
