@@ -49,6 +49,32 @@ std::string signalWhy(int status) {
   return "the tag reader ended";
 }
 
+std::string requestOf(const ReaderFile* files, size_t count) {
+  if (files[0].question == ReaderQuestion::Media) {
+    std::vector<MediaFormat> formats;
+    for (size_t i = 0; i < count; ++i) formats.push_back(files[i].format);
+    return encodeMediaRequest(formats);
+  }
+  std::vector<AudioContainer> containers;
+  for (size_t i = 0; i < count; ++i) containers.push_back(files[i].container);
+  return encodeTagRequest(containers);
+}
+
+// Fills the outcome from an answer to the question; false for nonsense.
+bool takeAnswer(ReaderQuestion question, std::string_view bytes, ReaderOutcome& outcome) {
+  outcome = ReaderOutcome{};
+  if (question == ReaderQuestion::Media) {
+    std::optional<MediaAnswer> answer = parseMediaAnswer(bytes);
+    if (!answer) return false;
+    outcome.media = std::move(*answer);
+    return true;
+  }
+  std::optional<TagAnswer> answer = parseTagAnswer(bytes);
+  if (!answer) return false;
+  outcome.answer = std::move(*answer);
+  return true;
+}
+
 }  // namespace
 
 std::string readerProgramPath() {
@@ -138,24 +164,24 @@ size_t ReaderProcess::read(const ReaderFile* files, size_t count, ReaderOutcome*
   if (count > kMaxFilesPerRequest) count = kMaxFilesPerRequest;
   if (running() && filesRead_ >= kFilesPerReader) end();
   if (stop != nullptr && stop->load()) {
-    for (size_t i = 0; i < count; ++i) outcomes[i] = {ReaderFailure::Stopped, {}, "stopped"};
+    for (size_t i = 0; i < count; ++i) outcomes[i] = {ReaderFailure::Stopped, {}, {}, "stopped"};
     return count;
   }
   if (!running()) {
     std::string why;
     if (!start(why)) {
-      for (size_t i = 0; i < count; ++i) outcomes[i] = {ReaderFailure::Unavailable, {}, why};
+      for (size_t i = 0; i < count; ++i) outcomes[i] = {ReaderFailure::Unavailable, {}, {}, why};
       return count;
     }
   }
-  std::vector<AudioContainer> containers;
+  const ReaderQuestion question = files[0].question;
+  size_t asked = 0;
+  while (asked < count && files[asked].question == question) ++asked;
+  count = asked;
   std::vector<int> descriptors;
-  for (size_t i = 0; i < count; ++i) {
-    containers.push_back(files[i].container);
-    descriptors.push_back(files[i].fd);
-  }
-  if (!sendMessage(socket_, encodeTagRequest(containers), descriptors)) {
-    outcomes[0] = {ReaderFailure::Ended, {}, endedWhy()};
+  for (size_t i = 0; i < count; ++i) descriptors.push_back(files[i].fd);
+  if (!sendMessage(socket_, requestOf(files, count), descriptors)) {
+    outcomes[0] = {ReaderFailure::Ended, {}, {}, endedWhy()};
     return 1;
   }
   for (size_t i = 0; i < count; ++i) {
@@ -164,25 +190,23 @@ size_t ReaderProcess::read(const ReaderFile* files, size_t count, ReaderOutcome*
     ReaderOutcome& outcome = outcomes[i];
     switch (message.result) {
       case ReceiveResult::Message:
-        if (std::optional<TagAnswer> answer = parseTagAnswer(message.bytes)) {
-          outcome = {ReaderFailure::None, std::move(*answer), {}};
-          continue;
-        }
-        outcome = {ReaderFailure::Nonsense, {}, "the tag reader answered nonsense"};
+        if (takeAnswer(question, message.bytes, outcome)) continue;
+        outcome = {ReaderFailure::Nonsense, {}, {}, "the tag reader answered nonsense"};
         break;
       case ReceiveResult::Closed:
-        outcome = {ReaderFailure::Ended, {}, endedWhy()};
+        outcome = {ReaderFailure::Ended, {}, {}, endedWhy()};
         return i + 1;
       case ReceiveResult::TimedOut:
         outcome = {ReaderFailure::TimedOut,
                    {},
+                   {},
                    "the tag reader took longer than " + std::to_string(timeoutMs_) + " ms"};
         break;
       case ReceiveResult::Cancelled:
-        outcome = {ReaderFailure::Stopped, {}, "stopped"};
+        outcome = {ReaderFailure::Stopped, {}, {}, "stopped"};
         break;
       case ReceiveResult::Failed:
-        outcome = {ReaderFailure::Nonsense, {}, "the tag reader answered nonsense"};
+        outcome = {ReaderFailure::Nonsense, {}, {}, "the tag reader answered nonsense"};
         break;
     }
     end();
