@@ -24,8 +24,10 @@ namespace {
 constexpr int kReaderSocketFd = 3;
 // A reader is replaced after this many files, so that its CPU limit, which
 // counts its whole life, is reached only by a file that overruns: a thousand
-// files of 30 ms each would be a slow collection indeed.
-constexpr size_t kFilesPerReader = 1000;
+// files of 30 ms each would be a slow collection indeed. Starting a reader
+// (loading its libraries) costs more than reading a photo's metadata, so the
+// count is large and the CPU limit large with it.
+constexpr size_t kFilesPerReader = 4000;
 
 std::string besideRunningProgram(const char* name) {
   char self[PATH_MAX];

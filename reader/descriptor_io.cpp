@@ -3,11 +3,15 @@
 #include <exiv2/error.hpp>
 
 #include <algorithm>
+#include <cstring>
 
 namespace tallyfold {
 
 DescriptorIo::DescriptorIo(int fd, uint64_t budget)
-    : fd_(fd), file_(fd, budget), size_(std::min(file_.size(), kLargestImageView)) {}
+    : fd_(fd),
+      file_(fd, budget),
+      window_(new Exiv2::byte[kWindowBytes]),
+      size_(std::min(file_.size(), kLargestImageView)) {}
 
 int DescriptorIo::open() {
   position_ = 0;
@@ -47,12 +51,37 @@ Exiv2::DataBuf DescriptorIo::read(long count) {
   return buffer;
 }
 
+bool DescriptorIo::fillWindow(uint64_t offset) {
+  const uint64_t left = offset < size_ ? size_ - offset : 0;
+  const size_t wanted = static_cast<size_t>(std::min<uint64_t>(kWindowBytes, left));
+  windowStart_ = offset;
+  windowLength_ =
+      wanted == 0 ? 0 : file_.readAt(offset, reinterpret_cast<char*>(window_.get()), wanted);
+  return windowLength_ != 0;
+}
+
 long DescriptorIo::read(Exiv2::byte* into, long count) {
   if (count <= 0) return 0;
   const uint64_t left = position_ < size_ ? size_ - position_ : 0;
-  const size_t wanted = static_cast<size_t>(std::min(static_cast<uint64_t>(count), left));
-  const size_t got = file_.readAt(position_, reinterpret_cast<char*>(into), wanted);
-  position_ += got;
+  size_t wanted = static_cast<size_t>(std::min(static_cast<uint64_t>(count), left));
+  size_t got = 0;
+  while (got < wanted) {
+    const bool inWindow = position_ >= windowStart_ && position_ < windowStart_ + windowLength_;
+    if (!inWindow && wanted - got >= kWindowBytes) {
+      // A large block goes straight to its caller.
+      const size_t direct =
+          file_.readAt(position_, reinterpret_cast<char*>(into + got), wanted - got);
+      got += direct;
+      position_ += direct;
+      break;
+    }
+    if (!inWindow && !fillWindow(position_)) break;
+    const size_t at = static_cast<size_t>(position_ - windowStart_);
+    const size_t piece = std::min(wanted - got, windowLength_ - at);
+    std::memcpy(into + got, window_.get() + at, piece);
+    got += piece;
+    position_ += piece;
+  }
   if (got < static_cast<size_t>(count)) atEnd_ = true;
   return static_cast<long>(got);
 }

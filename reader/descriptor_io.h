@@ -4,8 +4,12 @@
 // kLargestImageView bytes: what lies beyond (the pixel data of a large raw
 // file) holds no metadata. The TIFF-based formats ask for the file as one
 // block of memory; they get a mapping, whose pages are read only as touched.
+// Small reads (a JPEG's markers are read a byte at a time) come from a window
+// of the file read ahead, one read of the file for many of them.
 
 #include <exiv2/basicio.hpp>
+
+#include <memory>
 
 #include "platform/budgeted_file.h"
 #include "platform/mapped_file.h"
@@ -38,8 +42,16 @@ class DescriptorIo : public Exiv2::BasicIo {
   std::string path() const override;
 
  private:
+  // Fills the window from offset; false at the end or with the budget spent.
+  bool fillWindow(uint64_t offset);
+
+  static constexpr size_t kWindowBytes = 8 * 1024;
+
   int fd_;
   BudgetedFile file_;
+  std::unique_ptr<Exiv2::byte[]> window_;
+  uint64_t windowStart_ = 0;
+  size_t windowLength_ = 0;
   MappedFile view_;
   uint64_t size_;
   uint64_t position_ = 0;
