@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ascii_case.h"
+#include "platform/budgeted_file.h"
 #include "platform/printable_text.h"
 #include "scan/tag_reader_pool.h"
 
@@ -73,7 +74,7 @@ const char* kindName(MediaFormat format) {
     case MediaFormat::Video:
       return "a video";
     default:
-      return "audio";
+      return "an audio";
   }
 }
 
@@ -86,6 +87,52 @@ void blankControls(MediaFacts& facts) {
     }
   }
 }
+
+using Head = std::string_view;
+
+bool at(Head head, size_t offset, std::string_view bytes) {
+  return head.size() >= offset + bytes.size() && head.substr(offset, bytes.size()) == bytes;
+}
+
+bool isoMediaBox(Head head) {
+  // An ISO media file (MP4, MOV, M4A, HEIF, CR3, 3GP) begins with a box.
+  for (std::string_view box : {"ftyp", "moov", "mdat", "free", "skip", "wide", "pnot"}) {
+    if (at(head, 4, box)) return true;
+  }
+  return false;
+}
+
+bool anyByteSet(Head head) {
+  return head.find_first_not_of('\0') != std::string_view::npos;
+}
+
+// Whether the first bytes may begin a file of the format: its signature
+// where the format has one. A file that cannot be one (a placeholder of
+// zeros, a text renamed) is not sent to a reader at all.
+bool headFits(MediaFormat format, Head head) {
+  switch (format) {
+    case MediaFormat::Flac:
+      return at(head, 0, "fLaC") || at(head, 0, "ID3");
+    case MediaFormat::Ogg:
+      return at(head, 0, "OggS");
+    case MediaFormat::Mp4Audio:
+      return isoMediaBox(head);
+    case MediaFormat::Asf:
+      return at(head, 0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11");
+    case MediaFormat::Wav:
+      return at(head, 0, "RIFF") || at(head, 0, "RF64");
+    case MediaFormat::Aiff:
+      return at(head, 0, "FORM");
+    case MediaFormat::Mpeg:
+    case MediaFormat::Image:
+    case MediaFormat::Video:
+      // Frames found past leading junk, and formats of many signatures.
+      return anyByteSet(head);
+  }
+  return false;
+}
+
+constexpr size_t kHeadBytes = 16;
 
 }  // namespace
 
@@ -111,6 +158,13 @@ void readMediaFactsOf(const MediaFile* files, size_t count, MediaFacts* facts,
     facts[i] = MediaFacts{};
     const std::optional<MediaFormat> format = mediaFormatOf(files[i].name);
     if (!format || files[i].fd < 0) continue;
+    char head[kHeadBytes];
+    BudgetedFile file(files[i].fd, kHeadBytes);
+    const size_t got = file.readAt(0, head, sizeof head);
+    if (!headFits(*format, std::string_view(head, got))) {
+      sayUnread(files[i], std::string("not ") + kindName(*format) + " file");
+      continue;
+    }
     sent.push_back(i);
     requests.push_back({files[i].fd, AudioContainer::Mpeg, ReaderQuestion::Media, *format});
   }

@@ -43,6 +43,8 @@ yes 'not a video at all' | head -c 5000 > noise.mp4
 { printf 'XXXX'; tail -c +5 mono.flac; } > damaged.flac
 head -c 1500 clip.mp4 > cut.mp4
 echo 'no media here' > notes.txt
+head -c 4096 /dev/zero > zeros.jpg
+echo 'a text named as a song' > words.ogg
 )";
 
 class CliMediaColumnsTest : public CliFixture {
@@ -115,7 +117,8 @@ TEST_F(CliMediaColumnsTest, DetailedListShowsEachKindsFactsAndBlanksForDamagedFi
 
   // Every media column of a damaged file is blank: the row ends in blanks
   // after the date column (dd/mm/yyyy).
-  for (const char* damaged : {"broken.jpg", "noise.mp4", "damaged.flac"}) {
+  for (const char* damaged :
+       {"broken.jpg", "noise.mp4", "damaged.flac", "zeros.jpg", "words.ogg", "cut.mp4"}) {
     const std::string row = lineOf(out, damaged);
     ASSERT_FALSE(row.empty()) << damaged;
     EXPECT_EQ(row.find_first_not_of(' ', row.find('/') + 8), std::string::npos) << row;
@@ -127,6 +130,11 @@ TEST_F(CliMediaColumnsTest, DetailedListShowsEachKindsFactsAndBlanksForDamagedFi
   // All rows keep one width, blank columns included.
   EXPECT_EQ(lineOf(out, "notes.txt").size(), photo.size());
   EXPECT_EQ(lineOf(out, "noise.mp4").size(), clip.size());
+  // Files whose first bytes fit no file of their kind never reach a reader.
+  EXPECT_NE(result.err.find("zeros.jpg: no media facts read: not an image file"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("words.ogg: no media facts read: not an audio file"),
+            std::string::npos);
 }
 
 TEST_F(CliMediaColumnsTest, CsvAndJsonCarryMachineValues) {
