@@ -27,7 +27,7 @@ constexpr int kReaderSocketFd = 3;
 // files of 30 ms each would be a slow collection indeed. Starting a reader
 // (loading its libraries) costs more than reading a photo's metadata, so the
 // count is large and the CPU limit large with it.
-constexpr size_t kFilesPerReader = 4000;
+constexpr size_t kFilesPerReader = 10000;
 
 std::string besideRunningProgram(const char* name) {
   char self[PATH_MAX];

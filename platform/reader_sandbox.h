@@ -11,7 +11,7 @@
 namespace tallyfold {
 
 inline constexpr unsigned long kReaderAddressSpaceBytes = 256UL << 20;
-inline constexpr unsigned kReaderCpuSeconds = 120;
+inline constexpr unsigned kReaderCpuSeconds = 300;
 
 // False with why filled when a limit or the filter could not be set; the
 // reader then refuses to read anything.

@@ -45,7 +45,7 @@ class DescriptorIo : public Exiv2::BasicIo {
   // Fills the window from offset; false at the end or with the budget spent.
   bool fillWindow(uint64_t offset);
 
-  static constexpr size_t kWindowBytes = 8 * 1024;
+  static constexpr size_t kWindowBytes = 4 * 1024;
 
   int fd_;
   BudgetedFile file_;
