@@ -57,6 +57,9 @@ class ReaderProcess {
   // that the caller sends the rest again, to a fresh reader.
   size_t read(const ReaderFile* files, size_t count, ReaderOutcome* outcomes,
               const std::atomic<bool>* stop);
+  // Starts the reader ahead of its first files, so that it has loaded its
+  // libraries by the time they come; false (and why) when it cannot start.
+  bool startEarly(std::string& why) { return running() || start(why); }
   // Ends the reader at once (SIGKILL) and reaps it.
   void end();
   bool running() const { return pid_ > 0; }
