@@ -17,4 +17,12 @@ inline constexpr unsigned kReaderCpuSeconds = 300;
 // reader then refuses to read anything.
 bool confineReader(int socketFd, std::string& why);
 
+// The CPU time one file may take: a parser that loops on a crafted file is
+// ended by its timer signal (the reader dies, the program names the file)
+// well before the program's own wait for the answer runs out.
+inline constexpr unsigned kReaderMsPerFile = 1000;
+// Arms the timer for the next file; disarms it once the file is read.
+void armFileTimer();
+void disarmFileTimer();
+
 }  // namespace tallyfold

@@ -79,7 +79,9 @@ MediaAnswer mediaAnswerFor(int fd, MediaFormat format) {
 template <class Code, class Answer>
 bool answerEach(std::vector<int>& descriptors, const std::vector<Code>& codes, Answer answer) {
   for (size_t i = 0; i < codes.size(); ++i) {
+    armFileTimer();
     const std::string message = answer(descriptors[i], codes[i]);
+    disarmFileTimer();
     ::close(descriptors[i]);
     descriptors[i] = -1;
     if (!sendMessage(kSocketFd, message)) {

@@ -9,11 +9,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/file_descriptor.h"
+#include "platform/sanitized_build.h"
 #include "support/temp_dir.h"
 
 namespace tallyfold {
@@ -153,6 +156,26 @@ TEST_F(MediaFilesTest, CraftedFilesCostOnlyTheirOwnFactsAndEndInTime) {
   // The file after them is read as if they had not been there.
   EXPECT_EQ(facts.back().width, 7u);
   EXPECT_EQ(facts.back().height, 5u);
+}
+
+TEST_F(MediaFilesTest, AFileALibraryLoopsOnIsEndedByItsCpuTimer) {
+  // A Matroska file, found by fuzzing, on which MediaInfoLib never returns.
+  std::ifstream looping(std::string(TALLYFOLD_TEST_DATA) + "/media/looping.mkv", std::ios::binary);
+  ASSERT_TRUE(looping);
+  dir.writeFile("looping.mkv", std::string(std::istreambuf_iterator<char>(looping), {}));
+  dir.writeFile("after.bmp", bmpOf(12, 34));
+  const auto start = std::chrono::steady_clock::now();
+  const std::vector<MediaFacts> facts = read({"looping.mkv", "after.bmp"});
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(facts[0].durationMs, 0u);
+  EXPECT_TRUE(facts[0].codec.empty());
+  EXPECT_EQ(facts[1].width, 12u);
+  EXPECT_EQ(facts[1].height, 34u);
+  // Ended by the reader's own timer, not by the program's longer wait.
+  if (!kSanitizedBuild) {
+    EXPECT_LT(seconds, 1.9);
+  }
 }
 
 }  // namespace
