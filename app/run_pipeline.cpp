@@ -3,6 +3,7 @@
 #include "platform/locale_format.h"
 #include "report/collation.h"
 #include "report/sorting.h"
+#include "scan/tag_reader_pool.h"
 
 namespace tallyfold {
 
@@ -31,6 +32,9 @@ ScanResult scanJob(const RunSettings& run, RunControl& control) {
   request.exclusions = run.exclusions;
   request.folderRecords = run.job.reportType != ReportType::Details;
   request.followLinks = run.followLinks;
+  // The readers load their libraries while the folders are walked.
+  if (run.report.anyTagColumn() || run.report.anyMediaColumn())
+    TagReaderPool::shared().startEarly();
   ScanResult scan = runScan(request, control);
   control.finishWalk();
   return scan;

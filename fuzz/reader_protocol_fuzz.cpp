@@ -1,4 +1,4 @@
-// The messages of the tag reader processes: the reader parses requests, the
+// The messages of the reader processes (tags and media facts): the reader parses requests, the
 // program parses answers, each from the other process. Any input parses or is
 // refused without fault, and what parses is exactly what the encoder writes
 // for the parsed value (nothing accepted beyond the format).
@@ -26,7 +26,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FUZZ_CHECK(containers->size() <= kMaxFilesPerRequest);
       FUZZ_CHECK(encodeTagRequest(*containers) == message);
     }
+    if (const auto formats = parseMediaRequest(message, descriptors)) {
+      FUZZ_CHECK(isMediaRequest(message));
+      FUZZ_CHECK(formats->size() == descriptors);
+      FUZZ_CHECK(encodeMediaRequest(*formats) == message);
+    }
     return 0;
+  }
+  if (const std::optional<MediaAnswer> media = parseMediaAnswer(message)) {
+    for (const std::string* text :
+         {&media->facts.taken, &media->facts.camera, &media->facts.codec}) {
+      FUZZ_CHECK(text->size() <= kMaxAnswerTextBytes);
+      FUZZ_CHECK(isValidUtf8(*text));
+    }
+    FUZZ_CHECK(encodeMediaAnswer(*media) == message);
   }
   const std::optional<TagAnswer> answer = parseTagAnswer(message);
   if (!answer) return 0;

@@ -59,11 +59,22 @@ constexpr CheckBinding kTagFields[] = {
     {"f_RemoveBlankSpaces", "Remove blank spaces", &ReportSettings::removeBlankSpaces},
 };
 
+constexpr CheckBinding kMediaFields[] = {
+    {"f_Duration", "Duration (audio and video)", &ReportSettings::duration},
+    {"f_Bitrate", "Bitrate", &ReportSettings::bitrate},
+    {"f_AudioFormat", "Sample rate and channels", &ReportSettings::audioFormat},
+    {"f_Dimensions", "Dimensions (images and video)", &ReportSettings::dimensions},
+    {"f_Taken", "Date taken", &ReportSettings::taken},
+    {"f_Camera", "Camera", &ReportSettings::camera},
+    {"f_Codec", "Codec", &ReportSettings::codec},
+};
+
 template <class Visit>
 void forEachBinding(Visit visit) {
   for (const auto& binding : kListOptions) visit(binding);
   for (const auto& binding : kGeneralFields) visit(binding);
   for (const auto& binding : kTagFields) visit(binding);
+  for (const auto& binding : kMediaFields) visit(binding);
 }
 
 QGroupBox* checkFrame(const char* name, const QString& caption, QWidget* parent) {
@@ -83,6 +94,7 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent) {
   tabs->setObjectName("SSTab1");
   tabs->addTab(buildGeneralPage(), "General");
   tabs->addTab(buildFieldsPage(), "Printing Fields");
+  tabs->addTab(buildMediaPage(), "Media Fields");
   auto* ok = new QPushButton("OK", this);
   ok->setObjectName("Command1");
   ok->setDefault(true);
@@ -151,6 +163,16 @@ QWidget* SettingsWindow::buildFieldsPage() {
   auto* layout = new QHBoxLayout(page);
   layout->addWidget(general);
   layout->addWidget(tags);
+  return page;
+}
+
+QWidget* SettingsWindow::buildMediaPage() {
+  auto* page = new QWidget(this);
+  auto* media = checkFrame("Frame6", "Music, photos and videos", page);
+  for (const auto& binding : kMediaFields) addCheck(binding.name, binding.caption, media);
+  static_cast<QVBoxLayout*>(media->layout())->addStretch();
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(media);
   return page;
 }
 

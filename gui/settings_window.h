@@ -38,6 +38,7 @@ class SettingsWindow : public QDialog {
  private:
   QWidget* buildGeneralPage();
   QWidget* buildFieldsPage();
+  QWidget* buildMediaPage();
   QCheckBox* addCheck(const char* name, const QString& caption, QWidget* parent);
   void acceptSettings();
 

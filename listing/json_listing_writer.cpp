@@ -101,7 +101,15 @@ void JsonListingWriter::writeFile(const ListedFile& file) {
   writeString(w, isoLocalTime(file.mtime), scratch);
   for (size_t i = 0; i < columns_.size(); ++i) {
     writeKey(w, listingColumnName(columns_[i]));
-    writeString(w, file.values[i], scratch);
+    const std::string& value = file.values[i];
+    if (!isNumberColumn(columns_[i])) {
+      writeString(w, value, scratch);
+    } else if (value.empty()) {
+      w.Null();
+    } else {
+      // Digits with at most one point, as the column writes them.
+      w.RawValue(value.data(), value.size(), rapidjson::kNumberType);
+    }
   }
   w.EndObject();
   flushIfFull();

@@ -2,6 +2,7 @@
 
 #include "platform/text_trim.h"
 #include "report/file_details.h"
+#include "report/media_texts.h"
 
 namespace tallyfold {
 
@@ -19,6 +20,15 @@ std::vector<ListingColumn> listingColumnsOf(const ReportSettings& settings) {
       {settings.year, ListingColumn::Year},
       {settings.genre, ListingColumn::Genre},
       {settings.comment, ListingColumn::Comment},
+      {settings.duration, ListingColumn::Duration},
+      {settings.bitrate, ListingColumn::Bitrate},
+      {settings.audioFormat, ListingColumn::SampleRate},
+      {settings.audioFormat, ListingColumn::Channels},
+      {settings.dimensions, ListingColumn::Width},
+      {settings.dimensions, ListingColumn::Height},
+      {settings.taken, ListingColumn::Taken},
+      {settings.camera, ListingColumn::Camera},
+      {settings.codec, ListingColumn::Codec},
   };
   for (const auto& [on, column] : choices) {
     if (on) columns.push_back(column);
@@ -50,8 +60,40 @@ std::string_view listingColumnName(ListingColumn column) {
       return "genre";
     case ListingColumn::Comment:
       return "comment";
+    case ListingColumn::Duration:
+      return "duration";
+    case ListingColumn::Bitrate:
+      return "bitrate";
+    case ListingColumn::SampleRate:
+      return "sample_rate";
+    case ListingColumn::Channels:
+      return "channels";
+    case ListingColumn::Width:
+      return "width";
+    case ListingColumn::Height:
+      return "height";
+    case ListingColumn::Taken:
+      return "taken";
+    case ListingColumn::Camera:
+      return "camera";
+    case ListingColumn::Codec:
+      return "codec";
   }
   return "";
+}
+
+bool isNumberColumn(ListingColumn column) {
+  switch (column) {
+    case ListingColumn::Duration:
+    case ListingColumn::Bitrate:
+    case ListingColumn::SampleRate:
+    case ListingColumn::Channels:
+    case ListingColumn::Width:
+    case ListingColumn::Height:
+      return true;
+    default:
+      return false;
+  }
 }
 
 FileDetailChoice detailChoiceOf(const std::vector<ListingColumn>& columns) {
@@ -72,8 +114,16 @@ FileDetailChoice detailChoiceOf(const std::vector<ListingColumn>& columns) {
       case ListingColumn::Sha256:
         choice.sha256 = true;
         break;
-      default:
+      case ListingColumn::Title:
+      case ListingColumn::Artist:
+      case ListingColumn::Album:
+      case ListingColumn::Year:
+      case ListingColumn::Genre:
+      case ListingColumn::Comment:
         choice.tags = true;
+        break;
+      default:
+        choice.media = true;
         break;
     }
   }
@@ -117,6 +167,24 @@ std::string valueOf(ListingColumn column, const FileEntry& entry, const FileDeta
       return details.tags.genre;
     case ListingColumn::Comment:
       return tagValue(details.tags.comment);
+    case ListingColumn::Duration:
+      return durationSeconds(details.media.durationMs);
+    case ListingColumn::Bitrate:
+      return wholeNumber(details.media.bitrateKbps);
+    case ListingColumn::SampleRate:
+      return wholeNumber(details.media.sampleRate);
+    case ListingColumn::Channels:
+      return wholeNumber(details.media.channels);
+    case ListingColumn::Width:
+      return wholeNumber(details.media.width);
+    case ListingColumn::Height:
+      return wholeNumber(details.media.height);
+    case ListingColumn::Taken:
+      return details.media.taken;
+    case ListingColumn::Camera:
+      return tagValue(details.media.camera);
+    case ListingColumn::Codec:
+      return details.media.codec;
   }
   return {};
 }

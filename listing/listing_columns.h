@@ -25,6 +25,15 @@ enum class ListingColumn {
   Year,
   Genre,  // the genre's name
   Comment,
+  Duration,    // seconds with three decimals: "185.002"
+  Bitrate,     // kbit/s, a whole number
+  SampleRate,  // Hz
+  Channels,
+  Width,  // pixels
+  Height,
+  Taken,  // ISO 8601, with the offset where the file has one
+  Camera,
+  Codec,  // "H.264 / AAC", "FLAC", "JPEG"
 };
 
 // The detail columns the settings switch on, in listing order.
@@ -32,6 +41,10 @@ std::vector<ListingColumn> listingColumnsOf(const ReportSettings& settings);
 
 // The column's name in the CSV header row and as a JSON key.
 std::string_view listingColumnName(ListingColumn column);
+
+// Whether the column holds a number (written as a JSON number, or null when
+// the file has none).
+bool isNumberColumn(ListingColumn column);
 
 // What the file-detail reader reads for these columns: every file's CRC-32,
 // hidden and system files included.

@@ -24,8 +24,10 @@ namespace {
 constexpr int kReaderSocketFd = 3;
 // A reader is replaced after this many files, so that its CPU limit, which
 // counts its whole life, is reached only by a file that overruns: a thousand
-// files of 30 ms each would be a slow collection indeed.
-constexpr size_t kFilesPerReader = 1000;
+// files of 30 ms each would be a slow collection indeed. Starting a reader
+// (loading its libraries) costs more than reading a photo's metadata, so the
+// count is large and the CPU limit large with it.
+constexpr size_t kFilesPerReader = 10000;
 
 std::string besideRunningProgram(const char* name) {
   char self[PATH_MAX];
@@ -47,6 +49,32 @@ std::string signalWhy(int status) {
     return "the tag reader ended with status " + std::to_string(WEXITSTATUS(status));
   }
   return "the tag reader ended";
+}
+
+std::string requestOf(const ReaderFile* files, size_t count) {
+  if (files[0].question == ReaderQuestion::Media) {
+    std::vector<MediaFormat> formats;
+    for (size_t i = 0; i < count; ++i) formats.push_back(files[i].format);
+    return encodeMediaRequest(formats);
+  }
+  std::vector<AudioContainer> containers;
+  for (size_t i = 0; i < count; ++i) containers.push_back(files[i].container);
+  return encodeTagRequest(containers);
+}
+
+// Fills the outcome from an answer to the question; false for nonsense.
+bool takeAnswer(ReaderQuestion question, std::string_view bytes, ReaderOutcome& outcome) {
+  outcome = ReaderOutcome{};
+  if (question == ReaderQuestion::Media) {
+    std::optional<MediaAnswer> answer = parseMediaAnswer(bytes);
+    if (!answer) return false;
+    outcome.media = std::move(*answer);
+    return true;
+  }
+  std::optional<TagAnswer> answer = parseTagAnswer(bytes);
+  if (!answer) return false;
+  outcome.answer = std::move(*answer);
+  return true;
 }
 
 }  // namespace
@@ -138,24 +166,24 @@ size_t ReaderProcess::read(const ReaderFile* files, size_t count, ReaderOutcome*
   if (count > kMaxFilesPerRequest) count = kMaxFilesPerRequest;
   if (running() && filesRead_ >= kFilesPerReader) end();
   if (stop != nullptr && stop->load()) {
-    for (size_t i = 0; i < count; ++i) outcomes[i] = {ReaderFailure::Stopped, {}, "stopped"};
+    for (size_t i = 0; i < count; ++i) outcomes[i] = {ReaderFailure::Stopped, {}, {}, "stopped"};
     return count;
   }
   if (!running()) {
     std::string why;
     if (!start(why)) {
-      for (size_t i = 0; i < count; ++i) outcomes[i] = {ReaderFailure::Unavailable, {}, why};
+      for (size_t i = 0; i < count; ++i) outcomes[i] = {ReaderFailure::Unavailable, {}, {}, why};
       return count;
     }
   }
-  std::vector<AudioContainer> containers;
+  const ReaderQuestion question = files[0].question;
+  size_t asked = 0;
+  while (asked < count && files[asked].question == question) ++asked;
+  count = asked;
   std::vector<int> descriptors;
-  for (size_t i = 0; i < count; ++i) {
-    containers.push_back(files[i].container);
-    descriptors.push_back(files[i].fd);
-  }
-  if (!sendMessage(socket_, encodeTagRequest(containers), descriptors)) {
-    outcomes[0] = {ReaderFailure::Ended, {}, endedWhy()};
+  for (size_t i = 0; i < count; ++i) descriptors.push_back(files[i].fd);
+  if (!sendMessage(socket_, requestOf(files, count), descriptors)) {
+    outcomes[0] = {ReaderFailure::Ended, {}, {}, endedWhy()};
     return 1;
   }
   for (size_t i = 0; i < count; ++i) {
@@ -164,25 +192,23 @@ size_t ReaderProcess::read(const ReaderFile* files, size_t count, ReaderOutcome*
     ReaderOutcome& outcome = outcomes[i];
     switch (message.result) {
       case ReceiveResult::Message:
-        if (std::optional<TagAnswer> answer = parseTagAnswer(message.bytes)) {
-          outcome = {ReaderFailure::None, std::move(*answer), {}};
-          continue;
-        }
-        outcome = {ReaderFailure::Nonsense, {}, "the tag reader answered nonsense"};
+        if (takeAnswer(question, message.bytes, outcome)) continue;
+        outcome = {ReaderFailure::Nonsense, {}, {}, "the tag reader answered nonsense"};
         break;
       case ReceiveResult::Closed:
-        outcome = {ReaderFailure::Ended, {}, endedWhy()};
+        outcome = {ReaderFailure::Ended, {}, {}, endedWhy()};
         return i + 1;
       case ReceiveResult::TimedOut:
         outcome = {ReaderFailure::TimedOut,
                    {},
+                   {},
                    "the tag reader took longer than " + std::to_string(timeoutMs_) + " ms"};
         break;
       case ReceiveResult::Cancelled:
-        outcome = {ReaderFailure::Stopped, {}, "stopped"};
+        outcome = {ReaderFailure::Stopped, {}, {}, "stopped"};
         break;
       case ReceiveResult::Failed:
-        outcome = {ReaderFailure::Nonsense, {}, "the tag reader answered nonsense"};
+        outcome = {ReaderFailure::Nonsense, {}, {}, "the tag reader answered nonsense"};
         break;
     }
     end();

@@ -18,9 +18,14 @@ namespace tallyfold {
 // beside the running program.
 std::string readerProgramPath();
 
+// What a reader is asked for a file: its tag, or its media facts.
+enum class ReaderQuestion : unsigned char { Tags, Media };
+
 struct ReaderFile {
   int fd = -1;
-  AudioContainer container = AudioContainer::Mpeg;
+  AudioContainer container = AudioContainer::Mpeg;  // for Tags
+  ReaderQuestion question = ReaderQuestion::Tags;
+  MediaFormat format = MediaFormat::Image;  // for Media
 };
 
 enum class ReaderFailure {
@@ -34,8 +39,9 @@ enum class ReaderFailure {
 
 struct ReaderOutcome {
   ReaderFailure failure = ReaderFailure::None;
-  TagAnswer answer;  // when failure is None
-  std::string why;   // for a failure: what happened, in a few words
+  TagAnswer answer;   // when failure is None, for Tags
+  MediaAnswer media;  // when failure is None, for Media
+  std::string why;    // for a failure: what happened, in a few words
 };
 
 class ReaderProcess {
@@ -46,11 +52,14 @@ class ReaderProcess {
   ReaderProcess& operator=(const ReaderProcess&) = delete;
 
   // Reads files[0 .. count) (count at most kMaxFilesPerRequest) and fills
-  // their outcomes. The reader stops at the first file it fails on; the
-  // answer is how many files have an outcome (at least one), so that the
-  // caller sends the rest again, to a fresh reader.
+  // their outcomes; one request asks one question, that of files[0], of all. The reader stops at
+  // the first file it fails on; the answer is how many files have an outcome (at least one), so
+  // that the caller sends the rest again, to a fresh reader.
   size_t read(const ReaderFile* files, size_t count, ReaderOutcome* outcomes,
               const std::atomic<bool>* stop);
+  // Starts the reader ahead of its first files, so that it has loaded its
+  // libraries by the time they come; false (and why) when it cannot start.
+  bool startEarly(std::string& why) { return running() || start(why); }
   // Ends the reader at once (SIGKILL) and reaps it.
   void end();
   bool running() const { return pid_ > 0; }

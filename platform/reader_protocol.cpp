@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::string_view kRequestMagic = "TFq1";
 constexpr std::string_view kAnswerMagic = "TFa1";
+constexpr std::string_view kMediaRequestMagic = "TFm1";
+constexpr std::string_view kMediaAnswerMagic = "TFn1";
 
 void putU16(std::string& out, size_t v) {
   out += static_cast<char>(v & 0xff);
@@ -129,6 +131,71 @@ std::optional<TagAnswer> parseTagAnswer(std::string_view bytes) {
   if (!answer.found && (text.year != 0 || !text.title.empty() || !text.genres.empty())) {
     return std::nullopt;
   }
+  return answer;
+}
+
+std::string encodeMediaRequest(const std::vector<MediaFormat>& formats) {
+  std::string out(kMediaRequestMagic);
+  out += static_cast<char>(formats.size());
+  for (MediaFormat format : formats) out += static_cast<char>(format);
+  return out;
+}
+
+bool isMediaRequest(std::string_view bytes) {
+  return bytes.substr(0, kMediaRequestMagic.size()) == kMediaRequestMagic;
+}
+
+std::optional<std::vector<MediaFormat>> parseMediaRequest(std::string_view bytes,
+                                                          size_t descriptorCount) {
+  FieldReader reader(bytes);
+  if (reader.take(kMediaRequestMagic.size()) != kMediaRequestMagic) return std::nullopt;
+  const size_t count = reader.number(1);
+  if (reader.bad() || count == 0 || count > kMaxFilesPerRequest || count != descriptorCount) {
+    return std::nullopt;
+  }
+  std::vector<MediaFormat> formats;
+  formats.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t code = reader.number(1);
+    if (code >= kMediaFormatCount) return std::nullopt;
+    formats.push_back(static_cast<MediaFormat>(code));
+  }
+  if (reader.bad() || !reader.atEnd()) return std::nullopt;
+  return formats;
+}
+
+std::string encodeMediaAnswer(const MediaAnswer& answer) {
+  std::string out(kMediaAnswerMagic);
+  out += answer.found ? '\1' : '\0';
+  const MediaFacts& facts = answer.facts;
+  for (uint32_t number : {facts.durationMs, facts.bitrateKbps, facts.sampleRate, facts.channels,
+                          facts.width, facts.height}) {
+    putU32(out, number);
+  }
+  putText(out, facts.taken);
+  putText(out, facts.camera);
+  putText(out, facts.codec);
+  return out;
+}
+
+std::optional<MediaAnswer> parseMediaAnswer(std::string_view bytes) {
+  if (bytes.size() > kMaxAnswerBytes) return std::nullopt;
+  FieldReader reader(bytes);
+  if (reader.take(kMediaAnswerMagic.size()) != kMediaAnswerMagic) return std::nullopt;
+  MediaAnswer answer;
+  const uint32_t found = reader.number(1);
+  if (found > 1) return std::nullopt;
+  answer.found = found == 1;
+  MediaFacts& facts = answer.facts;
+  for (uint32_t* number : {&facts.durationMs, &facts.bitrateKbps, &facts.sampleRate,
+                           &facts.channels, &facts.width, &facts.height}) {
+    *number = reader.number(4);
+  }
+  facts.taken = reader.text();
+  facts.camera = reader.text();
+  facts.codec = reader.text();
+  if (reader.bad() || !reader.atEnd()) return std::nullopt;
+  if (!answer.found && encodeMediaAnswer(MediaAnswer{}) != bytes) return std::nullopt;
   return answer;
 }
 

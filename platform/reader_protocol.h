@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/audio_tag_text.h"
+#include "platform/media_facts.h"
 
 namespace tallyfold {
 
@@ -42,5 +43,23 @@ struct TagAnswer {
 // Texts are cut to their limits, genres beyond the limit dropped.
 std::string encodeTagAnswer(const TagAnswer& answer);
 std::optional<TagAnswer> parseTagAnswer(std::string_view bytes);
+
+// A media request names the formats of its files as a tag request names
+// their containers; its own first bytes tell the two apart.
+std::string encodeMediaRequest(const std::vector<MediaFormat>& formats);
+std::optional<std::vector<MediaFormat>> parseMediaRequest(std::string_view bytes,
+                                                          size_t descriptorCount);
+// Whether the bytes begin as a media request (else they are a tag request or
+// nonsense).
+bool isMediaRequest(std::string_view bytes);
+
+// found: whether the file could be read as its format (else facts are blank).
+struct MediaAnswer {
+  bool found = false;
+  MediaFacts facts;
+};
+
+std::string encodeMediaAnswer(const MediaAnswer& answer);
+std::optional<MediaAnswer> parseMediaAnswer(std::string_view bytes);
 
 }  // namespace tallyfold

@@ -6,6 +6,7 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -98,6 +99,8 @@ bool loadFilter(int socketFd, std::string& why) {
                                SCMP_SYS(rt_sigprocmask),
                                SCMP_SYS(sigaltstack),
                                SCMP_SYS(rt_sigreturn),
+                               // Each file's CPU timer.
+                               SCMP_SYS(setitimer),
                                SCMP_SYS(getpid),
                                SCMP_SYS(gettid),
                                SCMP_SYS(tgkill),
@@ -115,6 +118,18 @@ bool loadFilter(int socketFd, std::string& why) {
 }
 
 }  // namespace
+
+void armFileTimer() {
+  itimerval timer{};
+  timer.it_value.tv_sec = kReaderMsPerFile / 1000;
+  timer.it_value.tv_usec = (kReaderMsPerFile % 1000) * 1000;
+  ::setitimer(ITIMER_VIRTUAL, &timer, nullptr);
+}
+
+void disarmFileTimer() {
+  const itimerval off{};
+  ::setitimer(ITIMER_VIRTUAL, &off, nullptr);
+}
 
 bool confineReader(int socketFd, std::string& why) {
   // Whatever the program left open without close-on-exec is closed: the

@@ -11,10 +11,18 @@
 namespace tallyfold {
 
 inline constexpr unsigned long kReaderAddressSpaceBytes = 256UL << 20;
-inline constexpr unsigned kReaderCpuSeconds = 30;
+inline constexpr unsigned kReaderCpuSeconds = 300;
 
 // False with why filled when a limit or the filter could not be set; the
 // reader then refuses to read anything.
 bool confineReader(int socketFd, std::string& why);
+
+// The CPU time one file may take: a parser that loops on a crafted file is
+// ended by its timer signal (the reader dies, the program names the file)
+// well before the program's own wait for the answer runs out.
+inline constexpr unsigned kReaderMsPerFile = 1000;
+// Arms the timer for the next file; disarms it once the file is read.
+void armFileTimer();
+void disarmFileTimer();
 
 }  // namespace tallyfold

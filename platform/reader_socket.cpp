@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 
 namespace tallyfold {
 
@@ -97,20 +98,36 @@ bool sendMessage(int socketFd, std::string_view bytes, const std::vector<int>& d
 ReceivedMessage receiveMessage(int socketFd, size_t maxBytes, size_t maxDescriptors, int timeoutMs,
                                const std::atomic<bool>* stopFlag) {
   ReceivedMessage received;
-  if (!waitReadable(socketFd, timeoutMs, stopFlag, received.result)) return received;
-  // One byte more than allowed shows a message that is too long.
-  received.bytes.resize(maxBytes + 1);
-  iovec part{received.bytes.data(), received.bytes.size()};
+  // One byte more than allowed shows a message that is too long. The buffer
+  // is the thread's own, kept between messages: answers are short, and
+  // clearing the largest allowed size for each would cost more than reading.
+  thread_local std::unique_ptr<char[]> buffer;
+  thread_local size_t bufferSize = 0;
+  if (bufferSize < maxBytes + 1) {
+    buffer.reset(new char[maxBytes + 1]);
+    bufferSize = maxBytes + 1;
+  }
   std::vector<char> control(CMSG_SPACE((maxDescriptors + 1) * sizeof(int)), 0);
+  iovec part{buffer.get(), maxBytes + 1};
   msghdr message{};
-  message.msg_iov = &part;
-  message.msg_iovlen = 1;
-  message.msg_control = control.data();
-  message.msg_controllen = control.size();
-  ssize_t got;
-  do {
-    got = ::recvmsg(socketFd, &message, MSG_CMSG_CLOEXEC);
-  } while (got < 0 && errno == EINTR);
+  const auto receive = [&](int flags) {
+    message = msghdr{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control.data();
+    message.msg_controllen = control.size();
+    ssize_t got;
+    do {
+      got = ::recvmsg(socketFd, &message, MSG_CMSG_CLOEXEC | flags);
+    } while (got < 0 && errno == EINTR);
+    return got;
+  };
+  // A message already waiting is taken at once, without a wait.
+  ssize_t got = receive(MSG_DONTWAIT);
+  if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    if (!waitReadable(socketFd, timeoutMs, stopFlag, received.result)) return received;
+    got = receive(0);
+  }
   received.descriptors = descriptorsOf(message);
   const bool tooLong = got > static_cast<ssize_t>(maxBytes) || (message.msg_flags & MSG_TRUNC);
   const bool tooMany =
@@ -123,7 +140,7 @@ ReceivedMessage receiveMessage(int socketFd, size_t maxBytes, size_t maxDescript
     received.result = ReceiveResult::Failed;
   } else {
     received.result = ReceiveResult::Message;
-    received.bytes.resize(static_cast<size_t>(got));
+    received.bytes.assign(buffer.get(), static_cast<size_t>(got));
     return received;
   }
   closeAll(received.descriptors);

@@ -1,4 +1,5 @@
-// tallyfold-reader: reads the tags of the files the program hands it, one
+// tallyfold-reader: reads the tags and media facts of the files the program
+// hands it, one
 // request of a few open descriptors at a time, on the socket it finds at
 // descriptor 3. It opens nothing itself. A file that crashes it, or exhausts
 // its memory or CPU time, ends only this process; the program starts another.
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "platform/reader_sandbox.h"
 #include "platform/reader_socket.h"
 #include "reader/audio_tag_file.h"
+#include "reader/media_file.h"
 
 namespace {
 
@@ -34,6 +37,13 @@ void warmUp() {
   std::vector<char> large(4 << 20, 1);
   TagLib::ByteVector bytes(large.data(), 1024);
   (void)bytes.find("x");
+  prepareMediaReaders();
+  // The local time zone is loaded once, here: MediaInfoLib converts the
+  // times of videos with it.
+  const std::time_t epoch = 0;
+  std::tm local{};
+  (void)localtime_r(&epoch, &local);
+  (void)std::localtime(&epoch);
 }
 
 TagAnswer answerFor(int fd, AudioContainer container) {
@@ -53,27 +63,64 @@ void closeAll(const std::vector<int>& descriptors) {
   for (int fd : descriptors) ::close(fd);
 }
 
+MediaAnswer mediaAnswerFor(int fd, MediaFormat format) {
+  MediaAnswer answer;
+  try {
+    answer.found = readMediaFile(fd, format, answer.facts);
+  } catch (...) {
+    answer = MediaAnswer{};
+  }
+  if (!answer.found) answer = MediaAnswer{};
+  return answer;
+}
+
+// Answers each file of a request in turn, closing its descriptor once read;
+// false when the program is gone.
+template <class Code, class Answer>
+bool answerEach(std::vector<int>& descriptors, const std::vector<Code>& codes, Answer answer) {
+  for (size_t i = 0; i < codes.size(); ++i) {
+    armFileTimer();
+    const std::string message = answer(descriptors[i], codes[i]);
+    disarmFileTimer();
+    ::close(descriptors[i]);
+    descriptors[i] = -1;
+    if (!sendMessage(kSocketFd, message)) {
+      closeAll(descriptors);
+      return false;
+    }
+  }
+  return true;
+}
+
+// Answers one request; false (and the status to end with) when the reader
+// is to end.
+bool answerRequest(ReceivedMessage& request, int& status) {
+  status = 0;
+  if (isMediaRequest(request.bytes)) {
+    const auto formats = parseMediaRequest(request.bytes, request.descriptors.size());
+    if (formats) {
+      return answerEach(request.descriptors, *formats, [](int fd, MediaFormat format) {
+        return encodeMediaAnswer(mediaAnswerFor(fd, format));
+      });
+    }
+  } else if (const auto containers = parseTagRequest(request.bytes, request.descriptors.size())) {
+    return answerEach(request.descriptors, *containers, [](int fd, AudioContainer container) {
+      return encodeTagAnswer(answerFor(fd, container));
+    });
+  }
+  closeAll(request.descriptors);
+  status = 2;
+  return false;
+}
+
 // Answers requests until the program closes its end.
 int serve() {
   for (;;) {
     ReceivedMessage request = receiveMessage(kSocketFd, kMaxRequestBytes, kMaxFilesPerRequest, -1);
     if (request.result == ReceiveResult::Closed) return 0;
     if (request.result != ReceiveResult::Message) return 2;
-    const std::optional<std::vector<AudioContainer>> containers =
-        parseTagRequest(request.bytes, request.descriptors.size());
-    if (!containers) {
-      closeAll(request.descriptors);
-      return 2;
-    }
-    for (size_t i = 0; i < containers->size(); ++i) {
-      const TagAnswer answer = answerFor(request.descriptors[i], (*containers)[i]);
-      ::close(request.descriptors[i]);
-      request.descriptors[i] = -1;
-      if (!sendMessage(kSocketFd, encodeTagAnswer(answer))) {
-        closeAll(request.descriptors);
-        return 0;
-      }
-    }
+    int status = 0;
+    if (!answerRequest(request, status)) return status;
   }
 }
 

@@ -8,6 +8,7 @@
 #include "report/block_order.h"
 #include "report/file_details.h"
 #include "report/listing_text.h"
+#include "report/media_texts.h"
 #include "report/rtf_frame.h"
 #include "report/sorting.h"
 
@@ -82,6 +83,53 @@ void appendTagColumns(std::string& row, const AudioTags& tags, const ReportSetti
   if (settings.comment) row += tagColumn(tags.comment, kTagTextWidth, settings);
 }
 
+// The media columns' widths: the longest text of each fits ("999:59:59",
+// "99999 kbps", "192 kHz stereo", "65535 x 65535", a date and time); camera
+// names and codecs longer than theirs are cut.
+constexpr size_t kDurationWidth = 9;
+constexpr size_t kBitrateWidth = 10;
+constexpr size_t kAudioFormatWidth = 15;
+constexpr size_t kDimensionsWidth = 13;
+constexpr size_t kTakenWidth = 19;
+constexpr size_t kCameraWidth = 30;
+constexpr size_t kCodecWidth = 16;
+
+// A media column: two blanks and the text at its fixed width, numbers to the
+// right; trimmed when blank spaces are to be removed.
+std::string mediaColumn(std::string_view text, size_t width, bool number,
+                        const ReportSettings& settings) {
+  std::string column = "  ";
+  std::string_view kept = displayPrefix(text, width);
+  if (settings.removeBlankSpaces) {
+    column += trimText(kept);
+  } else {
+    column += number ? padLeft(kept, width) : padRight(kept, width);
+  }
+  return column;
+}
+
+void appendMediaColumns(std::string& row, const MediaFacts& media, const ReportSettings& settings,
+                        const LocaleFormat& locale) {
+  if (settings.duration) {
+    row += mediaColumn(durationText(media.durationMs), kDurationWidth, true, settings);
+  }
+  if (settings.bitrate) {
+    row += mediaColumn(bitrateText(media.bitrateKbps), kBitrateWidth, true, settings);
+  }
+  if (settings.audioFormat) {
+    row += mediaColumn(audioFormatText(media.sampleRate, media.channels), kAudioFormatWidth, false,
+                       settings);
+  }
+  if (settings.dimensions) {
+    row += mediaColumn(dimensionsText(media.width, media.height), kDimensionsWidth, true, settings);
+  }
+  if (settings.taken) {
+    row += mediaColumn(takenText(media.taken, locale), kTakenWidth, false, settings);
+  }
+  if (settings.camera) row += mediaColumn(media.camera, kCameraWidth, false, settings);
+  if (settings.codec) row += mediaColumn(media.codec, kCodecWidth, false, settings);
+}
+
 // The rows of a block in the order of the sort choice.
 std::vector<RecordRef> sortBlockFiles(const ReportInput& input,
                                       const std::vector<RecordRef>& files) {
@@ -97,6 +145,7 @@ FileDetailChoice detailChoiceOf(const ReportSettings& settings) {
   choice.version = settings.version != 0;
   choice.crc32 = settings.crc32 != 0;
   choice.tags = settings.anyTagColumn();
+  choice.media = settings.anyMediaColumn();
   choice.crcOfHiddenAndSystem = false;
   return choice;
 }
@@ -129,6 +178,7 @@ std::string rowText(DetailedListRun& run, FileDetailReader& reader, RecordRef fi
     row += "  " + padRight(displayPrefix(details.version, kVersionWidth), kVersionWidth);
   }
   if (settings.anyTagColumn()) appendTagColumns(row, details.tags, settings);
+  if (settings.anyMediaColumn()) appendMediaColumns(row, details.media, settings, input.locale);
   if (settings.owner) row += "  " + padRight(displayPrefix(details.owner, kOwnerCut), kOwnerWidth);
   if (reader.readsCrcOf(entry)) row += padRight("  " + details.crc32, kCrcWidth);
   if (error != 0) {
@@ -234,6 +284,13 @@ int64_t detailedLineWidth(const ReportSettings& s) {
   if (s.year) width += 6;
   if (s.genre) width += static_cast<int64_t>(kGenreWidth) + 2;
   if (s.comment) width += 32;
+  for (const auto& [on, columnWidth] :
+       {std::pair{s.duration, kDurationWidth}, std::pair{s.bitrate, kBitrateWidth},
+        std::pair{s.audioFormat, kAudioFormatWidth}, std::pair{s.dimensions, kDimensionsWidth},
+        std::pair{s.taken, kTakenWidth}, std::pair{s.camera, kCameraWidth},
+        std::pair{s.codec, kCodecWidth}}) {
+    if (on) width += static_cast<int64_t>(columnWidth) + 2;
+  }
   if (s.owner) width += 17;
   if (s.crc32) width += 12;
   if (s.sha256) width += static_cast<int64_t>(kSha256Width);
@@ -252,7 +309,7 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
   uint64_t blockBytes = 0;
   FileDetailReader reader(detailChoiceOf(settings), &run.control.cancelFlag());
   reader.enterFolder(folder);
-  if (settings.anyTagColumn()) {
+  if (settings.anyTagColumn() || settings.anyMediaColumn()) {
     std::vector<std::string_view> names;
     names.reserve(files.size());
     for (RecordRef file : files) names.push_back(run.input.store.name(file));

@@ -6,6 +6,7 @@
 #include "platform/user_names.h"
 #include "report/file_details.h"
 #include "report/tag_prefetch.h"
+#include "scan/media_files.h"
 
 #include <algorithm>
 
@@ -41,10 +42,12 @@ int FileDetailReader::openFolder() {
 }
 
 void FileDetailReader::expectFiles(const std::vector<std::string_view>& names) {
-  // The folder is opened only for a block that holds audio files.
-  if (!choice_.tags || std::none_of(names.begin(), names.end(), isAudioFileName)) return;
+  // The folder is opened only for a block that holds audio or media files.
+  const bool tags = choice_.tags && std::any_of(names.begin(), names.end(), isAudioFileName);
+  const bool media = choice_.media && std::any_of(names.begin(), names.end(), isMediaFileName);
+  if (!tags && !media) return;
   if (openFolder() != 0) return;
-  if (!prefetch_) prefetch_ = std::make_unique<TagPrefetch>(cancel_);
+  if (!prefetch_) prefetch_ = std::make_unique<TagPrefetch>(cancel_, choice_.tags, choice_.media);
   expected_.assign(names.begin(), names.end());
   nextRow_ = 0;
   std::string folder(folderPath_);
@@ -52,13 +55,18 @@ void FileDetailReader::expectFiles(const std::vector<std::string_view>& names) {
   prefetch_->start(folder_.fd(), folder, names);
 }
 
-const AudioTags* FileDetailReader::tagsReadAhead(std::string_view name, int& error) {
-  const AudioTags* tags = nullptr;
+int FileDetailReader::takeReadAhead(std::string_view name, Needs& needs, FileDetails& details) {
+  int error = 0;
   if (nextRow_ < expected_.size() && expected_[nextRow_] == name) {
-    tags = &prefetch_->tagOf(nextRow_, error);
+    int tagError = 0;
+    int mediaError = 0;
+    if (needs.tags) details.tags = prefetch_->tagOf(nextRow_, tagError);
+    if (needs.media) details.media = prefetch_->mediaOf(nextRow_, mediaError);
+    needs.tags = needs.media = false;
+    error = tagError != 0 ? tagError : mediaError;
   }
   ++nextRow_;
-  return tags;
+  return error;
 }
 
 bool FileDetailReader::readsCrcOf(const FileEntry& entry) const {
@@ -73,6 +81,7 @@ FileDetailReader::Needs FileDetailReader::needsOf(std::string_view name,
   needs.crc32 = readsCrcOf(entry);
   // Only files named as audio are opened for their tags.
   needs.tags = choice_.tags && isAudioFileName(name);
+  needs.media = choice_.media && isMediaFileName(name);
   return needs;
 }
 
@@ -80,6 +89,10 @@ void FileDetailReader::readBytes(int fd, std::string_view name, const Needs& nee
                                  FileDetails& details, int& error) {
   if (needs.version) details.version = openFileVersionText(fd);
   if (needs.tags) readAudioTags(fd, name, details.tags);
+  if (needs.media) {
+    const MediaFile file{fd, name, {}};
+    readMediaFactsOf(&file, 1, &details.media, cancel_);
+  }
   if (needs.crc32) {
     // A cancel ends the read at once; the column stays empty.
     const CrcReading reading = crc32OfOpenFile(fd, cancel_);
@@ -95,15 +108,10 @@ void FileDetailReader::readBytes(int fd, std::string_view name, const Needs& nee
 
 int FileDetailReader::read(std::string_view name, const FileEntry& entry, FileDetails& details) {
   details = FileDetails{};
-  int tagError = 0;
-  const AudioTags* readAhead = tagsReadAhead(name, tagError);
   Needs needs = needsOf(name, entry);
-  if (readAhead != nullptr) {
-    details.tags = *readAhead;
-    needs.tags = false;
-  }
+  const int readAheadError = takeReadAhead(name, needs, details);
   const int error = readOpened(name, needs, details);
-  return error != 0 ? error : tagError;
+  return error != 0 ? error : readAheadError;
 }
 
 int FileDetailReader::readOpened(std::string_view name, const Needs& needs, FileDetails& details) {

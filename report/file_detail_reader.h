@@ -1,6 +1,6 @@
 #pragma once
 // The one reader of a listed file's details: owner, version resource, CRC-32,
-// SHA-256 and the audio tags. The detailed list, the CSV and JSON listings and
+// SHA-256, the audio tags and the media facts. The detailed list, the CSV and JSON listings and
 // whatever else shows file details read them here, each asking only for what
 // it shows. A folder is opened once for all its files, which are then looked
 // up relative to it, so a path of any length can be read.
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/file_facts.h"
+#include "platform/media_facts.h"
 #include "scan/audio_tags.h"
 #include "scan/records.h"
 #include "scan/run_control.h"
@@ -25,6 +26,7 @@ struct FileDetailChoice {
   bool crc32 = false;
   bool sha256 = false;
   bool tags = false;
+  bool media = false;  // the media facts of files named as media
   // Whether hidden and system files get their CRC-32: the detailed list has
   // never shown it for them, the machine listings give it.
   bool crcOfHiddenAndSystem = true;
@@ -38,6 +40,7 @@ struct FileDetails {
   std::string crc32;    // 8 upper-case hex digits
   std::string sha256;   // 64 lower-case hex digits
   AudioTags tags;
+  MediaFacts media;
 };
 
 class FileDetailReader {
@@ -70,8 +73,8 @@ class FileDetailReader {
  private:
   // Which of the file's bytes the choice needs: one open for all of them.
   struct Needs {
-    bool version = false, crc32 = false, tags = false;
-    bool bytes(bool sha256) const { return version || crc32 || tags || sha256; }
+    bool version = false, crc32 = false, tags = false, media = false;
+    bool bytes(bool sha256) const { return version || crc32 || tags || media || sha256; }
   };
   Needs needsOf(std::string_view name, const FileEntry& entry) const;
   void readBytes(int fd, std::string_view name, const Needs& needs, FileDetails& details,
@@ -79,8 +82,9 @@ class FileDetailReader {
 
   // The folder and the file, for what needs asks; 0 or the errno.
   int readOpened(std::string_view name, const Needs& needs, FileDetails& details);
-  // The tag read ahead for this row, when the rows come as announced.
-  const AudioTags* tagsReadAhead(std::string_view name, int& error);
+  // Takes the tag and facts read ahead for this row, when the rows come as
+  // announced, and clears their needs; 0 or the errno of opening the file.
+  int takeReadAhead(std::string_view name, Needs& needs, FileDetails& details);
 
   FileDetailChoice choice_;
   const CancelFlag* cancel_;

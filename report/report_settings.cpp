@@ -36,7 +36,7 @@ constexpr std::array<CheckSetting, 7> kSettingsChecks = {{
     {"IncludeFullSum", &ReportSettings::includeFullSum},
 }};
 
-constexpr std::array<CheckSetting, 16> kFieldChecks = {{
+constexpr std::array<CheckSetting, 23> kFieldChecks = {{
     {"Filename", &ReportSettings::fileName},
     {"Size", &ReportSettings::size},
     {"Date", &ReportSettings::date},
@@ -53,6 +53,13 @@ constexpr std::array<CheckSetting, 16> kFieldChecks = {{
     {"Genre", &ReportSettings::genre},
     {"Comment", &ReportSettings::comment},
     {"RemoveBlankSpaces", &ReportSettings::removeBlankSpaces},
+    {"Duration", &ReportSettings::duration},
+    {"Bitrate", &ReportSettings::bitrate},
+    {"AudioFormat", &ReportSettings::audioFormat},
+    {"Dimensions", &ReportSettings::dimensions},
+    {"Taken", &ReportSettings::taken},
+    {"Camera", &ReportSettings::camera},
+    {"Codec", &ReportSettings::codec},
 }};
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {

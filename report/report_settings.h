@@ -1,5 +1,5 @@
 #pragma once
-// The 25 values that shape every listing, stored in the settings store under
+// The 32 values that shape every listing, stored in the settings store under
 // the sections "Fields" and "Settings".
 
 #include <string>
@@ -27,6 +27,14 @@ struct ReportSettings {
   int comment = 0;
   int crc32 = 0;
   int sha256 = 0;  // after the CRC-32: 64 lower-case hex digits
+  // The media columns, after the tag columns.
+  int duration = 0;
+  int bitrate = 0;
+  int audioFormat = 0;
+  int dimensions = 0;
+  int taken = 0;
+  int camera = 0;
+  int codec = 0;
   int owner = 0;
   int version = 0;
   int time = 0;
@@ -49,11 +57,14 @@ struct ReportSettings {
   // when it holds none, at least 3.
   int columnSize() const;
   bool anyTagColumn() const { return title || artist || album || year || genre || comment; }
+  bool anyMediaColumn() const {
+    return duration || bitrate || audioFormat || dimensions || taken || camera || codec;
+  }
 };
 
 // Reads every value, with the defaults for missing keys.
 ReportSettings loadReportSettings(const SettingsStore& store);
-// Writes all 25 keys; false when the store could not be written.
+// Writes all 32 keys; false when the store could not be written.
 bool saveReportSettings(SettingsStore& store, const ReportSettings& settings);
 
 // Turning one case option on turns the other off; turning one off leaves the

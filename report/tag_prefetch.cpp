@@ -7,6 +7,7 @@
 #include "platform/file_facts.h"
 #include "platform/reader_protocol.h"
 #include "scan/audio_tags.h"
+#include "scan/media_files.h"
 
 namespace tallyfold {
 
@@ -19,7 +20,8 @@ constexpr unsigned kHelpers = 2;
 
 }  // namespace
 
-TagPrefetch::TagPrefetch(const CancelFlag* cancel) : cancel_(cancel) {}
+TagPrefetch::TagPrefetch(const CancelFlag* cancel, bool tags, bool media)
+    : cancel_(cancel), wantTags_(tags), wantMedia_(media) {}
 
 TagPrefetch::~TagPrefetch() {
   finish();
@@ -33,11 +35,14 @@ void TagPrefetch::start(int folderFd, std::string_view folderPath,
   slotOf_.assign(names.size(), kNoSlot);
   names_.clear();
   for (size_t row = 0; row < names.size(); ++row) {
-    if (!isAudioFileName(names[row])) continue;
+    const bool read =
+        (wantTags_ && isAudioFileName(names[row])) || (wantMedia_ && isMediaFileName(names[row]));
+    if (!read) continue;
     slotOf_[row] = names_.size();
     names_.emplace_back(names[row]);
   }
-  tags_.assign(names_.size(), AudioTags{});
+  tags_.assign(wantTags_ ? names_.size() : 0, AudioTags{});
+  media_.assign(wantMedia_ ? names_.size() : 0, MediaFacts{});
   errors_.assign(names_.size(), 0);
   if (names_.empty()) return;
   started_ = true;
@@ -51,9 +56,8 @@ void TagPrefetch::start(int folderFd, std::string_view folderPath,
                     [this](size_t batch) { readBatch(batch); });
 }
 
-const AudioTags& TagPrefetch::tagOf(size_t row, int& error) {
-  error = 0;
-  if (!started_ || row >= slotOf_.size() || slotOf_[row] == kNoSlot) return blank_;
+bool TagPrefetch::awaitRow(size_t row) {
+  if (!started_ || row >= slotOf_.size() || slotOf_[row] == kNoSlot) return false;
   const size_t slot = slotOf_[row];
   if (inlineBatchDone_) {
     if (!*inlineBatchDone_) readBatch(0);
@@ -61,8 +65,23 @@ const AudioTags& TagPrefetch::tagOf(size_t row, int& error) {
   } else {
     readAhead_->wait(slot / kBatch);
   }
+  return true;
+}
+
+const AudioTags& TagPrefetch::tagOf(size_t row, int& error) {
+  error = 0;
+  if (!wantTags_ || !awaitRow(row)) return blank_;
+  const size_t slot = slotOf_[row];
   error = errors_[slot];
   return tags_[slot];
+}
+
+const MediaFacts& TagPrefetch::mediaOf(size_t row, int& error) {
+  error = 0;
+  if (!wantMedia_ || !awaitRow(row)) return blankMedia_;
+  const size_t slot = slotOf_[row];
+  error = errors_[slot];
+  return media_[slot];
 }
 
 void TagPrefetch::finish() {
@@ -71,12 +90,15 @@ void TagPrefetch::finish() {
 }
 
 // Opens the files of one batch (regular files only: a pipe or a device may
-// never end) and has their tags read.
+// never end) and has their tags and facts read.
 void TagPrefetch::readBatch(size_t batch) {
   const size_t first = batch * kBatch;
   const size_t end = std::min(first + kBatch, names_.size());
   std::vector<std::string> paths;
-  std::vector<AudioTagFile> requests;
+  std::vector<AudioTagFile> tagFiles;
+  std::vector<size_t> tagSlots;
+  std::vector<MediaFile> mediaFiles;
+  std::vector<size_t> mediaSlots;
   std::deque<FileDescriptor> opened;
   paths.reserve(end - first);
   for (size_t slot = first; slot < end; ++slot) {
@@ -90,9 +112,33 @@ void TagPrefetch::readBatch(size_t batch) {
     }
     opened.emplace_back(fd);
     errors_[slot] = error;
-    requests.push_back({fd, names_[slot], paths.back()});
+    if (wantTags_ && isAudioFileName(names_[slot])) {
+      tagFiles.push_back({fd, names_[slot], paths.back()});
+      tagSlots.push_back(slot);
+    }
+    if (wantMedia_ && isMediaFileName(names_[slot])) {
+      mediaFiles.push_back({fd, names_[slot], paths.back()});
+      mediaSlots.push_back(slot);
+    }
   }
-  readAudioTagsOf(requests.data(), requests.size(), &tags_[first], cancel_);
+  readTagsInto(tagFiles, tagSlots);
+  readMediaInto(mediaFiles, mediaSlots);
+}
+
+void TagPrefetch::readTagsInto(const std::vector<AudioTagFile>& files,
+                               const std::vector<size_t>& slots) {
+  if (files.empty()) return;
+  std::vector<AudioTags> read(files.size());
+  readAudioTagsOf(files.data(), files.size(), read.data(), cancel_);
+  for (size_t i = 0; i < slots.size(); ++i) tags_[slots[i]] = std::move(read[i]);
+}
+
+void TagPrefetch::readMediaInto(const std::vector<MediaFile>& files,
+                                const std::vector<size_t>& slots) {
+  if (files.empty()) return;
+  std::vector<MediaFacts> read(files.size());
+  readMediaFactsOf(files.data(), files.size(), read.data(), cancel_);
+  for (size_t i = 0; i < slots.size(); ++i) media_[slots[i]] = std::move(read[i]);
 }
 
 }  // namespace tallyfold

@@ -36,6 +36,14 @@ void TagReaderPool::giveBack(std::unique_ptr<ReaderProcess> reader) {
   returned_.notify_one();
 }
 
+void TagReaderPool::startEarly() {
+  std::lock_guard lock(mutex_);
+  std::string why;
+  for (std::unique_ptr<ReaderProcess>& reader : idle_) {
+    if (!reader->startEarly(why)) return;
+  }
+}
+
 void TagReaderPool::read(const ReaderFile* files, size_t count, ReaderOutcome* outcomes,
                          const CancelFlag* stop) {
   std::unique_ptr<ReaderProcess> reader = borrow();

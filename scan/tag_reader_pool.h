@@ -28,6 +28,11 @@ class TagReaderPool {
   // $TALLYFOLD_READER), made on first use.
   static TagReaderPool& shared();
 
+  // Starts the idle readers now, while the caller has other work (the walk):
+  // a reader takes longer to load its libraries than to read a photo. A
+  // reader that cannot start is named when its first file comes.
+  void startEarly();
+
   // Reads any number of files; outcomes[i] for files[i]. From any thread.
   // stop, when given and set, ends the reads at once: the reader busy then
   // is killed and the files not yet read are Stopped.

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 
@@ -74,13 +75,31 @@ TEST_F(SettingsExclusionTest, SettingsWindowDefaultsCaseRuleOkAndClose) {
   window.repaint();
   EXPECT_TRUE(child<QCheckBox>(&window, "f_Size")->hasFocus());
 
-  // OK writes all 25 keys; CRC32 reads back under any letter case.
+  // The media columns have a page of their own, all off at first.
+  auto* tabs = child<QTabWidget>(&window, "SSTab1");
+  ASSERT_EQ(tabs->count(), 3);
+  EXPECT_EQ(tabs->tabText(2), "Media Fields");
+  const char* mediaChecks[] = {"f_Duration", "f_Bitrate", "f_AudioFormat", "f_Dimensions",
+                               "f_Taken",    "f_Camera",  "f_Codec"};
+  for (const char* name : mediaChecks) {
+    auto* check = child<QCheckBox>(&window, name);
+    EXPECT_FALSE(check->isChecked()) << name;
+  }
+
+  // OK writes all 32 keys; CRC32 reads back under any letter case.
   child<QCheckBox>(&window, "f_CRC32")->setChecked(true);
+  child<QCheckBox>(&window, "f_Dimensions")->setChecked(true);
+  child<QCheckBox>(&window, "f_Codec")->setChecked(true);
   child<QPushButton>(&window, "Command1")->click();
   EXPECT_FALSE(window.isVisible());
   SettingsStore store{std::string(kSettingsApplication)};
-  EXPECT_EQ(store.section("Fields").size() + store.section("Settings").size(), 25u);
+  EXPECT_EQ(store.section("Fields").size() + store.section("Settings").size(), 32u);
   EXPECT_EQ(store.get("Fields", "Crc32"), "1");
+  EXPECT_EQ(store.get("Fields", "Dimensions"), "1");
+  EXPECT_EQ(store.get("Fields", "Codec"), "1");
+  EXPECT_EQ(store.get("Fields", "Duration"), "0");
+  const ReportSettings saved = loadReportSettings(store);
+  EXPECT_TRUE(saved.dimensions && saved.codec && !saved.taken);
 
   // Closing by the frame drops the edits.
   window.show();

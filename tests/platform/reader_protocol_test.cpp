@@ -84,5 +84,50 @@ TEST(ReaderProtocolTest, MalformedAnswersAreRefusedWhole) {
   EXPECT_FALSE(parseTagAnswer(std::string(kMaxAnswerBytes + 1, 'x')));
 }
 
+TEST(ReaderProtocolTest, MediaRequestsAndAnswersAreTheirOwnMessages) {
+  const std::vector<MediaFormat> formats = {MediaFormat::Image, MediaFormat::Video,
+                                            MediaFormat::Aiff};
+  const std::string request = encodeMediaRequest(formats);
+  EXPECT_TRUE(isMediaRequest(request));
+  EXPECT_EQ(parseMediaRequest(request, 3), formats);
+  EXPECT_FALSE(parseMediaRequest(request, 2));
+  // Neither kind of request reads as the other.
+  EXPECT_FALSE(parseTagRequest(request, 3));
+  EXPECT_FALSE(isMediaRequest(encodeTagRequest({AudioContainer::Mpeg})));
+  EXPECT_FALSE(parseMediaRequest(encodeTagRequest({AudioContainer::Mpeg}), 1));
+  std::string unknown = request;
+  unknown.back() = static_cast<char>(kMediaFormatCount);
+  EXPECT_FALSE(parseMediaRequest(unknown, 3));
+
+  MediaAnswer answer;
+  answer.found = true;
+  answer.facts = {185002,         320,          44100, 2, 6000, 4000, "2024-03-05T14:07:09+01:00",
+                  "Canon EOS R5", "H.264 / AAC"};
+  const std::string bytes = encodeMediaAnswer(answer);
+  const std::optional<MediaAnswer> back = parseMediaAnswer(bytes);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(encodeMediaAnswer(*back), bytes);
+  EXPECT_EQ(back->facts.durationMs, 185002u);
+  EXPECT_EQ(back->facts.height, 4000u);
+  EXPECT_EQ(back->facts.camera, "Canon EOS R5");
+  EXPECT_FALSE(parseTagAnswer(bytes));
+  EXPECT_FALSE(parseMediaAnswer(encodeTagAnswer(TagAnswer{})));
+  // Cut, lengthened, not UTF-8, or facts beside "not found": refused whole.
+  EXPECT_FALSE(parseMediaAnswer(bytes.substr(0, bytes.size() - 1)));
+  EXPECT_FALSE(parseMediaAnswer(bytes + "x"));
+  std::string latin1 = bytes;
+  latin1[latin1.find("Canon")] = static_cast<char>(0xE9);
+  EXPECT_FALSE(parseMediaAnswer(latin1));
+  std::string notFound = bytes;
+  notFound[4] = '\0';
+  EXPECT_FALSE(parseMediaAnswer(notFound));
+  EXPECT_TRUE(parseMediaAnswer(encodeMediaAnswer(MediaAnswer{})));
+  // A long text is cut at a character boundary by the encoder.
+  answer.facts.camera = std::string(kMaxAnswerTextBytes - 1, 'a') + "\xc3\xa9";
+  const std::optional<MediaAnswer> cut = parseMediaAnswer(encodeMediaAnswer(answer));
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->facts.camera, std::string(kMaxAnswerTextBytes - 1, 'a'));
+}
+
 }  // namespace
 }  // namespace tallyfold

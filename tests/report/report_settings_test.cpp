@@ -17,9 +17,10 @@ const std::string kDefaultsFile =
     "[Settings]\nFullPath=1\nListInUpper=0\nListInLower=0\nIncludeFolderTitle=1\n"
     "IncludeSeparator=1\nIncludeFolderSum=1\nIncludeFullSum=0\nColSize=40\nShowSizeIn=KB\n"
     "\n[Fields]\nFilename=1\nSize=1\nDate=1\nTime=0\nAttribute=0\nVersion=0\nOwner=0\nCRC32=0\n"
-    "SHA256=0\nTitle=0\nArtist=0\nAlbum=0\nYear=0\nGenre=0\nComment=0\nRemoveBlankSpaces=0\n";
+    "SHA256=0\nTitle=0\nArtist=0\nAlbum=0\nYear=0\nGenre=0\nComment=0\nRemoveBlankSpaces=0\n"
+    "Duration=0\nBitrate=0\nAudioFormat=0\nDimensions=0\nTaken=0\nCamera=0\nCodec=0\n";
 
-// The store file that holds the settings: compared whole, it compares all 25
+// The store file that holds the settings: compared whole, it compares all 32
 // values.
 std::string storedText(const ReportSettings& settings) {
   TempDir dir;
@@ -28,12 +29,13 @@ std::string storedText(const ReportSettings& settings) {
   return readFile(store.filePath());
 }
 
-TEST(ReportSettings, FirstRunGetsTheDefaultsAndSaveWritesAll24Keys) {
+TEST(ReportSettings, FirstRunGetsTheDefaultsAndSaveWritesAllKeys) {
   TempDir dir;
   SettingsStore store(dir.path(), kApplication);
   const ReportSettings loaded = loadReportSettings(store);
   EXPECT_EQ(loaded.columnSize(), 40);
   EXPECT_FALSE(loaded.anyTagColumn());
+  EXPECT_FALSE(loaded.anyMediaColumn());
   ASSERT_TRUE(saveReportSettings(store, loaded));
   EXPECT_EQ(readFile(store.filePath()), kDefaultsFile);
 }
