@@ -31,6 +31,7 @@ ScanResult scanJob(const RunSettings& run, RunControl& control) {
   request.exclusions = run.exclusions;
   request.folderRecords = run.job.reportType != ReportType::Details;
   request.followLinks = run.followLinks;
+  request.threads = run.threads;
   ScanResult scan = runScan(request, control);
   control.finishWalk();
   return scan;

@@ -20,12 +20,15 @@ namespace tallyfold {
 
 namespace {
 
-// Large reads keep the system-call count low on big files.
-constexpr size_t kBlockSize = size_t{1} << 20;
+// Blocks small enough to stay in the core's own cache between the copy out of
+// the page cache and the sum over it: measured over page-cached files, 64 KiB
+// blocks cost a tenth less processor time than 1 MiB ones, the extra system
+// calls included (32 KiB costs more again).
+constexpr size_t kBlockSize = size_t{64} << 10;
 // From this size on, the two halves of a file are summed on two threads at
 // once and the two CRCs joined; below it a second thread costs more than it
 // saves.
-constexpr uint64_t kSplitFrom = 16 * kBlockSize;
+constexpr uint64_t kSplitFrom = uint64_t{16} << 20;
 // The CRC-32 polynomial, bit-reversed: bit 31 stands for x^0.
 constexpr uint32_t kPolynomial = 0xEDB88320u;
 constexpr uint32_t kOne = 0x80000000u;  // the polynomial 1

@@ -25,6 +25,7 @@ class WalkContext {
 
   bool folderRecords() const { return folderRecords_; }
   bool cancelled() const { return control_.cancelRequested(); }
+  const CancelFlag& cancelFlag() const { return control_.cancelFlag(); }
   // Whether links to folders are entered; otherwise such a link keeps its
   // folder record and is not entered, as find, tree and du do.
   bool followLinks() const { return followLinks_; }
@@ -42,9 +43,16 @@ class WalkContext {
   // Progress, from any of the walk's threads.
   void showFolder(std::string_view folder) { control_.showFolder(folder); }
   void addProgress(uint64_t entries, uint64_t folders) { control_.addScanned(entries, folders); }
-  // How many threads read folders; 0 (the default) means one per core.
+  // How many threads read folders; 0 (the default) lets the file system
+  // decide: one per core on a local disk, many where every look-up waits on
+  // a wire or another program.
   void setThreads(unsigned threads) { threads_ = threads; }
-  unsigned threads() const;
+  unsigned threads(bool distantFileSystem = false) const;
+  // Whether the walk may keep many look-ups in flight through a ring (it
+  // still falls back where the system refuses one); off, every entry is
+  // examined with a call of its own.
+  void setRingAllowed(bool allowed) { ringAllowed_ = allowed; }
+  bool ringAllowed() const { return ringAllowed_; }
 
  private:
   ExclusionMatcher exclusions_;
@@ -55,6 +63,7 @@ class WalkContext {
   std::unordered_set<FolderIdentity, FolderIdentityHash> entered_;
   RunControl& control_;
   unsigned threads_ = 0;
+  bool ringAllowed_ = true;
 };
 
 }  // namespace tallyfold

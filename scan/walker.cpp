@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/file_system_kind.h"
 #include "scan/folder_reader.h"
 #include "scan/walk_order.h"
 
@@ -37,6 +38,7 @@ class LocationWalk {
   ScanResult& result_;
   FolderReader reader_;
   uint32_t first_ = 0;  // the location's first folder in the store
+  unsigned threads_ = 1;
 
   // Shared by the reading threads, under mutex_; folders are numbered from 0
   // in the order their entries were met.
@@ -53,6 +55,7 @@ class LocationWalk {
 };
 
 ScanTotals LocationWalk::walk(std::string path) {
+  threads_ = context_.threads(isOnDistantFileSystem(path));
   first_ = result_.store.addFolder(std::move(path));
   links_.push_back(FolderLinks{});
   identities_.push_back(FolderIdentity{});
@@ -66,8 +69,8 @@ void LocationWalk::readAll() {
   // A helper that cannot be started (no memory, no more threads) leaves its
   // share to the others.
   try {
-    helpers.reserve(context_.threads());
-    for (unsigned i = 1; i < context_.threads(); ++i) helpers.emplace_back([this] { work(); });
+    helpers.reserve(threads_);
+    for (unsigned i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(); });
   } catch (const std::exception&) {
   }
   work();
@@ -79,6 +82,7 @@ void LocationWalk::readAll() {
 
 void LocationWalk::work() {
   ReaderWorkspace thread;
+  if (context_.ringAllowed()) thread.reader.startRing();
   uint32_t number = 0;
   while (take(number, thread)) {
     try {
