@@ -48,11 +48,6 @@ class WalkContext {
   // a wire or another program.
   void setThreads(unsigned threads) { threads_ = threads; }
   unsigned threads(bool distantFileSystem = false) const;
-  // Whether the walk may keep many look-ups in flight through a ring (it
-  // still falls back where the system refuses one); off, every entry is
-  // examined with a call of its own.
-  void setRingAllowed(bool allowed) { ringAllowed_ = allowed; }
-  bool ringAllowed() const { return ringAllowed_; }
 
  private:
   ExclusionMatcher exclusions_;
@@ -63,7 +58,6 @@ class WalkContext {
   std::unordered_set<FolderIdentity, FolderIdentityHash> entered_;
   RunControl& control_;
   unsigned threads_ = 0;
-  bool ringAllowed_ = true;
 };
 
 }  // namespace tallyfold

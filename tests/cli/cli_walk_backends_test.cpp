@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_system_kind.h"
 #include "support/latency_mirror.h"
 #include "tests/cli/cli_fixture.h"
 
@@ -151,6 +152,9 @@ TEST_F(CliWalkBackends, AMirrorThatWaitsGivesTheTreeItsRecordsWithEveryBackend) 
   ASSERT_EQ(local.exitCode, 0) << local.err;
   LatencyMirror mirror(tree.path(), 1);
   if (!mirror.mounted()) GTEST_SKIP() << mirror.skipReason();
+  // A FUSE mount is read many folders at a time, a local folder is not.
+  EXPECT_TRUE(isOnDistantFileSystem(mirror.path()));
+  EXPECT_FALSE(isOnDistantFileSystem(tree.path()));
   for (const char* walk : {"plain", "ring"}) {
     for (const char* threads : {"", "1", "3"}) {
       std::vector<std::string> extra;
