@@ -22,7 +22,7 @@ local_race() {
   hyperfine --warmup 1 --runs ${RUNS:-5} --export-json "$json" \
     "find '$DEST' -printf '%h/|%f|%s\n' > /dev/null" \
     "'$CLI' --records '$DEST' > /dev/null" \
-    "TALLYFOLD_WALK=plain '$CLI' --records '$DEST' > /dev/null"
+    "TALLYFOLD_WALK=ring '$CLI' --records '$DEST' > /dev/null"
   # Names may hold line breaks: count the records in the NUL-separated form.
   local records peak
   records=$("$CLI" --records -0 "$DEST" | tr -cd '\0' | wc -c)

@@ -78,7 +78,13 @@ void reportFailures(const ScanResult& scan) {
 
 // How the walk examined the entries, for --verbose.
 std::string walkMethodText(int ringRefusal) {
-  if (ringRefusal == 0) return "walk: io_uring, up to 128 look-ups in flight per thread";
+  if (ringRefusal == 0 && ringOnLocalDisks()) {
+    return "walk: io_uring, up to 128 look-ups in flight per thread, on every file system";
+  }
+  if (ringRefusal == 0) {
+    return "walk: io_uring, up to 128 look-ups in flight per thread, on NFS, SMB, FUSE, 9p and "
+           "Ceph; one look-up per call (getdents64 + fstatat) on local disks";
+  }
   const std::string reason = ringRefusal == kRingTurnedOff ? "turned off by TALLYFOLD_WALK=plain"
                                                            : std::strerror(ringRefusal);
   return "walk: one look-up per call (getdents64 + fstatat); io_uring: " + reason;

@@ -22,9 +22,13 @@ constexpr uint64_t kWithdrawal = UINT64_MAX;
 
 constexpr unsigned kLookedUpFields = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_INO;
 
-bool ringTurnedOff() {
+bool walkChoiceIs(const char* choice) {
   const char* walk = std::getenv("TALLYFOLD_WALK");
-  return walk != nullptr && std::strcmp(walk, "plain") == 0;
+  return walk != nullptr && std::strcmp(walk, choice) == 0;
+}
+
+bool ringTurnedOff() {
+  return walkChoiceIs("plain");
 }
 
 // The ring is used by the thread that made it only; where the kernel knows
@@ -46,6 +50,11 @@ int probeRing() {
 }
 
 }  // namespace
+
+bool ringOnLocalDisks() {
+  static const bool everywhere = walkChoiceIs("ring");
+  return everywhere;
+}
 
 int statRingRefusal() {
   static const int refusal = probeRing();

@@ -19,6 +19,14 @@ namespace tallyfold {
 // (TALLYFOLD_WALK=plain): for comparing the two ways of walking.
 inline constexpr int kRingTurnedOff = -1;
 
+// Where a ring pays: measured on a page-cached local disk, the kernel hands
+// every statx of a ring to worker threads of its own, which costs more than
+// the call it saves, so local folders are examined one call per entry; a
+// file system that answers over a wire or through a program (NFS, SMB, FUSE)
+// gains from every request in flight. TALLYFOLD_WALK=ring uses the ring on
+// every file system, for benchmarks and for tests of the ring on local trees.
+bool ringOnLocalDisks();
+
 // 0 when this process can set up a ring; else the errno of the refusal, or
 // kRingTurnedOff. Decided once per process.
 int statRingRefusal();

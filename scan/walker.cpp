@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/file_system_kind.h"
+#include "platform/stat_ring.h"
 #include "scan/folder_reader.h"
 #include "scan/walk_order.h"
 
@@ -39,6 +40,7 @@ class LocationWalk {
   FolderReader reader_;
   uint32_t first_ = 0;  // the location's first folder in the store
   unsigned threads_ = 1;
+  bool withRing_ = false;
 
   // Shared by the reading threads, under mutex_; folders are numbered from 0
   // in the order their entries were met.
@@ -55,7 +57,9 @@ class LocationWalk {
 };
 
 ScanTotals LocationWalk::walk(std::string path) {
-  threads_ = context_.threads(isOnDistantFileSystem(path));
+  const bool distant = isOnDistantFileSystem(path);
+  threads_ = context_.threads(distant);
+  withRing_ = distant || ringOnLocalDisks();
   first_ = result_.store.addFolder(std::move(path));
   links_.push_back(FolderLinks{});
   identities_.push_back(FolderIdentity{});
@@ -82,9 +86,9 @@ void LocationWalk::readAll() {
 
 void LocationWalk::work() {
   ReaderWorkspace thread;
-  // Many look-ups in flight where the system allows a ring; one call per
-  // entry where it does not.
-  thread.reader.startRing();
+  // Many look-ups in flight where they pay and the system allows a ring;
+  // one call per entry elsewhere.
+  if (withRing_) thread.reader.startRing();
   uint32_t number = 0;
   while (take(number, thread)) {
     try {

@@ -101,7 +101,7 @@ TEST_F(CliWalkBackends, OddNamesGiveTheSameRecordsWithEveryBackendAndWidth) {
   EXPECT_NE(reference.out.find(tree.path() + "/.hidden folder/|seen.txt|"), std::string::npos);
   EXPECT_GT(std::count(reference.out.begin(), reference.out.end(), '\0'), 3000 + 64 + 30);
 
-  for (const char* walk : {"plain", "ring"}) {
+  for (const char* walk : {"plain", "ring", "chosen"}) {
     for (const char* threads : {"", "1", "2", "7", "48"}) {
       std::vector<std::string> extra;
       if (*threads != '\0') extra = {"--threads", threads};
@@ -116,13 +116,22 @@ TEST_F(CliWalkBackends, OddNamesGiveTheSameRecordsWithEveryBackendAndWidth) {
 
 TEST_F(CliWalkBackends, ARefusedRingFallsBackWithOneVerboseLine) {
   makeOddTree(tree);
-  ProcessResult withRing = records(tree.path());
-  ASSERT_EQ(withRing.exitCode, 0) << withRing.err;
+  ProcessResult chosen = records(tree.path());
+  ASSERT_EQ(chosen.exitCode, 0) << chosen.err;
   std::string walkLine;
+  withoutWalkLine(chosen.err, &walkLine);
+  EXPECT_EQ(walkLine,
+            "tallyfold-cli: walk: io_uring, up to 128 look-ups in flight per thread, on NFS, "
+            "SMB, FUSE, 9p and Ceph; one look-up per call (getdents64 + fstatat) on local disks");
+  ProcessResult withRing = records(tree.path(), {}, {{"TALLYFOLD_WALK", "ring"}});
+  ASSERT_EQ(withRing.exitCode, 0) << withRing.err;
   withoutWalkLine(withRing.err, &walkLine);
-  EXPECT_EQ(walkLine, "tallyfold-cli: walk: io_uring, up to 128 look-ups in flight per thread");
+  EXPECT_EQ(walkLine,
+            "tallyfold-cli: walk: io_uring, up to 128 look-ups in flight per thread, on every "
+            "file system");
+  EXPECT_TRUE(chosen.out == withRing.out);
 
-  ProcessResult refused = records(tree.path(), {}, {}, refuseRings);
+  ProcessResult refused = records(tree.path(), {}, {{"TALLYFOLD_WALK", "ring"}}, refuseRings);
   ASSERT_EQ(refused.exitCode, 0) << refused.err;
   EXPECT_EQ(withoutWalkLine(refused.err, &walkLine), "");
   EXPECT_EQ(walkLine,
