@@ -35,6 +35,7 @@ ScanResult scanJob(const RunSettings& run, RunControl& control) {
   // The readers load their libraries while the folders are walked.
   if (run.report.anyTagColumn() || run.report.anyMediaColumn())
     TagReaderPool::shared().startEarly();
+  request.threads = run.threads;
   ScanResult scan = runScan(request, control);
   control.finishWalk();
   return scan;

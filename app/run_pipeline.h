@@ -21,6 +21,7 @@ struct RunSettings {
   ReportSettings report;
   ExclusionLists exclusions;
   bool followLinks = false;  // enter links to folders, each real folder once
+  unsigned threads = 0;      // folders read at once; 0: chosen by each file system
   // The listing's text colour, red in the low byte, then green, then blue:
   // black, or in the window the colour chosen last on the formatting bar.
   uint32_t textColour = 0;

@@ -23,6 +23,8 @@ enum LongOnly {
   kCompare,
   kSkipHidden,
   kPage,
+  kVerbose,
+  kThreads,
 };
 
 constexpr const char* kShortOptions = ":j:r:s:o:0qhL";
@@ -48,6 +50,8 @@ const struct option kLongOptions[] = {
     {"version", no_argument, nullptr, kVersion},
     {"follow", no_argument, nullptr, 'L'},
     {"skip-hidden", no_argument, nullptr, kSkipHidden},
+    {"verbose", no_argument, nullptr, kVerbose},
+    {"threads", required_argument, nullptr, kThreads},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -181,6 +185,16 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
     case 'q':
       options.quiet = true;
       return true;
+    case kVerbose:
+      options.verbose = true;
+      return true;
+    case kThreads:
+      if (!isWholeNumber(value) || std::atoi(value.c_str()) < 1 || std::atoi(value.c_str()) > 256) {
+        error = "threads '" + value + "' is not a whole number from 1 to 256";
+        return false;
+      }
+      options.threads = static_cast<unsigned>(std::atoi(value.c_str()));
+      return true;
     case 'h':
       options.help = true;
       return true;
@@ -277,6 +291,7 @@ Report:
                             with "." (.git, .cache ...)
 
   -q, --quiet               no progress on standard error
+      --verbose             also say how the folders were walked
   -h, --help                show this help and exit
       --version             show the version and exit
 

@@ -28,6 +28,8 @@ struct CliOptions {
   bool followLinks = false;
   bool skipHiddenFolders = false;  // --skip-hidden
   bool quiet = false;
+  bool verbose = false;
+  unsigned threads = 0;  // --threads, for benchmarks: folders read at once
   bool help = false;
   bool version = false;
 };

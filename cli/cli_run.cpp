@@ -15,6 +15,7 @@
 #include "platform/iso_time.h"
 #include "platform/printable_text.h"
 #include "platform/settings_store.h"
+#include "platform/stat_ring.h"
 #include "report/report_settings.h"
 #include "scan/exclusions.h"
 
@@ -75,6 +76,20 @@ void reportFailures(const ScanResult& scan) {
   }
 }
 
+// How the walk examined the entries, for --verbose.
+std::string walkMethodText(int ringRefusal) {
+  if (ringRefusal == 0 && ringOnLocalDisks()) {
+    return "walk: io_uring, up to 128 look-ups in flight per thread, on every file system";
+  }
+  if (ringRefusal == 0) {
+    return "walk: io_uring, up to 128 look-ups in flight per thread, on NFS, SMB, FUSE, 9p and "
+           "Ceph; one look-up per call (getdents64 + fstatat) on local disks";
+  }
+  const std::string reason = ringRefusal == kRingTurnedOff ? "turned off by TALLYFOLD_WALK=plain"
+                                                           : std::strerror(ringRefusal);
+  return "walk: one look-up per call (getdents64 + fstatat); io_uring: " + reason;
+}
+
 // Help and version texts go to standard output, whose failure (a full disk,
 // a closed pipe) is an output failure like any other.
 int printText(const std::string& text) {
@@ -101,6 +116,7 @@ int runCli(int argc, char** argv) {
   if (!options.compare.empty() && options.folders.empty() && options.jobFile.empty())
     run.job.locations.clear();
   run.followLinks = options.followLinks;
+  run.threads = options.threads;
   run.report = loadReportSettings(SettingsStore(std::string(kSettingsApplication)));
   if (!applySettingOverrides(options, run.report, error)) return usageError(error);
   std::string exclusionProblem;
@@ -145,6 +161,7 @@ int runCli(int argc, char** argv) {
                  : writeReportOutput(scan, run, output, control, error);
   }
   progress.stop();
+  if (options.verbose) say(walkMethodText(scan.ringRefusal));
   if (result == OutputResult::Stopped) return kExitInterrupted;
   reportFailures(scan);
   if (result == OutputResult::Failed) {

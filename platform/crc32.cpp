@@ -20,12 +20,17 @@ namespace tallyfold {
 
 namespace {
 
-// Large reads keep the system-call count low on big files.
-constexpr size_t kBlockSize = size_t{1} << 20;
+// Blocks small enough to stay in each core's own cache between the copy out
+// of the page cache and the sum over it, while two threads sum the halves of
+// a large file at once: measured over page-cached files (bench/crc-vs-cat.sh)
+// the CRC column took 0.8-0.9 x the time of cat with 64 KiB blocks and 1.1 x
+// with 1 MiB ones. A mapping read in place saves a little more processor
+// time, but a file cut short while mapped would end the program.
+constexpr size_t kBlockSize = size_t{64} << 10;
 // From this size on, the two halves of a file are summed on two threads at
 // once and the two CRCs joined; below it a second thread costs more than it
 // saves.
-constexpr uint64_t kSplitFrom = 16 * kBlockSize;
+constexpr uint64_t kSplitFrom = uint64_t{16} << 20;
 // The CRC-32 polynomial, bit-reversed: bit 31 stands for x^0.
 constexpr uint32_t kPolynomial = 0xEDB88320u;
 constexpr uint32_t kOne = 0x80000000u;  // the polynomial 1

@@ -18,7 +18,7 @@ struct CrcReading {
 };
 
 // The CRC of an open file from its first byte. The cancel flag, when given, is
-// looked at before every block of 1 MB, on both threads of a large file; once
+// looked at before every block of 64 KiB, on both threads of a large file; once
 // it is set the read ends without a CRC.
 CrcReading crc32OfOpenFile(int fd, const std::atomic<bool>* cancel = nullptr);
 // By path (links followed). Empty when the path is not a regular file, cannot

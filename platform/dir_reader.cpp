@@ -1,5 +1,7 @@
 #include "platform/dir_reader.h"
 
+#include "platform/stat_ring.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,6 +79,11 @@ DirReader::DirReader() : buffer_(new char[kBufferSize]) {}
 
 DirReader::~DirReader() {
   close();
+}
+
+bool DirReader::startRing() {
+  if (!ring_) ring_ = StatRing::create();
+  return ring_ != nullptr;
 }
 
 int DirReader::open(const std::string& path) {
@@ -164,7 +171,18 @@ bool DirReader::refill() {
 }
 
 bool DirReader::next(DirEntry& entry) {
-  if (pos_ >= filled_ && !refill()) return false;
+  while (!nextInBatch(entry)) {
+    if (!refill()) return false;
+  }
+  return true;
+}
+
+bool DirReader::readBatch() {
+  return refill();
+}
+
+bool DirReader::nextInBatch(DirEntry& entry) {
+  if (pos_ >= filled_) return false;
   const char* record = buffer_.get() + pos_;
   unsigned short length;
   std::memcpy(&length, record + offsetof(KernelDirent64, d_reclen), sizeof length);
@@ -209,6 +227,40 @@ int DirReader::examineSubFolder(const DirEntry& entry, FolderIdentity& id) const
   id.device = static_cast<uint64_t>(st.st_dev);
   id.inode = static_cast<uint64_t>(st.st_ino);
   return 0;
+}
+
+// Entries that are plain files or folders go through the ring; links and
+// entries of unknown kind, which may need a second look, are looked at one by
+// one, as are all of them when there is no ring or it failed.
+void DirReader::examineAll(std::span<EntryLookup> lookups, const std::atomic<bool>& cancel) {
+  if (ring_) {
+    ringLookups_.clear();
+    for (EntryLookup& lookup : lookups) {
+      const bool plainKind =
+          lookup.entry.kind == EntryKind::File || lookup.entry.kind == EntryKind::Directory;
+      if (lookup.what == LookUp::SubFolder || (lookup.what == LookUp::Entry && plainKind)) {
+        ringLookups_.push_back(&lookup);
+      }
+    }
+    if (!ring_->lookUpAll(fd_, ringLookups_, cancel)) ring_.reset();
+  }
+  for (EntryLookup& lookup : lookups) {
+    if (lookup.done || lookup.what == LookUp::None) continue;
+    if (cancel.load(std::memory_order_relaxed)) return;
+    lookUp(lookup);
+  }
+}
+
+void DirReader::lookUp(EntryLookup& lookup) const {
+  lookup.done = true;
+  if (lookup.what == LookUp::Entry) {
+    lookup.error = examine(lookup.entry, lookup.facts);
+    return;
+  }
+  FolderIdentity id;
+  lookup.error = examineSubFolder(lookup.entry, id);
+  lookup.facts.device = id.device;
+  lookup.facts.inode = id.inode;
 }
 
 }  // namespace tallyfold

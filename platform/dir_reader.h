@@ -9,10 +9,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tallyfold {
+
+class StatRing;
 
 enum class EntryKind : uint8_t {
   Unknown,  // the file system did not say; examine the entry to learn it
@@ -36,6 +40,23 @@ struct EntryFacts {
   uint64_t inode = 0;
   bool isDirectory = false;
   bool isLink = false;  // a symbolic link, described as what it leads to when it leads anywhere
+};
+
+// Which look-up an entry of a batch needs.
+enum class LookUp : uint8_t {
+  None,
+  Entry,      // as examine() makes it
+  SubFolder,  // as examineSubFolder() makes it: the identity in facts
+};
+
+// One entry of a batch and, once done, what its look-up gave: 0, an errno or
+// kFolderChanged in error.
+struct EntryLookup {
+  DirEntry entry;
+  LookUp what = LookUp::None;
+  bool done = false;
+  int error = 0;
+  EntryFacts facts;
 };
 
 // A folder's identity: two paths lead to the same folder when these match.
@@ -111,6 +132,21 @@ class DirReader {
   bool next(DirEntry& entry);
   int readError() const { return readError_; }
 
+  // The same entries a batch at a time: readBatch reads the next batch (false
+  // at the end of the folder or when reading failed), nextInBatch gives its
+  // entries (false at the end of the batch). An entry's name stays valid
+  // until the next readBatch, so a whole batch can be examined at once.
+  bool readBatch();
+  bool nextInBatch(DirEntry& entry);
+
+  // From now on, examines batches with many look-ups in flight where the
+  // system allows it; false when it does not.
+  bool startRing();
+  bool usesRing() const { return ring_ != nullptr; }
+  // Makes every look-up the lookups ask for and marks it done; the ones left
+  // when cancel is set stay not done.
+  void examineAll(std::span<EntryLookup> lookups, const std::atomic<bool>& cancel);
+
   // Examines an entry of the open folder, following symbolic links, and tells
   // whether it is one; a link whose target is missing or loops is described as
   // the link itself, so it is listed like a file. One look-up for every entry
@@ -122,6 +158,7 @@ class DirReader {
 
  private:
   bool refill();
+  void lookUp(EntryLookup& lookup) const;
   int checkOpened(const SubFolderOpening& opening);
 
   int fd_ = -1;
@@ -130,6 +167,8 @@ class DirReader {
   size_t pos_ = 0;
   int readError_ = 0;
   bool atEnd_ = false;
+  std::unique_ptr<StatRing> ring_;
+  std::vector<EntryLookup*> ringLookups_;
 };
 
 }  // namespace tallyfold

@@ -92,46 +92,76 @@ void FolderReader::walkFolder(ReaderWorkspace& thread) {
   reportEntries(thread, {}, 1);
 }
 
+// The listing is read a batch at a time: the rules decide on every entry of
+// the batch by name and kind, the look-ups the batch needs are made all
+// together (many in flight where a ring can be used), and the entries are
+// then taken in listing order.
 void FolderReader::readEntries(ReaderWorkspace& thread) {
   const EntryRules::InFolder rules = rules_.inFolder(thread.path);
-  DirEntry entry;
-  EntryFacts facts;
-  while (thread.reader.next(entry)) {
+  while (!context_.cancelled() && thread.reader.readBatch()) {
+    collectBatch(rules, thread);
+    thread.reader.examineAll(thread.lookups, context_.cancelFlag());
     if (context_.cancelled()) break;
+    for (size_t i = 0; i < thread.lookups.size(); ++i) {
+      takeEntry(rules, thread.lookups[i], thread.decisions[i], thread);
+    }
+  }
+  thread.lookups.clear();
+  thread.decisions.clear();
+}
+
+void FolderReader::collectBatch(const EntryRules::InFolder& rules, ReaderWorkspace& thread) {
+  thread.lookups.clear();
+  thread.decisions.clear();
+  DirEntry entry;
+  while (thread.reader.nextInBatch(entry)) {
     ++thread.unreportedEntries;
-    EntryDecision decision = rules.decide(entry.name, entry.kind);
-    const EntryFacts* examined = nullptr;
+    const EntryDecision decision = rules.decide(entry.name, entry.kind);
+    if (decision.action == EntryAction::Skip) continue;
+    EntryLookup& lookup = thread.lookups.emplace_back();
+    lookup.entry = entry;
     if (decision.action == EntryAction::Examine) {
-      if (int error = thread.reader.examine(entry, facts); error != 0) {
-        addFailure(thread, thread.path + std::string(entry.name), error);
-        continue;
-      }
-      examined = &facts;
-      decision = rules.decide(entry.name, entry.kind, examined);
+      lookup.what = LookUp::Entry;
+    } else if (decision.action == EntryAction::AddSubFolder && decision.enter) {
+      lookup.what = LookUp::SubFolder;
     }
-    if (decision.action == EntryAction::AddSubFolder) {
-      addSubFolder(entry, examined, decision.enter, thread);
-    } else if (decision.action == EntryAction::AddFile) {
-      addFile(entry.name, facts, thread);
+    thread.decisions.push_back(decision);
+  }
+}
+
+void FolderReader::takeEntry(const EntryRules::InFolder& rules, const EntryLookup& lookup,
+                             EntryDecision decision, ReaderWorkspace& thread) {
+  const bool examined = lookup.what == LookUp::Entry;
+  if (examined) {
+    if (lookup.error != 0) {
+      addFailure(thread, thread.path + std::string(lookup.entry.name), lookup.error);
+      return;
     }
+    decision = rules.decide(lookup.entry.name, lookup.entry.kind, &lookup.facts);
+  }
+  if (decision.action == EntryAction::AddSubFolder) {
+    addSubFolder(lookup, examined, decision.enter, thread);
+  } else if (decision.action == EntryAction::AddFile) {
+    addFile(lookup.entry.name, lookup.facts, thread);
   }
 }
 
 // A sub-folder's identity comes from its examined facts, or, for an entry the
 // listing named a folder, from a look at the entry itself; the folder opened
 // later must match it.
-void FolderReader::addSubFolder(const DirEntry& entry, const EntryFacts* facts, bool enter,
+void FolderReader::addSubFolder(const EntryLookup& lookup, bool examined, bool enter,
                                 ReaderWorkspace& thread) {
+  const std::string_view name = lookup.entry.name;
   std::string path;
-  path.reserve(thread.path.size() + entry.name.size() + 1);
-  path.append(thread.path).append(entry.name).append(1, '/');
+  path.reserve(thread.path.size() + name.size() + 1);
+  path.append(thread.path).append(name).append(1, '/');
   FolderIdentity identity;
-  if (facts != nullptr) {
-    identity = FolderIdentity{facts->device, facts->inode};
-  } else if (enter) {
-    if (int error = thread.reader.examineSubFolder(entry, identity); error != 0) {
-      addFailure(thread, path, error);
+  if (examined || lookup.what == LookUp::SubFolder) {
+    if (!examined && lookup.error != 0) {
+      addFailure(thread, path, lookup.error);
       enter = false;
+    } else {
+      identity = FolderIdentity{lookup.facts.device, lookup.facts.inode};
     }
   }
   thread.subFolderPaths.push_back(std::move(path));

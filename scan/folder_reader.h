@@ -46,6 +46,10 @@ struct ReaderWorkspace {
   std::vector<FolderIdentity> subFolderIdentities;
   std::vector<bool> subFolderEntered;  // false: a folder record only
   std::vector<ReadFailure> failures;
+  // The entries of one batch of the folder listing, and what the rules said
+  // of each before any look-up.
+  std::vector<EntryLookup> lookups;
+  std::vector<EntryDecision> decisions;
   uint64_t unreportedEntries = 0;
 };
 
@@ -65,8 +69,10 @@ class FolderReader {
  private:
   int openFolder(ReaderWorkspace& thread);
   void readEntries(ReaderWorkspace& thread);
-  void addSubFolder(const DirEntry& entry, const EntryFacts* facts, bool enter,
-                    ReaderWorkspace& thread);
+  void collectBatch(const EntryRules::InFolder& rules, ReaderWorkspace& thread);
+  void takeEntry(const EntryRules::InFolder& rules, const EntryLookup& lookup,
+                 EntryDecision decision, ReaderWorkspace& thread);
+  void addSubFolder(const EntryLookup& lookup, bool examined, bool enter, ReaderWorkspace& thread);
   void addFile(std::string_view name, const EntryFacts& facts, ReaderWorkspace& thread);
   void addFailure(ReaderWorkspace& thread, std::string path, int error);
   void reportEntries(ReaderWorkspace& thread, std::string_view folderShown, uint64_t foldersRead);

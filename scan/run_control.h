@@ -50,6 +50,7 @@ class RunControl {
   // Whether any phase of the run was cancelled: the run ends "Scan Terminated.".
   bool wasCancelled() const { return cancelled_.load(std::memory_order_relaxed); }
   CancelFlag& cancelFlag() { return cancel_; }
+  const CancelFlag& cancelFlag() const { return cancel_; }
   // After the walk: a cancel that ended it does not end the report, unless
   // the run was stopped.
   void finishWalk();

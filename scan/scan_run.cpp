@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/stat_ring.h"
 #include "scan/walker.h"
 
 namespace tallyfold {
@@ -29,6 +30,8 @@ ScanResult runScan(const ScanRequest& request, RunControl& control) {
   control.enterPhase(RunPhase::Scanning);
   ScanResult result;
   WalkContext context(request.exclusions, request.folderRecords, control, request.followLinks);
+  context.setThreads(request.threads);
+  result.ringRefusal = statRingRefusal();
   for (const ScanLocation& row : request.locations) {
     if (!row.scanned) continue;
     // A row without a folder (possible in a hand-made job file) names

@@ -37,6 +37,9 @@ struct ScanResult {
   std::vector<ScanTotals> totals;  // one per walked location
   std::vector<ReadFailure> failures;
   bool cancelled = false;
+  // 0 when the walk kept many look-ups in flight through a ring; else why it
+  // examined entries one call at a time (an errno, or kRingTurnedOff).
+  int ringRefusal = 0;
 };
 
 struct ScanRequest {
@@ -44,6 +47,7 @@ struct ScanRequest {
   ExclusionLists exclusions;
   bool folderRecords = false;  // every report type but the detailed list
   bool followLinks = false;    // enter links to folders (each real folder once)
+  unsigned threads = 0;        // folders read at once; 0: chosen by each file system
 };
 
 // Walks every scanned row in list order. A row whose level could not be read

@@ -35,9 +35,14 @@ bool WalkContext::enterOnce(const FolderIdentity& folder) {
 // Following links, which of two ways to one folder enters it depends on which
 // is met first; one thread meets them in walk order every time, so the
 // listing does not change from run to run.
-unsigned WalkContext::threads() const {
+// A share or a FUSE mount answers each look-up after a wait that costs no
+// processor time, so many folders are read at once there.
+constexpr unsigned kDistantThreads = 48;
+
+unsigned WalkContext::threads(bool distantFileSystem) const {
   if (followLinks_) return 1;
   if (threads_ != 0) return threads_;
+  if (distantFileSystem) return kDistantThreads;
   unsigned cores = std::thread::hardware_concurrency();
   return cores == 0 ? 1 : std::min(cores, 8u);
 }

@@ -25,6 +25,7 @@ class WalkContext {
 
   bool folderRecords() const { return folderRecords_; }
   bool cancelled() const { return control_.cancelRequested(); }
+  const CancelFlag& cancelFlag() const { return control_.cancelFlag(); }
   // Whether links to folders are entered; otherwise such a link keeps its
   // folder record and is not entered, as find, tree and du do.
   bool followLinks() const { return followLinks_; }
@@ -42,9 +43,11 @@ class WalkContext {
   // Progress, from any of the walk's threads.
   void showFolder(std::string_view folder) { control_.showFolder(folder); }
   void addProgress(uint64_t entries, uint64_t folders) { control_.addScanned(entries, folders); }
-  // How many threads read folders; 0 (the default) means one per core.
+  // How many threads read folders; 0 (the default) lets the file system
+  // decide: one per core on a local disk, many where every look-up waits on
+  // a wire or another program.
   void setThreads(unsigned threads) { threads_ = threads; }
-  unsigned threads() const;
+  unsigned threads(bool distantFileSystem = false) const;
 
  private:
   ExclusionMatcher exclusions_;

@@ -6,6 +6,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/file_system_kind.h"
+#include "platform/stat_ring.h"
 #include "scan/folder_reader.h"
 #include "scan/walk_order.h"
 
@@ -37,6 +39,8 @@ class LocationWalk {
   ScanResult& result_;
   FolderReader reader_;
   uint32_t first_ = 0;  // the location's first folder in the store
+  unsigned threads_ = 1;
+  bool withRing_ = false;
 
   // Shared by the reading threads, under mutex_; folders are numbered from 0
   // in the order their entries were met.
@@ -53,6 +57,9 @@ class LocationWalk {
 };
 
 ScanTotals LocationWalk::walk(std::string path) {
+  const bool distant = isOnDistantFileSystem(path);
+  threads_ = context_.threads(distant);
+  withRing_ = distant || ringOnLocalDisks();
   first_ = result_.store.addFolder(std::move(path));
   links_.push_back(FolderLinks{});
   identities_.push_back(FolderIdentity{});
@@ -66,8 +73,8 @@ void LocationWalk::readAll() {
   // A helper that cannot be started (no memory, no more threads) leaves its
   // share to the others.
   try {
-    helpers.reserve(context_.threads());
-    for (unsigned i = 1; i < context_.threads(); ++i) helpers.emplace_back([this] { work(); });
+    helpers.reserve(threads_);
+    for (unsigned i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(); });
   } catch (const std::exception&) {
   }
   work();
@@ -79,6 +86,9 @@ void LocationWalk::readAll() {
 
 void LocationWalk::work() {
   ReaderWorkspace thread;
+  // Many look-ups in flight where they pay and the system allows a ring;
+  // one call per entry elsewhere.
+  if (withRing_) thread.reader.startRing();
   uint32_t number = 0;
   while (take(number, thread)) {
     try {

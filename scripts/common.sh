@@ -6,7 +6,8 @@ TALLYFOLD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libdeflate-dev l
   qt6-base-dev fonts-dejavu-core xvfb xauth rapidjson-dev poppler-utils
   libssl-dev libtag1-dev dpkg-dev libseccomp-dev fonts-noto-cjk
   desktop-file-utils appstream shared-mime-info chromium chromium-driver python3-selenium
-  libexiv2-dev libmediainfo-dev imagemagick exiv2 sox lame flac ffmpeg)
+  libexiv2-dev libmediainfo-dev imagemagick exiv2 sox lame flac ffmpeg
+  liburing-dev libfuse3-dev fuse3)
 
 # Installs what is missing when root; otherwise names the one command to run.
 ensure_packages() {

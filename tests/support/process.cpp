@@ -39,7 +39,8 @@ void drainPipes(int outFd, int errFd, std::string& out, std::string& err) {
 
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env,
-                         const std::string& workingDir, int dropToUid) {
+                         const std::string& workingDir, int dropToUid,
+                         const std::function<void()>& inChild) {
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
   std::vector<std::string> argStore{program};
@@ -64,6 +65,7 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
         _exit(125);
       }
     }
+    if (inChild) inChild();
     execve(program.c_str(), argv.data(), environ);
     _exit(127);
   }
