@@ -5,7 +5,7 @@ TALLYFOLD_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TALLYFOLD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libdeflate-dev libgtest-dev
   qt6-base-dev fonts-dejavu-core xvfb xauth rapidjson-dev poppler-utils
   libssl-dev libtag1-dev dpkg-dev libseccomp-dev fonts-noto-cjk
-  desktop-file-utils appstream shared-mime-info)
+  desktop-file-utils appstream shared-mime-info libsqlite3-dev)
 
 # Installs what is missing when root; otherwise names the one command to run.
 ensure_packages() {
