@@ -82,6 +82,7 @@ struct NewScan {
   std::string host;  // empty: this computer's
   std::vector<StoredLocation> locations;
   StoredColumns columns;
+  std::string source;  // the listing an imported scan came from
 };
 
 struct SearchQuery {
