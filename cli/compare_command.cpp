@@ -24,7 +24,10 @@ enum class SideKind { None, Folder, Listing, Scan };
 // name that is no file is a stored scan.
 SideKind kindOf(const std::string& argument) {
   const auto facts = statPath(argument);
-  if (!facts) return SideKind::Scan;
+  // A missing file named as one (a path, or a .json name) stays a listing,
+  // whose reading then says what is wrong.
+  const bool namedAsFile = argument.find('/') != std::string::npos || argument.ends_with(".json");
+  if (!facts) return namedAsFile ? SideKind::Listing : SideKind::Scan;
   return facts->isDirectory ? SideKind::Folder : SideKind::Listing;
 }
 
