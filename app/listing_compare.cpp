@@ -48,15 +48,32 @@ CompareOutcome compareListingFiles(const std::string& olderListing, const std::s
   return compareSides(older, newer, control, visit);
 }
 
+CompareOutcome compareCatalogSides(Catalog& older, Catalog& newer, RunControl& control,
+                                   const ChangeVisitor& visit) {
+  return compareSides(older, newer, control, visit);
+}
+
 CompareOutcome compareListingWithScan(const std::string& olderListing, RunSettings run,
                                       RunControl& control, const ChangeVisitor& visit) {
   CompareOutcome outcome;
   Catalog older;
   JsonListingContents olderContents;
   if (!readSide(olderListing, older, olderContents, control, outcome)) return outcome;
-  if (run.job.locations.empty()) run.job.locations = olderContents.locations;
-  if (run.job.locations.empty()) {
+  if (run.job.locations.empty() && olderContents.locations.empty()) {
     outcome.error = "'" + olderListing + "' names no locations to scan";
+    return outcome;
+  }
+  return compareCatalogWithScan(older, olderContents.locations, std::move(run), control, visit);
+}
+
+CompareOutcome compareCatalogWithScan(Catalog& older,
+                                      const std::vector<ScanLocation>& olderLocations,
+                                      RunSettings run, RunControl& control,
+                                      const ChangeVisitor& visit) {
+  CompareOutcome outcome;
+  if (run.job.locations.empty()) run.job.locations = olderLocations;
+  if (run.job.locations.empty()) {
+    outcome.error = "the older side names no locations to scan";
     return outcome;
   }
   // Only the files count; folder records are not asked for.

@@ -34,4 +34,14 @@ CompareOutcome compareListingFiles(const std::string& olderListing, const std::s
 CompareOutcome compareListingWithScan(const std::string& olderListing, RunSettings run,
                                       RunControl& control, const ChangeVisitor& visit);
 
+// The same for sides already read (a listing, a stored scan): two catalogs,
+// or a catalog and a new scan of run.job's locations (when the job has none,
+// of olderLocations).
+CompareOutcome compareCatalogSides(Catalog& older, Catalog& newer, RunControl& control,
+                                   const ChangeVisitor& visit);
+CompareOutcome compareCatalogWithScan(Catalog& older,
+                                      const std::vector<ScanLocation>& olderLocations,
+                                      RunSettings run, RunControl& control,
+                                      const ChangeVisitor& visit);
+
 }  // namespace tallyfold

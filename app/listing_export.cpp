@@ -19,7 +19,8 @@ ListingResult writeListing(ScanResult& scan, const RunSettings& run, const std::
   control.enterPhase(RunPhase::Sorting);
   scan.records = sortRecords(scan.store, std::move(scan.records), collation, &control.cancelFlag());
   const std::vector<ListingColumn> columns = listingColumnsOf(run.report);
-  const ListingInput input{scan.store, scan.records, run.job.sort, run.job.ascending, collation};
+  const ListingInput input{scan.store,        scan.records, run.job.sort,
+                           run.job.ascending, collation,    run.storedDetails};
   if (!control.cancelRequested()) {
     result.unreadable = writeListedFiles(input, columns, writer, control);
   }

@@ -48,7 +48,8 @@ ReportCounters reportScan(ScanResult& scan, const RunSettings& run, ReportSink& 
   scan.records = sortRecords(scan.store, std::move(scan.records), collation, &control.cancelFlag());
   const ReportOptions options = reportOptionsOf(run);
   const LocaleFormat locale = LocaleFormat::current();
-  const ReportInput input{scan.store, scan.records, run.report, options, locale, collation};
+  const ReportInput input{scan.store, scan.records, run.report,       options,
+                          locale,     collation,    run.storedDetails};
   control.startFormatting(FormattingCount::None, scan.records.size(), locale.decimalPoint);
   ReportCounters counters = writeReport(input, sink, control);
   // Files whose columns could not be read are named with the folders the

@@ -25,6 +25,8 @@ struct RunSettings {
   // The listing's text colour, red in the low byte, then green, then blue:
   // black, or in the window the colour chosen last on the formatting bar.
   uint32_t textColour = 0;
+  // A stored scan's details (see catalogue/): its report reads no file.
+  const DetailSource* storedDetails = nullptr;
 };
 
 struct RunOutcome {

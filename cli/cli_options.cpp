@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/text_trim.h"
@@ -25,6 +27,25 @@ enum LongOnly {
   kPage,
   kVerbose,
   kThreads,
+  kCatalogue,
+  kAdd,
+  kLabel,
+  kScans,
+  kJson,
+  kFind,
+  kMinSize,
+  kMaxSize,
+  kNewer,
+  kOlder,
+  kIn,
+  kExt,
+  kCount,
+  kLimit,
+  kFromScan,
+  kDuplicates,
+  kRemoveScan,
+  kRenameScan,
+  kImport,
 };
 
 constexpr const char* kShortOptions = ":j:r:s:o:0qhL";
@@ -52,6 +73,25 @@ const struct option kLongOptions[] = {
     {"skip-hidden", no_argument, nullptr, kSkipHidden},
     {"verbose", no_argument, nullptr, kVerbose},
     {"threads", required_argument, nullptr, kThreads},
+    {"catalogue", required_argument, nullptr, kCatalogue},
+    {"add", no_argument, nullptr, kAdd},
+    {"label", required_argument, nullptr, kLabel},
+    {"scans", no_argument, nullptr, kScans},
+    {"json", no_argument, nullptr, kJson},
+    {"find", required_argument, nullptr, kFind},
+    {"min-size", required_argument, nullptr, kMinSize},
+    {"max-size", required_argument, nullptr, kMaxSize},
+    {"newer", required_argument, nullptr, kNewer},
+    {"older", required_argument, nullptr, kOlder},
+    {"in", required_argument, nullptr, kIn},
+    {"ext", required_argument, nullptr, kExt},
+    {"count", no_argument, nullptr, kCount},
+    {"limit", required_argument, nullptr, kLimit},
+    {"from-scan", required_argument, nullptr, kFromScan},
+    {"duplicates", no_argument, nullptr, kDuplicates},
+    {"remove-scan", required_argument, nullptr, kRemoveScan},
+    {"rename-scan", required_argument, nullptr, kRenameScan},
+    {"import", required_argument, nullptr, kImport},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -92,6 +132,110 @@ std::string filterText(const std::string& typed) {
     start = end + 1;
   }
   return filter.empty() ? "*.*" : filter;
+}
+
+// A size in bytes, with an optional K, M, G or T (powers of 1024).
+std::optional<uint64_t> byteCount(const std::string& text) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long number = std::strtoull(text.c_str(), &end, 10);
+  if (errno != 0) return std::nullopt;
+  const std::string unit(end);
+  int shift = 0;
+  if (unit == "K" || unit == "k")
+    shift = 10;
+  else if (unit == "M")
+    shift = 20;
+  else if (unit == "G")
+    shift = 30;
+  else if (unit == "T")
+    shift = 40;
+  else if (!unit.empty())
+    return std::nullopt;
+  if (shift != 0 && number > (UINT64_MAX >> shift)) return std::nullopt;
+  return static_cast<uint64_t>(number) << shift;
+}
+
+bool takeSize(const std::string& value, const char* name, std::optional<uint64_t>& size,
+              std::string& error) {
+  size = byteCount(value);
+  if (!size) error = std::string(name) + " '" + value + "' is no size (such as 1500, 64K or 2G)";
+  return size.has_value();
+}
+
+bool takeNamed(const std::string& value, const char* what, std::string& field, std::string& error) {
+  if (value.empty()) {
+    error = std::string("the ") + what + " is not named";
+    return false;
+  }
+  field = value;
+  return true;
+}
+
+bool takeCatalogueOption(int option, const std::string& value, CliOptions& options,
+                         std::string& error) {
+  switch (option) {
+    case kCatalogue:
+      return takeNamed(value, "catalogue file", options.catalogue, error);
+    case kAdd:
+      options.add = true;
+      return true;
+    case kLabel:
+      options.label = value;
+      return true;
+    case kScans:
+      options.scans = true;
+      return true;
+    case kJson:
+      options.json = true;
+      return true;
+    case kFind:
+      options.find = value;
+      return true;
+    case kMinSize:
+      return takeSize(value, "--min-size", options.minSize, error);
+    case kMaxSize:
+      return takeSize(value, "--max-size", options.maxSize, error);
+    case kNewer:
+      options.newer = value;
+      return true;
+    case kOlder:
+      options.older = value;
+      return true;
+    case kIn:
+      options.inScans.push_back(value);
+      return true;
+    case kExt:
+      options.extensions.push_back(value);
+      return true;
+    case kCount:
+      options.count = true;
+      return true;
+    case kLimit: {
+      const auto limit = byteCount(value);
+      if (!limit || *limit == 0 || value.find_first_not_of("0123456789") != std::string::npos) {
+        error = "--limit '" + value + "' is not a positive whole number";
+        return false;
+      }
+      options.limit = *limit;
+      return true;
+    }
+    case kFromScan:
+      return takeNamed(value, "scan", options.fromScan, error);
+    case kDuplicates:
+      options.duplicates = true;
+      return true;
+    case kRemoveScan:
+      return takeNamed(value, "scan", options.removeScan, error);
+    case kRenameScan:
+      return takeNamed(value, "scan", options.renameScan, error);
+    case kImport:
+      return takeNamed(value, "listing to import", options.importListing, error);
+    default:
+      error = "";
+      return false;
+  }
 }
 
 bool takeSetting(const std::string& argument, CliOptions& options, std::string& error) {
@@ -202,6 +346,7 @@ bool takeOption(int option, const char* argument, CliOptions& options, std::stri
       options.version = true;
       return true;
     default:
+      if (option >= kCatalogue) return takeCatalogueOption(option, value, options, error);
       error = "";  // getopt has already named the problem
       return false;
   }
@@ -290,6 +435,41 @@ Report:
       --skip-hidden         neither enter nor list folders whose names begin
                             with "." (.git, .cache ...)
 
+Catalogue (every scan kept, searchable with no disk attached):
+      --catalogue FILE      the catalogue to use (default: catalogue.sqlite in
+                            the application folder)
+      --add [--label TEXT]  scan the FOLDERs (or the job's locations) and store
+                            the scan with the columns the report settings
+                            switch on; prints the new scan's id
+      --scans [--json]      list the scans: id, label, time, volume, files,
+                            bytes, tab-separated (or as JSON)
+      --find PATTERN        print "SCAN-LABEL<TAB>path" for every stored file
+                            whose name holds PATTERN, or matches it as a glob
+                            when it has * ? or [ (letter case ignored); exit 0
+                            something matched, 1 nothing did
+        --min-size N, --max-size N   sizes in bytes (or with K, M, G, T)
+        --newer DATE, --older DATE   modified at or after / before DATE
+                            (YYYY-MM-DD, YYYY-MM-DD HH:MM[:SS], or ISO 8601)
+        --ext EXT           only names with this extension (repeatable)
+        --in SCAN           only this scan (repeatable)
+        --limit N           stop after N matches
+        --count             print only the number of matches
+        -0, --null          end each match with NUL instead of a newline
+      --from-scan SCAN      make the report (-r, -s, --desc, -o as usual) from
+                            a stored scan; -o x.json exports it as a listing
+      --compare A B         A and B each a stored SCAN, a JSON listing, or (B)
+                            a live FOLDER; an argument that is no file is a
+                            SCAN
+      --duplicates          groups of files of equal size and SHA-256 in the
+                            chosen scans (--in); files whose digest is neither
+                            stored nor readable now are named as unconfirmed
+      --remove-scan SCAN    remove a scan
+      --rename-scan SCAN --label TEXT
+                            give a scan a new label
+      --import LIST.json    store a JSON listing as a scan
+                            SCAN is an id or a label (an ambiguous label is an
+                            error that names the candidates)
+
   -q, --quiet               no progress on standard error
       --verbose             also say how the folders were walked
   -h, --help                show this help and exit
@@ -298,9 +478,12 @@ Report:
 The report settings, the exclusion lists (exclusion.lst) and the application
 folder are those of the window program; this program changes none of them.
 
-Exit status: 0 done; 1 done, but some folders or files could not be read;
-2 bad usage or unreadable job file; 3 the output could not be written, or
-the program ran out of memory.
+Exit status: 0 done; 1 done, but some folders or files could not be read
+(--find: nothing matched); 2 bad usage, unreadable job file, or a catalogue
+that is no catalogue, is damaged or comes from a newer version (it is left
+as it is); 3 the output could not be written, the program ran out of memory,
+or the catalogue could not be written (disk full, read-only; it is left as
+it was).
 )";
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of tallyfold-cli, parsed GNU-style.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -30,6 +31,24 @@ struct CliOptions {
   bool quiet = false;
   bool verbose = false;
   unsigned threads = 0;  // --threads, for benchmarks: folders read at once
+  // The catalogue of stored scans.
+  std::string catalogue;  // --catalogue FILE; empty: the application folder's
+  bool add = false;
+  std::optional<std::string> label;
+  bool scans = false;
+  bool json = false;
+  std::optional<std::string> find;
+  std::optional<uint64_t> minSize, maxSize;
+  std::optional<std::string> newer, older;
+  std::vector<std::string> inScans;     // --in SCAN, each
+  std::vector<std::string> extensions;  // --ext EXT, each
+  bool count = false;
+  uint64_t limit = 0;
+  std::string fromScan;
+  bool duplicates = false;
+  std::string removeScan;
+  std::string renameScan;
+  std::string importListing;
   bool help = false;
   bool version = false;
 };

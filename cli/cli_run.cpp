@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/catalogue_command.h"
 #include "cli/cli_options.h"
 #include "cli/compare_command.h"
 #include "cli/job_assembly.h"
@@ -142,6 +143,13 @@ int runCli(int argc, char** argv) {
   RunControl control;
   gRunControl.store(&control);
   installStopHandlers();
+  if (isCatalogueCommand(options)) {
+    // Only a new scan takes long enough to show its progress.
+    TerminalProgress progress(control, !options.quiet && options.add);
+    const int status = runCatalogueCommand(options, run, output, control);
+    progress.stop();
+    return status;
+  }
   TerminalProgress progress(control, !options.quiet);
   if (!options.compare.empty()) {
     const int status = runCompare(options, run, control);

@@ -1,6 +1,7 @@
 #include "listing/listing_walk.h"
 
 #include "report/block_order.h"
+#include "report/detail_source.h"
 
 namespace tallyfold {
 
@@ -45,12 +46,14 @@ class ListingWalk {
         orderBlockFiles(store, block, input_.sortField, input_.ascending, input_.collation);
     names_.clear();
     for (const RecordRef& file : ordered) names_.push_back(store.name(file));
-    reader_.expectFiles(names_);
+    if (input_.storedDetails == nullptr) reader_.expectFiles(names_);
     for (const RecordRef& file : ordered) {
       if (control_.cancelRequested()) return;
       const FileEntry& entry = store.file(file);
       const std::string_view name = store.name(file);
-      const int error = reader_.read(name, entry, details_);
+      const int error = input_.storedDetails != nullptr
+                            ? input_.storedDetails->details(file, details_)
+                            : reader_.read(name, entry, details_);
       fillListingValues(columns_, entry, details_, values_);
       if (error != 0) {
         failures_.push_back(ReadFailure{std::string(folderPath) + std::string(name), error, {}});

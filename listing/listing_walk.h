@@ -17,6 +17,7 @@
 namespace tallyfold {
 
 class Collation;
+class DetailSource;
 
 struct ListedFile {
   std::string_view folder;  // without its trailing "/", but "/" itself
@@ -38,6 +39,8 @@ struct ListingInput {
   std::string_view sortField;                   // the job's "Name", "Size" or "Date"
   bool ascending = true;
   const Collation& collation;
+  // When set, the files' details come from here instead of the files.
+  const DetailSource* storedDetails = nullptr;
 };
 
 // Hands every file record to the writer with its detail columns; folder

@@ -6,6 +6,7 @@
 #include "platform/display_width.h"
 #include "platform/sha256.h"
 #include "report/block_order.h"
+#include "report/detail_source.h"
 #include "report/file_details.h"
 #include "report/listing_text.h"
 #include "report/media_texts.h"
@@ -173,7 +174,8 @@ std::string rowText(DetailedListRun& run, FileDetailReader& reader, RecordRef fi
   if (settings.attribute) row += "  " + attributeText(entry.attributes);
 
   FileDetails& details = run.details;
-  const int error = reader.read(name, entry, details);
+  const int error = input.storedDetails != nullptr ? input.storedDetails->details(file, details)
+                                                   : reader.read(name, entry, details);
   if (settings.version) {
     row += "  " + padRight(displayPrefix(details.version, kVersionWidth), kVersionWidth);
   }
@@ -197,6 +199,10 @@ class BlockDigests {
   BlockDigests(DetailedListRun& run, FileDetailReader& reader, const std::vector<RecordRef>& files)
       : run_(run) {
     if (!run.input.settings.sha256 || files.empty()) return;
+    if (run.input.storedDetails != nullptr) {
+      stored_ = &files;
+      return;
+    }
     folderError_ = reader.openFolder();
     if (folderError_ != 0) return;
     readings_.resize(files.size());
@@ -221,6 +227,10 @@ class BlockDigests {
   std::string column(size_t index, RecordRef file) {
     std::string digits;
     int error = folderError_;
+    if (stored_ != nullptr) {
+      run_.input.storedDetails->details(file, storedRow_);
+      digits = storedRow_.sha256;
+    }
     if (started_) {
       run_.readAhead->wait(index);
       const Sha256Reading& reading = readings_[index];
@@ -243,6 +253,8 @@ class BlockDigests {
   std::vector<Sha256Reading> readings_;
   int folderError_ = 0;
   bool started_ = false;
+  const std::vector<RecordRef>* stored_ = nullptr;
+  FileDetails storedRow_;
 };
 
 void writeBlockHeading(DetailedListRun& run, std::string_view folder) {
@@ -309,7 +321,8 @@ void writeFolderBlock(DetailedListRun& run, std::string_view folder,
   uint64_t blockBytes = 0;
   FileDetailReader reader(detailChoiceOf(settings), &run.control.cancelFlag());
   reader.enterFolder(folder);
-  if (settings.anyTagColumn() || settings.anyMediaColumn()) {
+  if ((settings.anyTagColumn() || settings.anyMediaColumn()) &&
+      run.input.storedDetails == nullptr) {
     std::vector<std::string_view> names;
     names.reserve(files.size());
     for (RecordRef file : files) names.push_back(run.input.store.name(file));

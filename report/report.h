@@ -20,6 +20,7 @@
 namespace tallyfold {
 
 class Collation;
+class DetailSource;
 
 // A new job's listing font and sort field.
 inline constexpr const char* kDefaultFontName = "courier new";
@@ -65,6 +66,8 @@ struct ReportInput {
   const ReportOptions& options;
   const LocaleFormat& locale;
   const Collation& collation;
+  // When set, the files' details come from here instead of the files.
+  const DetailSource* storedDetails = nullptr;
 };
 
 // Runs the generator of options.type. Every generator stops early when the run

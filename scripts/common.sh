@@ -7,7 +7,7 @@ TALLYFOLD_PACKAGES=(g++ cmake ninja-build pkg-config libicu-dev libdeflate-dev l
   libssl-dev libtag1-dev dpkg-dev libseccomp-dev fonts-noto-cjk
   desktop-file-utils appstream shared-mime-info chromium chromium-driver python3-selenium
   libexiv2-dev libmediainfo-dev imagemagick exiv2 sox lame flac ffmpeg
-  liburing-dev libfuse3-dev fuse3)
+  liburing-dev libfuse3-dev fuse3 libsqlite3-dev)
 
 # Installs what is missing when root; otherwise names the one command to run.
 ensure_packages() {
