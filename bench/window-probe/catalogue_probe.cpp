@@ -1,0 +1,106 @@
+#include "catalogue_probe.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeView>
+#include <cstdio>
+
+#include "gui/catalogue_window.h"
+#include "gui/main_window.h"
+
+namespace tallyfold::bench {
+
+namespace {
+
+constexpr int kTickMs = 5;
+
+bool searchIsOver(const QString& status) {
+  return status.endsWith("found.") || status == "Nothing found." || status.contains("are listed");
+}
+
+}  // namespace
+
+CatalogueProbe::CatalogueProbe(gui::MainWindow* window, QStringList patterns, int keyIntervalMs)
+    : QObject(window),
+      window_(window),
+      patterns_(std::move(patterns)),
+      keyIntervalMs_(keyIntervalMs) {
+  ticker_.setInterval(kTickMs);
+  ticker_.setTimerType(Qt::PreciseTimer);
+  connect(&ticker_, &QTimer::timeout, this, &CatalogueProbe::tick);
+}
+
+void CatalogueProbe::start() {
+  clock_.start();
+  window_->showCatalogue();
+  catalogue_ = window_->catalogueWindow();
+  const qint64 shown = clock_.elapsed();
+  // The first paint of the window and its lists comes with the next turn.
+  QTimer::singleShot(0, this, [this, shown] {
+    std::printf("catalogue window open ms: %lld (shown %lld)\n",
+                static_cast<long long>(clock_.elapsed()), static_cast<long long>(shown));
+    std::fflush(stdout);
+    auto* results = catalogue_->findChild<QTreeView*>("catalogueResults");
+    connect(results->model(), &QAbstractItemModel::rowsInserted, this, [this] {
+      if (firstRowsAt_ < 0) firstRowsAt_ = clock_.elapsed();
+    });
+    lastTick_ = clock_.elapsed();
+    ticker_.start();
+    typeNextKey();
+  });
+}
+
+void CatalogueProbe::tick() {
+  const qint64 now = clock_.elapsed();
+  longestGap_ = std::max(longestGap_, now - lastTick_);
+  lastTick_ = now;
+}
+
+void CatalogueProbe::typeNextKey() {
+  if (pattern_ == patterns_.size()) {
+    report();
+    return;
+  }
+  const QString& pattern = patterns_[pattern_];
+  ++typed_;
+  firstRowsAt_ = -1;
+  lastKeyAt_ = clock_.elapsed();
+  catalogue_->findChild<QLineEdit*>("catalogueSearch")->setText(pattern.left(typed_));
+  if (typed_ < pattern.size()) {
+    QTimer::singleShot(keyIntervalMs_, this, &CatalogueProbe::typeNextKey);
+    return;
+  }
+  // The whole pattern is in: wait for the end of its search.
+  auto* poll = new QTimer(this);
+  poll->setInterval(kTickMs);
+  connect(poll, &QTimer::timeout, this, [this, poll] {
+    if (!searchIsOver(catalogue_->findChild<QLabel*>("catalogueSearchStatus")->text())) return;
+    poll->deleteLater();
+    searchEnded();
+  });
+  poll->start();
+}
+
+void CatalogueProbe::searchEnded() {
+  const QString status = catalogue_->findChild<QLabel*>("catalogueSearchStatus")->text();
+  std::printf("search %-14s first rows ms: %5lld  end ms: %6lld  %s\n",
+              patterns_[pattern_].toUtf8().constData(),
+              static_cast<long long>(firstRowsAt_ < 0 ? -1 : firstRowsAt_ - lastKeyAt_),
+              static_cast<long long>(clock_.elapsed() - lastKeyAt_), status.toUtf8().constData());
+  std::fflush(stdout);
+  ++pattern_;
+  typed_ = 0;
+  QTimer::singleShot(keyIntervalMs_, this, &CatalogueProbe::typeNextKey);
+}
+
+void CatalogueProbe::report() {
+  tick();
+  std::printf("longest event-loop block while searching ms: %lld\n",
+              static_cast<long long>(longestGap_ - kTickMs));
+  std::fflush(stdout);
+  const int hold = qEnvironmentVariableIntValue("TALLYFOLD_PROBE_HOLD_MS");
+  QTimer::singleShot(hold, qApp, [] { QApplication::exit(0); });
+}
+
+}  // namespace tallyfold::bench
