@@ -67,9 +67,10 @@ void CatalogueSearcher::work() {
 
 void CatalogueSearcher::runQuery(CatalogueSession& session, const SearchQuery& query,
                                  uint64_t generation) {
-  const uint64_t found = session.search(
-      query, keepAtMost_, cancel_,
-      [&](std::vector<CatalogueHit>&& batch) { deliver(generation, std::move(batch)); });
+  const uint64_t found =
+      session.search(query, keepAtMost_, cancel_, [&](std::vector<CatalogueHit>& batch, bool last) {
+        return deliver(generation, batch, last);
+      });
   if (cancel_.load()) return;
   QMetaObject::invokeMethod(
       this,
@@ -79,14 +80,20 @@ void CatalogueSearcher::runQuery(CatalogueSession& session, const SearchQuery& q
       Qt::QueuedConnection);
 }
 
-void CatalogueSearcher::deliver(uint64_t generation, std::vector<CatalogueHit>&& batch) {
-  if (generation != generation_.load()) return;
+bool CatalogueSearcher::deliver(uint64_t generation, std::vector<CatalogueHit>& batch, bool last) {
+  if (generation != generation_.load()) {
+    batch.clear();
+    return true;
+  }
+  if (batchInFlight_.exchange(true) && !last) return false;
   QMetaObject::invokeMethod(
       this,
       [this, generation, batch = std::move(batch)] {
+        batchInFlight_.store(false);
         if (generation == generation_.load()) emit hitsFound(batch);
       },
       Qt::QueuedConnection);
+  return true;
 }
 
 }  // namespace tallyfold::gui

@@ -43,7 +43,7 @@ class CatalogueSearcher : public QObject {
  private:
   void work();
   void runQuery(CatalogueSession& session, const SearchQuery& query, uint64_t generation);
-  void deliver(uint64_t generation, std::vector<CatalogueHit>&& batch);
+  bool deliver(uint64_t generation, std::vector<CatalogueHit>& batch, bool last);
 
   const std::string path_;
   const size_t keepAtMost_;
@@ -54,6 +54,9 @@ class CatalogueSearcher : public QObject {
   bool quit_ = false;
   std::atomic<bool> cancel_{false};
   std::atomic<uint64_t> generation_{0};
+  // A batch is on its way to the window: the next one waits and grows, so
+  // the window never has a queue of batches to work through at once.
+  std::atomic<bool> batchInFlight_{false};
   std::thread worker_;
 };
 

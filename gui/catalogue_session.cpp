@@ -14,16 +14,23 @@ class HitBatcher {
   }
 
   void take(const SearchHit& hit) {
-    if (kept_ >= keepAtMost_) return;
-    ++kept_;
-    batch_.push_back(CatalogueHit{std::string(hit.path), hit.size, hit.mtime, hit.scanId,
-                                  std::string(hit.scanLabel)});
-    if (batch_.size() >= limit_ || (batch_.size() % 64 == 0 && old())) flush();
+    ++seen_;
+    if (kept_ < keepAtMost_) {
+      ++kept_;
+      batch_.push_back(CatalogueHit{std::string(hit.path), hit.size, hit.mtime, hit.scanId,
+                                    std::string(hit.scanLabel)});
+    }
+    // The clock is read only now and then; a batch the sink refused is
+    // offered again as it grows, and while the search only counts.
+    if (batch_.size() >= limit_ || (seen_ % 64 == 0 && !batch_.empty() && old())) flush(false);
   }
 
-  void flush() {
+  void flush(bool last) {
     if (batch_.empty()) return;
-    sink_(std::move(batch_));
+    if (!sink_(batch_, last)) {
+      limit_ = batch_.size() + CatalogueSession::kBatch;
+      return;
+    }
     batch_ = {};
     batch_.reserve(CatalogueSession::kBatch);
     limit_ = CatalogueSession::kBatch;
@@ -41,6 +48,7 @@ class HitBatcher {
   std::vector<CatalogueHit> batch_;
   size_t limit_ = CatalogueSession::kFirstBatch;
   size_t kept_ = 0;
+  uint64_t seen_ = 0;
   Clock::time_point sent_ = Clock::now();
 };
 
@@ -83,7 +91,7 @@ uint64_t CatalogueSession::search(const SearchQuery& query, size_t keepAtMost,
       },
       &cancel, error_);
   if (!found) return 0;
-  batcher.flush();
+  batcher.flush(true);
   return *found;
 }
 

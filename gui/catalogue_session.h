@@ -29,7 +29,10 @@ struct CatalogueDifference {
   std::string path;
 };
 
-using HitBatchSink = std::function<void(std::vector<CatalogueHit>&& batch)>;
+// Takes a batch (moving from it) and answers true, or answers false to have
+// it grow until the next offer: the window is still busy with the last one.
+// The last batch of a search is always taken.
+using HitBatchSink = std::function<bool(std::vector<CatalogueHit>& batch, bool last)>;
 
 class CatalogueSession {
  public:

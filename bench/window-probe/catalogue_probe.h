@@ -26,7 +26,11 @@ class CatalogueProbe : public QObject {
   // figures and quits at the end.
   void start();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void startTyping();
   void tick();
   void typeNextKey();
   void searchEnded();
@@ -44,6 +48,8 @@ class CatalogueProbe : public QObject {
   qint64 longestGap_ = 0;
   qint64 lastKeyAt_ = 0;
   qint64 firstRowsAt_ = -1;
+  qint64 shownAt_ = -1;
+  bool painted_ = false;
 };
 
 }  // namespace tallyfold::bench
