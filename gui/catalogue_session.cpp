@@ -1,6 +1,8 @@
 #include "gui/catalogue_session.h"
 
+#include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace tallyfold::gui {
 
@@ -9,7 +11,8 @@ namespace {
 // Collects the hits of one search into batches for the sink.
 class HitBatcher {
  public:
-  HitBatcher(size_t keepAtMost, const HitBatchSink& sink) : keepAtMost_(keepAtMost), sink_(sink) {
+  HitBatcher(size_t keepAtMost, const HitBatchSink& sink, const CancelFlag& cancel)
+      : keepAtMost_(keepAtMost), sink_(sink), cancel_(cancel) {
     batch_.reserve(CatalogueSession::kFirstBatch);
   }
 
@@ -27,9 +30,14 @@ class HitBatcher {
 
   void flush(bool last) {
     if (batch_.empty()) return;
-    if (!sink_(batch_, last)) {
-      limit_ = batch_.size() + CatalogueSession::kBatch;
-      return;
+    while (!sink_(batch_, last)) {
+      if (batch_.size() < CatalogueSession::kLargestBatch) {
+        limit_ =
+            std::min(batch_.size() + CatalogueSession::kBatch, CatalogueSession::kLargestBatch);
+        return;
+      }
+      if (cancel_.load()) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     batch_ = {};
     batch_.reserve(CatalogueSession::kBatch);
@@ -45,6 +53,7 @@ class HitBatcher {
 
   const size_t keepAtMost_;
   const HitBatchSink& sink_;
+  const CancelFlag& cancel_;
   std::vector<CatalogueHit> batch_;
   size_t limit_ = CatalogueSession::kFirstBatch;
   size_t kept_ = 0;
@@ -82,7 +91,7 @@ bool CatalogueSession::remove(int64_t scanId) {
 uint64_t CatalogueSession::search(const SearchQuery& query, size_t keepAtMost,
                                   const CancelFlag& cancel, const HitBatchSink& sink) {
   if (!ready()) return 0;
-  HitBatcher batcher(keepAtMost, sink);
+  HitBatcher batcher(keepAtMost, sink, cancel);
   std::optional<uint64_t> found = catalogue_->search(
       query,
       [&](const SearchHit& hit) {

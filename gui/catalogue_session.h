@@ -41,6 +41,9 @@ class CatalogueSession {
   static constexpr size_t kFirstBatch = 100;
   static constexpr size_t kBatch = 4000;
   static constexpr int kBatchIntervalMs = 40;
+  // A batch the window has not taken yet grows to this size at most; the
+  // search then waits for the window, so no batch costs it long to show.
+  static constexpr size_t kLargestBatch = 8000;
 
   // Opens the catalogue file, creating it when missing; on failure every
   // question answers nothing and error() says why.

@@ -9,6 +9,7 @@
 
 #include "gui/catalogue_window.h"
 #include "gui/main_window.h"
+#include "platform/thread_cpu_time.h"
 
 namespace tallyfold::bench {
 
@@ -61,12 +62,25 @@ void CatalogueProbe::startTyping() {
     if (firstRowsAt_ < 0) firstRowsAt_ = clock_.elapsed();
   });
   lastTick_ = clock_.elapsed();
+  lastCpuNs_ = threadCpuNanoseconds();
   ticker_.start();
   typeNextKey();
 }
 
 void CatalogueProbe::tick() {
   const qint64 now = clock_.elapsed();
+  const int64_t cpu = threadCpuNanoseconds();
+  const int64_t working = cpu - lastCpuNs_;
+  longestCpuNs_ = std::max(longestCpuNs_, working);
+  lastCpuNs_ = cpu;
+  // TALLYFOLD_PROBE_TRACE names every long block and what was typed then.
+  static const bool trace = qEnvironmentVariableIsSet("TALLYFOLD_PROBE_TRACE");
+  if (trace && now - lastTick_ > 30 && pattern_ < patterns_.size())
+    std::printf("  block %lld ms (%.1f ms working) at %lld ms after a key, typed \"%s\", %d rows\n",
+                static_cast<long long>(now - lastTick_ - kTickMs), double(working) / 1e6,
+                static_cast<long long>(now - lastKeyAt_),
+                patterns_[pattern_].left(typed_).toUtf8().constData(),
+                catalogue_->findChild<QTreeView*>("catalogueResults")->model()->rowCount());
   longestGap_ = std::max(longestGap_, now - lastTick_);
   lastTick_ = now;
 }
@@ -112,6 +126,8 @@ void CatalogueProbe::report() {
   tick();
   std::printf("longest event-loop block while searching ms: %lld\n",
               static_cast<long long>(longestGap_ - kTickMs));
+  std::printf("most window-thread processor time in one block ms: %.1f\n",
+              double(longestCpuNs_) / 1e6);
   std::fflush(stdout);
   const int hold = qEnvironmentVariableIntValue("TALLYFOLD_PROBE_HOLD_MS");
   QTimer::singleShot(hold, qApp, [] { QApplication::exit(0); });

@@ -46,6 +46,9 @@ class CatalogueProbe : public QObject {
   QElapsedTimer clock_;
   qint64 lastTick_ = 0;
   qint64 longestGap_ = 0;
+  // The window thread's own processor time within one gap, the longest.
+  int64_t lastCpuNs_ = 0;
+  int64_t longestCpuNs_ = 0;
   qint64 lastKeyAt_ = 0;
   qint64 firstRowsAt_ = -1;
   qint64 shownAt_ = -1;
