@@ -1,4 +1,5 @@
 #include <map>
+#include <set>
 #include <unordered_map>
 
 #include "catalogue/catalogue.h"
@@ -13,6 +14,7 @@ namespace {
 struct ScanRange {
   int64_t id;
   std::string label;
+  std::string volume;
   int64_t first, last;
 };
 
@@ -53,10 +55,14 @@ std::string hashIfReachable(const std::string& path, uint64_t size, const Cancel
 // could not be hashed, one unconfirmed group; false when the visitor is done.
 bool visitSizeGroup(uint64_t size, std::vector<Candidate>& candidates,
                     const std::vector<ScanRange>& ranges, const DuplicateVisitor& visit) {
+  // The same path on the same volume in several scans is one file seen
+  // again, not a copy: the oldest scan of it stands for all.
+  std::set<std::pair<std::string, std::string>> seen;
   std::map<std::string, DuplicateGroup> bySha;
   DuplicateGroup unconfirmed;
   unconfirmed.size = size;
   for (Candidate& candidate : candidates) {
+    if (!seen.emplace(ranges[candidate.scan].volume, candidate.path).second) continue;
     DuplicateFile file{ranges[candidate.scan].id, ranges[candidate.scan].label,
                        std::move(candidate.path)};
     if (candidate.sha256.empty()) {
@@ -89,7 +95,8 @@ bool Catalogue::findDuplicates(const std::vector<int64_t>& scans, const Duplicat
     if (!wanted) continue;
     range.bind(1, scan.id);
     if (range.step() == SQLITE_ROW) {
-      ranges.push_back(ScanRange{scan.id, scan.label, range.integer(0), range.integer(1)});
+      ranges.push_back(
+          ScanRange{scan.id, scan.label, scan.volume, range.integer(0), range.integer(1)});
     }
     range.reset();
   }

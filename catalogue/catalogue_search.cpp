@@ -99,8 +99,16 @@ class ScanSearch {
  private:
   bool visitRow(const Statement& rows, const ScanSummary& scan) {
     const std::string_view name = rows.text(1);
-    folded_ = foldedName(name);
+    foldNameInto(name, folded_);
     if (!pattern_.matchesFolded(folded_) || !hasExtension(folded_, extensions_)) return true;
+    if (query_.countOnly) {
+      ++found_;
+      if (query_.limit != 0 && found_ >= query_.limit) {
+        stopped_ = true;
+        return false;
+      }
+      return true;
+    }
     path_ = folderPathOf(rows.integer(0));
     path_.append(name);
     SearchHit hit;

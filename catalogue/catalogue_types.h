@@ -94,6 +94,8 @@ struct SearchQuery {
   std::vector<std::string> extensions;          // "flac" or ".flac", case ignored
   std::vector<int64_t> scans;                   // empty: every scan
   uint64_t limit = 0;                           // 0: every match
+  // Only the number of matches is wanted: the visitor is not called.
+  bool countOnly = false;
 };
 
 struct SearchHit {

@@ -9,10 +9,6 @@ namespace tallyfold {
 
 namespace {
 
-bool isWildcard(char c) {
-  return c == '*' || c == '?' || c == '[';
-}
-
 // The length of the unit at pos: one character, or one invalid byte.
 size_t unitLength(std::string_view text, size_t pos) {
   size_t next = pos;
@@ -68,12 +64,27 @@ std::string foldedName(std::string_view name) {
   return toLowerUtf8(name);
 }
 
+void foldNameInto(std::string_view name, std::string& folded) {
+  folded.assign(name);
+  for (char& c : folded) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      folded = toLowerUtf8(name);
+      return;
+    }
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+}
+
 std::string indexedName(std::string_view name) {
   return readableUtf8(foldedName(name));
 }
 
 NamePattern::NamePattern(std::string_view pattern) : folded_(foldedName(pattern)) {
-  for (char c : folded_) glob_ = glob_ || isWildcard(c);
+  // An open "[" with no "]" after it is a plain character.
+  for (size_t at = 0; at < folded_.size() && !glob_; ++at) {
+    const char c = folded_[at];
+    glob_ = c == '*' || c == '?' || (c == '[' && classEnd(folded_, at) != std::string_view::npos);
+  }
   collectTrigrams();
 }
 

@@ -12,6 +12,8 @@ namespace tallyfold {
 
 // The form names are compared in: lower case, invalid bytes kept.
 std::string foldedName(std::string_view name);
+// The same into a buffer kept from name to name.
+void foldNameInto(std::string_view name, std::string& folded);
 // The text the trigram index keeps of a name: the folded form, each invalid
 // byte as U+FFFD (the index wants UTF-8).
 std::string indexedName(std::string_view name);

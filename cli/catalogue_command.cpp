@@ -153,6 +153,7 @@ int runFind(const CliOptions& options, RunControl& control) {
   query.maxSize = options.maxSize;
   query.extensions = options.extensions;
   query.limit = options.limit;
+  query.countOnly = options.count;
   if (!takeDate(options.newer, "--newer", query.newerThan) ||
       !takeDate(options.older, "--older", query.olderThan)) {
     return kExitUsage;
