@@ -53,7 +53,10 @@ QVariant CatalogueSearchModel::data(const QModelIndex& index, int role) const {
 
 QVariant CatalogueSearchModel::headerData(int section, Qt::Orientation orientation,
                                           int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::TextAlignmentRole && section == SizeColumn)
+    return int(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole) return {};
   switch (section) {
     case PathColumn:
       return QStringLiteral("Path");

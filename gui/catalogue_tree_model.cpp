@@ -106,7 +106,10 @@ QVariant CatalogueTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant CatalogueTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::TextAlignmentRole && section != NameColumn)
+    return int(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole) return {};
   switch (section) {
     case NameColumn:
       return QStringLiteral("Folder");

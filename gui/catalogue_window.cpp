@@ -38,6 +38,13 @@ QTreeView* newListView(QWidget* parent, const char* name) {
   return view;
 }
 
+// Columns wide enough for their longest usual text, set once: sizing them to
+// their contents would look at every row of a hundred thousand matches.
+int widthOf(const QWidget* view, const char* sample) {
+  constexpr int kPadding = 18;
+  return view->fontMetrics().horizontalAdvance(QString::fromLatin1(sample)) + kPadding;
+}
+
 QString changeText(ChangeMark mark) {
   switch (mark) {
     case ChangeMark::Added:
@@ -143,6 +150,12 @@ QWidget* CatalogueWindow::buildSearchPage() {
   resultsView_->header()->setStretchLastSection(false);
   resultsView_->header()->setSectionResizeMode(CatalogueSearchModel::PathColumn,
                                                QHeaderView::Stretch);
+  resultsView_->header()->resizeSection(CatalogueSearchModel::SizeColumn,
+                                        widthOf(resultsView_, "000,000,000,000"));
+  resultsView_->header()->resizeSection(CatalogueSearchModel::DateColumn,
+                                        widthOf(resultsView_, "0000-00-00 00:00"));
+  resultsView_->header()->resizeSection(CatalogueSearchModel::ScanColumn,
+                                        widthOf(resultsView_, "A label of a scan"));
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(search_);
   layout->addWidget(resultsView_, 1);
@@ -160,6 +173,10 @@ QWidget* CatalogueWindow::buildTreePage() {
   treeView_->setModel(tree_);
   treeView_->header()->setStretchLastSection(false);
   treeView_->header()->setSectionResizeMode(CatalogueTreeModel::NameColumn, QHeaderView::Stretch);
+  treeView_->header()->resizeSection(CatalogueTreeModel::SizeColumn,
+                                     widthOf(treeView_, "000,000,000,000,000"));
+  treeView_->header()->resizeSection(CatalogueTreeModel::FilesColumn,
+                                     widthOf(treeView_, "00,000,000"));
   connect(treeView_, &QTreeView::activated, this, [this] { listSelectedFolder(); });
   auto* list =
       addButton(page, "catalogueListFolder", "List in pane", &CatalogueWindow::listSelectedFolder);

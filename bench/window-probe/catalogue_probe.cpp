@@ -129,6 +129,14 @@ void CatalogueProbe::report() {
   std::printf("most window-thread processor time in one block ms: %.1f\n",
               double(longestCpuNs_) / 1e6);
   std::fflush(stdout);
+  // TALLYFOLD_PROBE_OPEN_SCAN shows the first scan's folders, for a screenshot.
+  if (qEnvironmentVariableIsSet("TALLYFOLD_PROBE_OPEN_SCAN")) {
+    auto* scans = catalogue_->findChild<QTreeWidget*>("catalogueScans");
+    scans->setCurrentItem(scans->topLevelItem(0));
+    catalogue_->openScan();
+    auto* tree = catalogue_->findChild<QTreeView*>("catalogueTree");
+    tree->expand(tree->model()->index(0, 0));
+  }
   const int hold = qEnvironmentVariableIntValue("TALLYFOLD_PROBE_HOLD_MS");
   QTimer::singleShot(hold, qApp, [] { QApplication::exit(0); });
 }
