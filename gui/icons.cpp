@@ -16,7 +16,7 @@ struct IconSource {
   const char* resource;
 };
 
-constexpr std::array<IconSource, 21> kSources = {{
+constexpr std::array<IconSource, 22> kSources = {{
     {"system-search", "scan"},
     {"process-stop", "cancel"},
     {"document-save-as", "save-as"},
@@ -38,6 +38,7 @@ constexpr std::array<IconSource, 21> kSources = {{
     {"tallyfold", "tallyfold"},
     {"document-print", "print"},
     {"edit-find", "find"},
+    {"drive-multidisk", "catalogue"},
 }};
 
 const IconSource& sourceOf(IconName name) {

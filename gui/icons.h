@@ -29,6 +29,7 @@ enum class IconName {
   Application,
   Print,
   Find,
+  Catalogue,
 };
 
 QIcon icon(IconName name);

@@ -82,6 +82,7 @@ MainWindow::MainWindow() {
           [this](const QString& text) { status_->setPanelText(1, text); });
   connect(&runner_, &ScanRunner::finished, this, &MainWindow::finishRun);
   connect(pane_, &ListingPane::loadFinished, this, &MainWindow::afterListingLoaded);
+  connect(&catalogueTask_, &BackgroundTask::finished, this, &MainWindow::finishAddToCatalogue);
   enableControls(true);
 }
 
@@ -115,6 +116,11 @@ void MainWindow::buildMenus() {
   recentMenu_->setObjectName("mnuRecent");
   separator(file, "sep2");
   connect(addAction(file, "mnuSaveAs", "Save As"), &QAction::triggered, this, &MainWindow::saveAs);
+  separator(file, "sepCatalogue");
+  connect(addAction(file, "cmdAddToCatalogue", "Add to Catalogue"), &QAction::triggered, this,
+          &MainWindow::addToCatalogue);
+  connect(addAction(file, "mnuCatalogue", "Catalogue...", QKeySequence("Ctrl+K")),
+          &QAction::triggered, this, &MainWindow::showCatalogue);
   buildPrintEntries(file);
   separator(file, "sep11");
   connect(addAction(file, "mnuClose", "Close", QKeySequence("Ctrl+Q")), &QAction::triggered, this,
@@ -147,6 +153,7 @@ void MainWindow::buildToolbar() {
   button("Toolbar1Button4", IconName::SaveAs, "Save As", &MainWindow::saveAs);
   button("Toolbar1Button5", IconName::Print, "Print", &MainWindow::print);
   button("Toolbar1Button6", IconName::Settings, "Settings", &MainWindow::showSettings);
+  button("Toolbar1Button7", IconName::Catalogue, "Catalogue", &MainWindow::showCatalogue);
 }
 
 QToolButton* MainWindow::jobButton(const char* name, const QString& tip,
@@ -295,6 +302,7 @@ void MainWindow::enableControls(bool idle) {
   actions_.at("mnuCancel")->setEnabled(!idle);
   actions_.at("Toolbar1Button2")->setEnabled(!idle);
   recentMenu_->menuAction()->setEnabled(idle && !recentJobs_.empty());
+  actions_.at("cmdAddToCatalogue")->setEnabled(idle && canAddToCatalogue());
   locations_->setEnabled(idle);
   reportType_->setEnabled(idle);
 }

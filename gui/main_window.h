@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/job.h"
+#include "gui/background_task.h"
 #include "gui/scan_runner.h"
 #include "gui/window_geometry.h"
 #include "scan/scan_run.h"
@@ -25,6 +27,7 @@ class QToolButton;
 
 namespace tallyfold::gui {
 
+class CatalogueWindow;
 class EditCommands;
 class ExclusionWindow;
 class ListingPane;
@@ -77,11 +80,21 @@ class MainWindow : public QMainWindow {
   void helpTopics();
   void checkForUpdates();
   void tellAFriend();
+  // The catalogue (main_window_catalogue.cpp).
+  void showCatalogue();
+  CatalogueWindow* catalogueWindow();
+  void addToCatalogue();
+  bool canAddToCatalogue() const;
+  // Lists a folder of a stored scan (0: the whole scan) in the pane, in the
+  // report type and settings chosen now.
+  void listCatalogueFolder(int64_t scanId, int64_t folderId);
 
  signals:
   // Once per scan: the report file holds the new report; the scan has ended.
   void reportWritten();
   void scanEnded();
+  // After Add to catalogue (by hand or by the setting) ended.
+  void catalogueAddEnded(bool added);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -113,6 +126,10 @@ class MainWindow : public QMainWindow {
   void showRecentJobs();
 
   void startRun();
+  void beginRunDisplay();
+  std::string cataloguePath() const;
+  void updateCatalogueCommand();
+  void finishAddToCatalogue();
   RunSettings runSettings() const;
   void finishRun();
   void afterListingLoaded();
@@ -148,7 +165,18 @@ class MainWindow : public QMainWindow {
     std::shared_ptr<ScanResult> scan;
     RunSettings settings;
     int64_t startTime = 0;
+    bool stored = false;  // in the catalogue already (added, or listed from it)
+    // What settings.storedDetails points into.
+    std::shared_ptr<const DetailSource> details;
   } lastScan_;
+  bool listingStored_ = false;  // the run lists records of the catalogue
+  CatalogueWindow* catalogue_ = nullptr;
+  // Written by the add's worker; the task, declared after it, is waited for first.
+  struct AddOutcome {
+    std::optional<int64_t> id;
+    std::string error;
+  } addOutcome_;
+  BackgroundTask catalogueTask_{100};
   bool cancelled_ = false;
 };
 

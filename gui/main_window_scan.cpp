@@ -56,7 +56,7 @@ RunSettings MainWindow::runSettings() const {
   return run;
 }
 
-void MainWindow::startRun() {
+void MainWindow::beginRunDisplay() {
   elapsed_.reset();
   clock_.start();
   status_->hideCounts();
@@ -64,6 +64,12 @@ void MainWindow::startRun() {
   enableControls(false);
   cancelled_ = false;
   lastRun_ = ScanReport{};
+  updateCatalogueCommand();
+}
+
+void MainWindow::startRun() {
+  beginRunDisplay();
+  listingStored_ = false;
   // The default job is saved by the worker before it walks: the same order,
   // without the file writes holding up the window.
   RunSettings run = runSettings();
@@ -93,6 +99,14 @@ void MainWindow::finishRun() {
   if (!lastRun_.jobNotSaved.empty())
     tellSaveFailed("The job", QString::fromStdString(defaultJobPath()),
                    QString::fromStdString(lastRun_.jobNotSaved));
+  if (!lastRun_.sourceError.empty()) {
+    Dialogs::current().message(this, "Catalogue",
+                               "The folder could not be read from the catalogue: " +
+                                   QString::fromStdString(lastRun_.sourceError),
+                               MessageIcon::Critical);
+    endRun();
+    return;
+  }
   if (!lastRun_.written) {
     if (!lastRun_.error.empty())
       tellSaveFailed("The report", QString::fromStdString(reportPath_),
@@ -100,8 +114,10 @@ void MainWindow::finishRun() {
     endRun();
     return;
   }
-  lastScan_ = {std::move(lastRun_.scan), std::move(lastRun_.settings), lastRun_.startTime};
+  lastScan_ = {std::move(lastRun_.scan), std::move(lastRun_.settings), lastRun_.startTime,
+               listingStored_, std::move(lastRun_.details)};
   emit reportWritten();
+  if (!listingStored_ && settings_->addEveryScan()) addToCatalogue();
   // The formatting's last text stays while the listing streams in; "Ready"
   // comes once, with the counts, when it is all there.
   pane_->loadReport(reportPath_);
@@ -137,6 +153,7 @@ void MainWindow::endRun() {
   enableControls(true);
   status_->showCounts(lastRun_.files, lastRun_.folders);
   clock_.stop();
+  updateCatalogueCommand();
   if (!lastRun_.unreadable.empty()) tellUnreadable(lastRun_.unreadable);
   emit scanEnded();
 }

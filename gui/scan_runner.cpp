@@ -1,5 +1,6 @@
 #include "gui/scan_runner.h"
 
+#include "app/records_report_file.h"
 #include "app/report_file.h"
 
 #include <ctime>
@@ -22,11 +23,15 @@ ScanRunner::~ScanRunner() {
   task_.wait();
 }
 
-void ScanRunner::start(RunSettings settings, RunPreparation prepare) {
+void ScanRunner::begin() {
   task_.wait();
   control_ = std::make_unique<RunControl>();
   control_->setListener([this](bool phaseChanged) { tellStatus(phaseChanged); });
   report_ = ScanReport{};
+}
+
+void ScanRunner::start(RunSettings settings, RunPreparation prepare) {
+  begin();
   task_.start([this, settings = std::move(settings), prepare = std::move(prepare)] {
     run(settings, prepare);
   });
@@ -48,19 +53,50 @@ void ScanRunner::run(const RunSettings& settings, const RunPreparation& prepare)
     RunOutcome outcome;
     report_.written = runJobIntoReportFile(settings, *control_, outcome, report_.error) &&
                       !control_->stopRequested();
-    report_.files = outcome.counters.files;
-    report_.folders = outcome.counters.folders;
-    report_.unreadable = std::move(outcome.scan.failures);
-    // The records stay for the listings Save As makes from them; they are a
-    // small part of what the pane holds.
-    if (report_.written) {
-      report_.scan = std::make_shared<ScanResult>(std::move(outcome.scan));
-      report_.settings = settings;
+    keepOutcome(settings, outcome);
+  } catch (...) {
+    report_.failure = std::current_exception();
+  }
+  report_.cancelled = control_->wasCancelled();
+}
+
+void ScanRunner::startFrom(RunSettings settings, RecordSource source) {
+  begin();
+  task_.start([this, settings = std::move(settings), source = std::move(source)] {
+    runFrom(settings, source);
+  });
+}
+
+void ScanRunner::runFrom(const RunSettings& settings, const RecordSource& source) {
+  try {
+    report_.startTime = static_cast<int64_t>(std::time(nullptr));
+    KnownRecords records;
+    RunSettings run = settings;
+    if (source(*control_, records, run, report_.sourceError)) {
+      report_.details = std::move(records.details);
+      run.storedDetails = report_.details.get();
+      RunOutcome outcome;
+      report_.written = reportRecordsIntoReportFile(std::move(records.scan), run, *control_,
+                                                    outcome, report_.error) &&
+                        !control_->stopRequested();
+      keepOutcome(run, outcome);
     }
   } catch (...) {
     report_.failure = std::current_exception();
   }
   report_.cancelled = control_->wasCancelled();
+}
+
+void ScanRunner::keepOutcome(const RunSettings& settings, RunOutcome& outcome) {
+  report_.files = outcome.counters.files;
+  report_.folders = outcome.counters.folders;
+  report_.unreadable = std::move(outcome.scan.failures);
+  // The records stay for the listings Save As makes from them; they are a
+  // small part of what the pane holds.
+  if (report_.written) {
+    report_.scan = std::make_shared<ScanResult>(std::move(outcome.scan));
+    report_.settings = settings;
+  }
 }
 
 ScanReport ScanRunner::finish() {

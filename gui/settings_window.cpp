@@ -84,6 +84,10 @@ QGroupBox* checkFrame(const char* name, const QString& caption, QWidget* parent)
   return frame;
 }
 
+// Beside the report settings, in the same store.
+constexpr std::string_view kCatalogueSection = "Catalogue";
+constexpr std::string_view kAddEveryScanKey = "AddEveryScan";
+
 }  // namespace
 
 SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent) {
@@ -149,8 +153,14 @@ QWidget* SettingsWindow::buildGeneralPage() {
   sizes->addWidget(columnSize_, 1, 1);
   static_cast<QVBoxLayout*>(frame->layout())->addLayout(sizes);
 
+  auto* catalogue = checkFrame("catalogueFrame", "Catalogue", page);
+  addEveryScan_ = new QCheckBox("Add every scan to the catalogue", catalogue);
+  addEveryScan_->setObjectName("catalogueAddEveryScan");
+  catalogue->layout()->addWidget(addEveryScan_);
+
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(frame);
+  layout->addWidget(catalogue);
   return page;
 }
 
@@ -186,6 +196,10 @@ ReportSettings SettingsWindow::settings() const {
   return settings;
 }
 
+bool SettingsWindow::addEveryScan() const {
+  return addEveryScan_->isChecked();
+}
+
 void SettingsWindow::showSettings(const ReportSettings& settings) {
   forEachBinding([&](const CheckBinding& binding) {
     checks_.at(binding.name)->setChecked(settings.*binding.value != 0);
@@ -198,11 +212,14 @@ void SettingsWindow::showSettings(const ReportSettings& settings) {
 void SettingsWindow::loadFromStore() {
   SettingsStore store{std::string(kSettingsApplication)};
   showSettings(loadReportSettings(store));
+  addEveryScan_->setChecked(store.get(kCatalogueSection, kAddEveryScanKey) == "1");
 }
 
 bool SettingsWindow::saveToStore() {
   SettingsStore store{std::string(kSettingsApplication)};
-  if (saveReportSettings(store, settings())) return true;
+  if (saveReportSettings(store, settings()) &&
+      store.set(kCatalogueSection, kAddEveryScanKey, addEveryScan_->isChecked() ? "1" : "0"))
+    return true;
   Dialogs::current().message(this, "Error",
                              "The settings could not be saved to " +
                                  QString::fromStdString(store.filePath()) +

@@ -25,6 +25,8 @@ class SettingsWindow : public QDialog {
 
   // The values of the controls.
   ReportSettings settings() const;
+  // Every finished scan goes into the catalogue.
+  bool addEveryScan() const;
   void showSettings(const ReportSettings& settings);
   // Reads the store into the controls.
   void loadFromStore();
@@ -45,6 +47,7 @@ class SettingsWindow : public QDialog {
   std::map<std::string, QCheckBox*> checks_;
   QComboBox* showSizeIn_ = nullptr;
   QSpinBox* columnSize_ = nullptr;
+  QCheckBox* addEveryScan_ = nullptr;
 };
 
 }  // namespace tallyfold::gui

@@ -35,6 +35,7 @@ glyph colour '#ad1457' 'A'
 glyph undo '#424242' '↶'
 glyph redo '#424242' '↷'
 glyph print '#37474f' 'P'
+glyph catalogue '#6a1b9a' '≡'
 lens find
 folder browse '#f6cf5c'
 folder folder '#f6cf5c'

@@ -283,9 +283,10 @@ TEST_F(PrintTest, FileMenuHoldsThePrintEntries) {
   QStringList captions;
   for (QAction* action : child<QMenu>(&window, "mnuFile")->actions())
     captions << (action->isSeparator() ? "-" : action->text());
-  EXPECT_EQ(captions, (QStringList{"Scan", "Cancel", "-", "New Job", "Open Job", "Save Job",
-                                   "Recent Jobs", "-", "Save As", "-", "Page Setup",
-                                   "Print Preview...", "Print...", "-", "Close"}));
+  EXPECT_EQ(captions,
+            (QStringList{"Scan", "Cancel", "-", "New Job", "Open Job", "Save Job", "Recent Jobs",
+                         "-", "Save As", "-", "Add to Catalogue", "Catalogue...", "-", "Page Setup",
+                         "Print Preview...", "Print...", "-", "Close"}));
   QString shown;
   whenModal([&](QWidget* modal) {
     shown = modal->objectName();
