@@ -10,6 +10,16 @@
 
 namespace tallyfold {
 
+StoredColumns storedColumnsOf(const ReportSettings& settings) {
+  StoredColumns columns;
+  columns.owner = settings.owner != 0;
+  columns.version = settings.version != 0;
+  columns.crc32 = settings.crc32 != 0;
+  columns.sha256 = settings.sha256 != 0;
+  columns.tags = settings.anyTagColumn();
+  return columns;
+}
+
 namespace {
 
 // Reads the stored columns from the files, a folder at a time, as the

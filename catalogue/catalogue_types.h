@@ -15,6 +15,7 @@
 #include "platform/volume_identity.h"
 #include "report/detail_source.h"
 #include "report/file_detail_reader.h"
+#include "report/report_settings.h"
 #include "scan/run_control.h"
 #include "scan/scan_location.h"
 #include "scan/scan_run.h"
@@ -52,6 +53,9 @@ struct StoredColumns {
   bool tags = false;
   bool any() const { return owner || version || crc32 || sha256 || tags; }
 };
+
+// The columns a scan made with these report settings reads, and so stores.
+StoredColumns storedColumnsOf(const ReportSettings& settings);
 
 struct StoredLocation {
   ScanLocation location;

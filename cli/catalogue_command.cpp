@@ -48,16 +48,6 @@ bool resolveAll(Catalogue& catalogue, const std::vector<std::string>& names,
   return true;
 }
 
-StoredColumns columnsOf(const ReportSettings& settings) {
-  StoredColumns columns;
-  columns.owner = settings.owner != 0;
-  columns.version = settings.version != 0;
-  columns.crc32 = settings.crc32 != 0;
-  columns.sha256 = settings.sha256 != 0;
-  columns.tags = settings.anyTagColumn();
-  return columns;
-}
-
 void reportFailures(const std::vector<ReadFailure>& failures) {
   for (const ReadFailure& failure : failures) {
     const std::string reason =
@@ -83,7 +73,7 @@ int runAdd(const CliOptions& options, RunSettings& run, RunControl& control) {
   for (const ScanLocation& location : run.job.locations) {
     added.locations.push_back(StoredLocation{location, {}});
   }
-  added.columns = columnsOf(run.report);
+  added.columns = storedColumnsOf(run.report);
   control.enterPhase(RunPhase::Formatting);
   CatalogueError error;
   const auto id = catalogue->addScan(added, scan, &control.cancelFlag(), error);

@@ -18,20 +18,10 @@ namespace tallyfold::gui {
 
 namespace {
 
-StoredColumns columnsOf(const ReportSettings& report) {
-  StoredColumns columns;
-  columns.owner = report.owner != 0;
-  columns.version = report.version != 0;
-  columns.crc32 = report.crc32 != 0;
-  columns.sha256 = report.sha256 != 0;
-  columns.tags = report.anyTagColumn();
-  return columns;
-}
-
 NewScan newScanOf(const RunSettings& run, int64_t startTime) {
   NewScan scan;
   scan.time = startTime;
-  scan.columns = columnsOf(run.report);
+  scan.columns = storedColumnsOf(run.report);
   for (const ScanLocation& location : run.job.locations)
     if (location.scanned) scan.locations.push_back(StoredLocation{location, {}});
   return scan;
