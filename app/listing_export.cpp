@@ -43,6 +43,8 @@ ByteOutput outputTo(AtomicFileWriter& file) {
   return [&file](std::string_view bytes) { file.write(bytes); };
 }
 
+}  // namespace
+
 std::vector<ScanLocation> scannedLocations(const Job& job) {
   std::vector<ScanLocation> scanned;
   for (const ScanLocation& location : job.locations) {
@@ -50,8 +52,6 @@ std::vector<ScanLocation> scannedLocations(const Job& job) {
   }
   return scanned;
 }
-
-}  // namespace
 
 ListingResult writeCsvListing(ScanResult& scan, const RunSettings& run, const std::string& path,
                               RunControl& control) {

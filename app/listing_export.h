@@ -19,6 +19,9 @@ struct ListingResult {
   std::vector<ReadFailure> unreadable;
 };
 
+// The locations of the job that were scanned, for a listing's header.
+std::vector<ScanLocation> scannedLocations(const Job& job);
+
 // Both sort the scan's records into report order first (as reportScan does;
 // records already in that order stay so) and leave them sorted.
 ListingResult writeCsvListing(ScanResult& scan, const RunSettings& run, const std::string& path,

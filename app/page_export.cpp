@@ -1,21 +1,16 @@
 #include "app/page_export.h"
 
+#include <optional>
+
 #include "listing/listing_header.h"
 #include "page/browsable_page.h"
 #include "platform/text_file.h"
+#include "report/detail_source.h"
 #include "report/file_detail_reader.h"
 
 namespace tallyfold {
 
 namespace {
-
-std::vector<ScanLocation> scannedLocations(const Job& job) {
-  std::vector<ScanLocation> scanned;
-  for (const ScanLocation& location : job.locations) {
-    if (location.scanned) scanned.push_back(location);
-  }
-  return scanned;
-}
 
 uint64_t fileCountOf(const RecordStore& store) {
   uint64_t count = 0;
@@ -26,14 +21,15 @@ uint64_t fileCountOf(const RecordStore& store) {
 }  // namespace
 
 PageColumnTexts readPageColumns(const RecordStore& store, const std::vector<ListingColumn>& columns,
-                                RunControl& control, std::vector<ReadFailure>& failures,
-                                const PageProgress& progress) {
+                                const DetailSource* stored, RunControl& control,
+                                std::vector<ReadFailure>& failures, const PageProgress& progress) {
   PageColumnTexts result;
   result.columns = columns;
   if (columns.empty()) return result;
   const uint64_t total = fileCountOf(store);
   result.texts.reserve(total * columns.size());
-  FileDetailReader reader(detailChoiceOf(columns), &control.cancelFlag());
+  std::optional<FileDetailReader> reader;
+  if (stored == nullptr) reader.emplace(detailChoiceOf(columns), &control.cancelFlag());
   FileDetails details;
   std::vector<std::string> values;
   std::vector<std::string_view> names;
@@ -41,15 +37,19 @@ PageColumnTexts readPageColumns(const RecordStore& store, const std::vector<List
   for (uint32_t f = 0; f < store.folderCount() && !control.cancelRequested(); ++f) {
     const FolderEntry& folder = store.folder(f);
     if (folder.fileCount() == 0) continue;
-    reader.enterFolder(folder.path);
     names.clear();
     for (const FileEntry& file : folder.files()) {
       names.push_back(folder.names().substr(file.nameOffset, file.nameLength));
     }
-    reader.expectFiles(names);
+    // A stored scan answers from the catalogue: its disk need not be there.
+    if (reader) {
+      reader->enterFolder(folder.path);
+      reader->expectFiles(names);
+    }
     for (uint32_t i = 0; i < folder.fileCount(); ++i) {
       if (control.cancelRequested()) break;
-      const int error = reader.read(names[i], folder.file(i), details);
+      const int error = reader ? reader->read(names[i], folder.file(i), details)
+                               : stored->details(RecordRef{f, i}, details);
       fillListingValues(columns, folder.file(i), details, values);
       if (error != 0) {
         failures.push_back(
@@ -74,8 +74,8 @@ ListingResult writeBrowsablePageFile(const ScanResult& scan, const RunSettings& 
   header.columns = listingColumnsOf(run.report);
   const uint64_t total = fileCountOf(scan.store);
   control.startFormatting(FormattingCount::Files, total);
-  const PageColumnTexts columns =
-      readPageColumns(scan.store, header.columns, control, result.unreadable, progress);
+  const PageColumnTexts columns = readPageColumns(scan.store, header.columns, run.storedDetails,
+                                                  control, result.unreadable, progress);
   if (control.cancelRequested()) {
     result.stopped = true;
     return result;

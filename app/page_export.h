@@ -17,9 +17,11 @@ namespace tallyfold {
 using PageProgress = std::function<void(uint64_t done, uint64_t total)>;
 
 // The detail columns of every file of the store, in the store's order, read
-// from the files themselves. Stops early on a cancel.
+// from the files themselves, or taken from stored when it is given. Stops
+// early on a cancel.
 PageColumnTexts readPageColumns(const RecordStore& store, const std::vector<ListingColumn>& columns,
-                                RunControl& control, std::vector<ReadFailure>& failures,
+                                const DetailSource* stored, RunControl& control,
+                                std::vector<ReadFailure>& failures,
                                 const PageProgress& progress = {});
 
 // scanTime: when the scan started (seconds since the epoch), for the header.

@@ -218,9 +218,11 @@ int runFromScan(const CliOptions& options, RunSettings& run, const OutputChoice&
   }
   control.finishWalk();
   std::string problem;
+  const int64_t scanTime = stored.info.summary.time;
   const OutputResult result =
-      isListingForm(output.form)
-          ? writeListingOutput(stored.scan, run, output, stored.info.summary.time, control, problem)
+      options.page ? writePageOutput(stored.scan, run, output.path, scanTime, control, problem)
+      : isListingForm(output.form)
+          ? writeListingOutput(stored.scan, run, output, scanTime, control, problem)
           : writeReportOutput(stored.scan, run, output, control, problem);
   if (result == OutputResult::Stopped) return kExitInterrupted;
   if (result == OutputResult::Failed) {

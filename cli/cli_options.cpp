@@ -456,7 +456,8 @@ Catalogue (every scan kept, searchable with no disk attached):
         --count             print only the number of matches
         -0, --null          end each match with NUL instead of a newline
       --from-scan SCAN      make the report (-r, -s, --desc, -o as usual) from
-                            a stored scan; -o x.json exports it as a listing
+                            a stored scan; -o x.json exports it as a listing,
+                            --page -o x.html as a browsable page
       --compare A B         A and B each a stored SCAN, a JSON listing, or (B)
                             a live FOLDER; an argument that is no file is a
                             SCAN

@@ -129,6 +129,8 @@ int runCli(int argc, char** argv) {
 
   if (options.page && (options.records || !options.compare.empty()))
     return usageError("--page takes neither --records nor --compare");
+  if (options.page && isCatalogueCommand(options) && options.fromScan.empty())
+    return usageError("--page makes the page of a scan: of FOLDER, a job or --from-scan");
   if (options.page && options.output.empty())
     return usageError("--page writes a file: name it with -o FILE.html");
   OutputChoice output{options.output, OutputForm::PlainText};

@@ -180,6 +180,29 @@ TEST_F(CliCatalogueTest, ReportFromScanEqualsTheLiveReportInEveryTypeAndForm) {
   std::vector<std::string> liveArgs = {"-q", "-s", "name"};
   liveArgs.push_back(tree.path());
   EXPECT_EQ(text.out, run(liveArgs).out);
+
+  // The browsable page needs no disk: the tree is gone when it is made.
+  std::vector<std::string> livePage = {"-q", "--page", "-o", home / "live.html"};
+  livePage.insert(livePage.end(), columns.begin(), columns.end());
+  livePage.push_back(tree.path());
+  ASSERT_EQ(run(livePage).exitCode, 0);
+  const std::string moved = tree.path() + "-away";
+  std::filesystem::rename(tree.path(), moved);
+  std::vector<std::string> storedPage = {"--from-scan", "1", "--page", "-o", home / "stored.html"};
+  storedPage.insert(storedPage.end(), columns.begin(), columns.end());
+  auto paged = cat(storedPage);
+  std::filesystem::rename(moved, tree.path());
+  ASSERT_EQ(paged.exitCode, 0) << paged.err;
+  EXPECT_EQ(paged.err, "");
+  const std::regex scanned("\"scanned\":\"[^\"]*\"");
+  const std::string storedText = readFile(home / "stored.html");
+  EXPECT_NE(storedText.find("\"columns\":[\"attributes\",\"owner\""), std::string::npos);
+  EXPECT_EQ(std::regex_replace(storedText, scanned, ""),
+            std::regex_replace(readFile(home / "live.html"), scanned, ""));
+  // Only a stored scan makes a page among the catalogue's commands.
+  auto refused = cat({"-q", "--add", "--page", "-o", home / "x.html", tree.path()});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("--page makes the page of a scan"), std::string::npos) << refused.err;
 }
 
 TEST_F(CliCatalogueTest, ColumnNotReadAtAddComesOutEmptyAndIsSaidOnce) {
