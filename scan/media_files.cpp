@@ -48,13 +48,31 @@ bool sameExtension(std::string_view extension, std::string_view known) {
   return true;
 }
 
-void sayUnread(const MediaFile& file, const std::string& why) {
-  const std::string shown(file.path.empty() ? file.name : file.path);
-  std::fprintf(stderr, "%s: %s: no media facts read: %s\n", program_invocation_short_name,
-               printableText(shown).c_str(), printableText(why).c_str());
-}
+// The lines about one batch of files, written to standard error at once: a
+// collection of placeholders may hold a line for every other file.
+class UnreadLines {
+ public:
+  UnreadLines() = default;
+  UnreadLines(const UnreadLines&) = delete;
+  UnreadLines& operator=(const UnreadLines&) = delete;
+  ~UnreadLines() {
+    if (!text_.empty()) std::fwrite(text_.data(), 1, text_.size(), stderr);
+  }
+  void add(const MediaFile& file, const std::string& why) {
+    const std::string shown(file.path.empty() ? file.name : file.path);
+    text_ += program_invocation_short_name;
+    text_ += ": ";
+    text_ += printableText(shown);
+    text_ += ": no media facts read: ";
+    text_ += printableText(why);
+    text_ += '\n';
+  }
 
-void reportFailure(const MediaFile& file, const ReaderOutcome& outcome) {
+ private:
+  std::string text_;
+};
+
+void reportFailure(UnreadLines& lines, const MediaFile& file, const ReaderOutcome& outcome) {
   // A reader that cannot be started is named once, not for every file.
   static std::atomic<bool> unavailableSaid{false};
   if (outcome.failure == ReaderFailure::Stopped) return;
@@ -64,7 +82,7 @@ void reportFailure(const MediaFile& file, const ReaderOutcome& outcome) {
                  printableText(outcome.why).c_str());
     return;
   }
-  sayUnread(file, outcome.why);
+  lines.add(file, outcome.why);
 }
 
 const char* kindName(MediaFormat format) {
@@ -152,6 +170,7 @@ std::optional<MediaFormat> mediaFormatOf(std::string_view name) {
 
 void readMediaFactsOf(const MediaFile* files, size_t count, MediaFacts* facts,
                       const CancelFlag* stop) {
+  UnreadLines lines;
   std::vector<size_t> sent;
   std::vector<ReaderFile> requests;
   for (size_t i = 0; i < count; ++i) {
@@ -162,7 +181,7 @@ void readMediaFactsOf(const MediaFile* files, size_t count, MediaFacts* facts,
     BudgetedFile file(files[i].fd, kHeadBytes);
     const size_t got = file.readAt(0, head, sizeof head);
     if (!headFits(*format, std::string_view(head, got))) {
-      sayUnread(files[i], std::string("not ") + kindName(*format) + " file");
+      lines.add(files[i], std::string("not ") + kindName(*format) + " file");
       continue;
     }
     sent.push_back(i);
@@ -175,12 +194,12 @@ void readMediaFactsOf(const MediaFile* files, size_t count, MediaFacts* facts,
     const MediaFile& file = files[sent[k]];
     const ReaderOutcome& outcome = outcomes[k];
     if (outcome.failure != ReaderFailure::None) {
-      reportFailure(file, outcome);
+      reportFailure(lines, file, outcome);
     } else if (outcome.media.found) {
       facts[sent[k]] = outcome.media.facts;
       blankControls(facts[sent[k]]);
     } else {
-      sayUnread(file, std::string("not readable as ") + kindName(requests[k].format) + " file");
+      lines.add(file, std::string("not readable as ") + kindName(requests[k].format) + " file");
     }
   }
 }
