@@ -125,7 +125,10 @@ int DirReader::checkOpened(const SubFolderOpening& opening) {
     close();
     return error;
   }
-  if (opened == opening.expected) return 0;
+  if (opened == opening.expected) {
+    openedIdentity_ = opened;
+    return 0;
+  }
   close();
   return kFolderChanged;
 }
@@ -140,12 +143,17 @@ SharedFolder* DirReader::share(unsigned users) {
 void DirReader::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  openedIdentity_.reset();
   filled_ = pos_ = 0;
   readError_ = 0;
   atEnd_ = false;
 }
 
 int DirReader::identity(FolderIdentity& id) const {
+  if (openedIdentity_) {
+    id = *openedIdentity_;
+    return 0;
+  }
   struct stat st;
   if (fstat(fd_, &st) != 0) return errno;
   id.device = static_cast<uint64_t>(st.st_dev);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -124,7 +125,8 @@ class DirReader {
   // Hands the open folder over to users that open its sub-folders; the reader
   // is closed afterwards.
   SharedFolder* share(unsigned users);
-  // The open folder's device and inode; 0 or an errno.
+  // The open folder's device and inode; 0 or an errno. A sub-folder's was
+  // taken when it was opened, and is not looked up again.
   int identity(FolderIdentity& id) const;
 
   // The next entry ("." and ".." included); false at the end of the folder or
@@ -162,6 +164,7 @@ class DirReader {
   int checkOpened(const SubFolderOpening& opening);
 
   int fd_ = -1;
+  std::optional<FolderIdentity> openedIdentity_;
   std::unique_ptr<char[]> buffer_;
   size_t filled_ = 0;
   size_t pos_ = 0;
