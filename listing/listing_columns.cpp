@@ -82,6 +82,52 @@ std::string_view listingColumnName(ListingColumn column) {
   return "";
 }
 
+std::string_view listingColumnTitle(ListingColumn column) {
+  switch (column) {
+    case ListingColumn::Attributes:
+      return "Attributes";
+    case ListingColumn::Owner:
+      return "Owner";
+    case ListingColumn::Version:
+      return "Version";
+    case ListingColumn::Crc32:
+      return "CRC-32";
+    case ListingColumn::Sha256:
+      return "SHA-256";
+    case ListingColumn::Title:
+      return "Title";
+    case ListingColumn::Artist:
+      return "Artist";
+    case ListingColumn::Album:
+      return "Album";
+    case ListingColumn::Year:
+      return "Year";
+    case ListingColumn::Genre:
+      return "Genre";
+    case ListingColumn::Comment:
+      return "Comment";
+    case ListingColumn::Duration:
+      return "Duration";
+    case ListingColumn::Bitrate:
+      return "Bitrate";
+    case ListingColumn::SampleRate:
+      return "Sample rate";
+    case ListingColumn::Channels:
+      return "Channels";
+    case ListingColumn::Width:
+      return "Width";
+    case ListingColumn::Height:
+      return "Height";
+    case ListingColumn::Taken:
+      return "Taken";
+    case ListingColumn::Camera:
+      return "Camera";
+    case ListingColumn::Codec:
+      return "Codec";
+  }
+  return "";
+}
+
 bool isNumberColumn(ListingColumn column) {
   switch (column) {
     case ListingColumn::Duration:

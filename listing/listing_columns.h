@@ -42,6 +42,9 @@ std::vector<ListingColumn> listingColumnsOf(const ReportSettings& settings);
 // The column's name in the CSV header row and as a JSON key.
 std::string_view listingColumnName(ListingColumn column);
 
+// The column's heading as a reader sees it: "Sample rate", "CRC-32".
+std::string_view listingColumnTitle(ListingColumn column);
+
 // Whether the column holds a number (written as a JSON number, or null when
 // the file has none).
 bool isNumberColumn(ListingColumn column);

@@ -45,6 +45,36 @@ void writeBlock(const PageOutput& output, std::string_view id, std::string_view 
   output("</script>\n");
 }
 
+// The detail columns by their listing names, their headings, and which of
+// them hold numbers: the page sorts those as numbers and exports them as JSON
+// numbers, as the JSON listing writes them.
+void appendColumnFacts(std::string& json, const std::vector<ListingColumn>& columns) {
+  addKey(json, "columns");
+  json.push_back('[');
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (i > 0) json.push_back(',');
+    appendJsonString(json, listingColumnName(columns[i]));
+  }
+  json += "],";
+  addKey(json, "titles");
+  json.push_back('[');
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (i > 0) json.push_back(',');
+    appendJsonString(json, listingColumnTitle(columns[i]));
+  }
+  json += "],";
+  addKey(json, "numbers");
+  json.push_back('[');
+  bool firstNumber = true;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (!isNumberColumn(columns[i])) continue;
+    if (!firstNumber) json.push_back(',');
+    firstNumber = false;
+    json += std::to_string(i);
+  }
+  json += "],";
+}
+
 }  // namespace
 
 std::string pagePolicy(std::string_view script, std::string_view style) {
@@ -83,13 +113,7 @@ std::string pageHeaderJson(const PageHeader& header, const PageData& data) {
     json.push_back('}');
   }
   json += "],";
-  addKey(json, "columns");
-  json.push_back('[');
-  for (size_t i = 0; i < header.columns.size(); ++i) {
-    if (i > 0) json.push_back(',');
-    appendJsonString(json, listingColumnName(header.columns[i]));
-  }
-  json += "],";
+  appendColumnFacts(json, header.columns);
   addKey(json, "files");
   json += std::to_string(data.fileCount) + ",";
   addKey(json, "folders");

@@ -18,7 +18,11 @@
   // ---- Data ---------------------------------------------------------------
 
   const head = JSON.parse(blockText('tf-head'));
+  // The detail columns: their listing names (the exports' keys), their
+  // headings, and which hold numbers.
   const columnNames = head.columns;
+  const columnTitles = head.titles;
+  const isNumberColumn = columnNames.map((name, c) => head.numbers.includes(c));
 
   // "\XX" is one byte: below 0x80 the character itself, above it a byte that
   // is not part of valid UTF-8.
@@ -103,10 +107,9 @@
   const sizes = lazy(() => readNumbers('tf-sizes', 0));
   const times = lazy(() => readNumbers('tf-times', head.timeBase));
 
-  // A text with one value a line: the lines are found once, each value is
-  // cut out and decoded when it is shown.
-  function lineColumn(id) {
-    const text = blockText(id);
+  // Where each file's line of a text with one value a line starts, and where
+  // the last one ends.
+  function lineStarts(text) {
     const starts = new Float64Array(fileCount + 1);
     let at = 0;
     for (let i = 0; i < fileCount; ++i) {
@@ -114,6 +117,14 @@
       at = text.indexOf('\n', at) + 1;
     }
     starts[fileCount] = at;
+    return starts;
+  }
+
+  // A text with one value a line: the lines are found once, each value is
+  // cut out and decoded when it is shown.
+  function lineColumn(id) {
+    const text = blockText(id);
+    const starts = lineStarts(text);
     return {
       text,
       starts,
@@ -170,6 +181,7 @@
   // ---- Formats ------------------------------------------------------------
 
   const numberFormat = new Intl.NumberFormat();
+  const two = (n) => String(n).padStart(2, '0');
   const shortNumber = new Intl.NumberFormat(undefined, { maximumFractionDigits: 1 });
   const dateFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'short', timeStyle: 'medium' });
   const collator = new Intl.Collator(undefined, { numeric: true, sensitivity: 'base' });
@@ -185,6 +197,37 @@
     return (unit === 0 ? numberFormat.format(value) : shortNumber.format(value)) + ' ' + UNITS[unit];
   }
   const formatDate = (seconds) => dateFormat.format(new Date(seconds * 1000));
+
+  // The detail columns' machine values in the reader's terms. A number
+  // column's value is digits with at most one point; blank when the file
+  // has none.
+  const kilohertz = new Intl.NumberFormat(undefined, { maximumFractionDigits: 3 });
+  function clockText(seconds) {
+    const whole = Math.floor(seconds);
+    return Math.floor(whole / 3600) + ':' + two(Math.floor(whole / 60) % 60) + ':' + two(whole % 60);
+  }
+  // A time taken is the clock time where it was taken: it is shown as that,
+  // with its offset when the file gives one, never moved to the reader's zone.
+  const takenFormat = new Intl.DateTimeFormat(undefined, { dateStyle: 'short', timeStyle: 'medium', timeZone: 'UTC' });
+  const TAKEN = /^(\d{4})-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d)([+-]\d\d:\d\d|Z)?$/;
+  function takenText(iso) {
+    const parts = TAKEN.exec(iso);
+    if (!parts) return shownText(iso);
+    const [year, month, day, hours, minutes, seconds] = parts.slice(1, 7).map(Number);
+    const clock = new Date(Date.UTC(year, month - 1, day, hours, minutes, seconds));
+    if (year < 100) clock.setUTCFullYear(year);
+    const offset = parts[7] === undefined ? '' : parts[7] === 'Z' || parts[7] === '+00:00' ? ' UTC' : ' UTC' + parts[7];
+    return takenFormat.format(clock) + offset;
+  }
+  const detailFormats = {
+    duration: (value) => clockText(Number(value)),
+    bitrate: (value) => numberFormat.format(Number(value)) + ' kbps',
+    sample_rate: (value) => kilohertz.format(Number(value) / 1000) + ' kHz',
+    taken: takenText,
+  };
+  const plainNumber = (value) => numberFormat.format(Number(value));
+  const detailText = columnNames.map((name, c) => detailFormats[name] || (isNumberColumn[c] ? plainNumber : shownText));
+  const shownDetail = (c, value) => (value === '' ? '' : detailText[c](value));
   const plural = (count, one, many) => numberFormat.format(count) + ' ' + (count === 1 ? one : many);
 
   // ---- Elements -----------------------------------------------------------
@@ -474,7 +517,7 @@
     ];
     if (!state.search) columns.push({ key: 'items', title: 'Contents' });
     if (state.search) columns.push({ key: 'folder', title: 'Folder' });
-    columnNames.forEach((name, c) => columns.push({ key: 'c' + c, title: name, column: c }));
+    columnTitles.forEach((title, c) => columns.push({ key: 'c' + c, title, column: c }));
     return columns;
   }
 
@@ -485,7 +528,16 @@
     if (key === 'items') return row.file !== undefined ? 0 : subtreeFiles(row.folder);
     if (key === 'folder') return pathOf(row.file !== undefined ? folderOfFile(row.file) : row.folder);
     const c = Number(key.slice(1));
-    return row.file !== undefined ? detailColumns[c]().value(row.file) : '';
+    const value = row.file !== undefined ? detailColumns[c]().value(row.file) : '';
+    if (!isNumberColumn[c]) return value;
+    return value === '' ? NaN : Number(value);
+  }
+
+  // Numbers in order, a file without one after every file with one, in
+  // either direction.
+  function numberOrder(a, b, sign) {
+    if (Number.isNaN(a) || Number.isNaN(b)) return Number.isNaN(a) - Number.isNaN(b);
+    return (a - b) * sign;
   }
 
   function sortRows(rows) {
@@ -497,8 +549,7 @@
       const kindA = a.row.file !== undefined ? 1 : 0;
       const kindB = b.row.file !== undefined ? 1 : 0;
       if (kindA !== kindB) return kindA - kindB;
-      const order = isText ? collator.compare(a.key, b.key) : a.key - b.key;
-      return order * sign;
+      return isText ? collator.compare(a.key, b.key) * sign : numberOrder(a.key, b.key, sign);
     });
     return keyed.map((item) => item.row);
   }
@@ -515,6 +566,7 @@
     for (const column of columnsShown()) {
       const cell = make('button', 'cell col-' + column.key, column.title);
       cell.dataset.key = column.key;
+      if (column.column !== undefined && isNumberColumn[column.column]) cell.classList.add('col-number');
       if (state.sort.column === column.key) {
         cell.classList.add('sorted');
         cell.setAttribute('aria-sort', state.sort.ascending ? 'ascending' : 'descending');
@@ -585,8 +637,9 @@
       } else if (column.key === 'folder') {
         element.append(make('span', 'cell col-folder', shownText(pathOf(folderOfFile(row.file)))));
       } else {
-        const value = row.file !== undefined ? shownText(detailColumns[column.column]().value(row.file)) : '';
-        element.append(make('span', 'cell col-detail', value));
+        const c = column.column;
+        const value = row.file !== undefined ? shownDetail(c, detailColumns[c]().value(row.file)) : '';
+        element.append(make('span', isNumberColumn[c] ? 'cell col-detail col-number' : 'cell col-detail', value));
       }
     }
     return element;
@@ -743,14 +796,7 @@
       return byte < 0x20 ? ' ' : String.fromCharCode(byte < 0x80 ? byte : 0xdc00 + byte);
     });
     const text = decoded.toLowerCase();
-    const starts = new Float64Array(fileCount + 1);
-    let at = 0;
-    for (let i = 0; i < fileCount; ++i) {
-      starts[i] = at;
-      at = text.indexOf('\n', at) + 1;
-    }
-    starts[fileCount] = at;
-    return { text, starts };
+    return { text, starts: lineStarts(text) };
   });
 
   // The line holding position, at or after line low: hits come in order,
@@ -907,7 +953,6 @@
     return out + '"';
   }
 
-  const two = (n) => String(n).padStart(2, '0');
   function isoLocalTime(seconds) {
     const date = new Date(seconds * 1000);
     const offset = -date.getTimezoneOffset();
@@ -916,6 +961,14 @@
     const yearText = year >= 0 && year <= 9999 ? String(year).padStart(4, '0') : (year < 0 ? '-' : '+') + String(Math.abs(year));
     return yearText + '-' + two(date.getMonth() + 1) + '-' + two(date.getDate()) + 'T' + two(date.getHours()) + ':' +
       two(date.getMinutes()) + ':' + two(date.getSeconds()) + sign + two(Math.floor(Math.abs(offset) / 60)) + ':' + two(Math.abs(offset) % 60);
+  }
+
+  // A number column's value is written as the JSON listing writes it: its
+  // digits as they are, null when blank.
+  const NUMBER = /^[0-9]+(\.[0-9]+)?$/;
+  function jsonValue(c, value) {
+    if (!isNumberColumn[c]) return jsonString(value);
+    return NUMBER.test(value) ? value : 'null';
   }
 
   const folderText = (i) => pathOf(folderOfFile(i));
@@ -934,7 +987,7 @@
     exportedFiles().forEach((i, at) => {
       let line = (at ? ',' : '') + '\n{"folder":' + jsonString(folderText(i)) + ',"name":' + jsonString(nameOf(i)) + ',"size":' + sizes()[i] +
         ',"modified":' + jsonString(isoLocalTime(times()[i]));
-      columnNames.forEach((name, c) => { line += ',' + jsonString(name) + ':' + jsonString(detailColumns[c]().value(i)); });
+      columnNames.forEach((name, c) => { line += ',' + jsonString(name) + ':' + jsonValue(c, detailColumns[c]().value(i)); });
       parts.push(line + '}');
     });
     parts.push('\n]}\n');
@@ -1000,7 +1053,7 @@
       locations.join('; '),
       plural(head.files, 'file', 'files') + ' in ' + plural(head.folders, 'folder', 'folders') + ', ' + humanSize(head.bytes),
     ];
-    if (columnNames.length) parts.push('columns: ' + columnNames.join(', '));
+    if (columnTitles.length) parts.push('columns: ' + columnTitles.join(', '));
     facts.textContent = parts.join(' \u00b7 ');
   }
 

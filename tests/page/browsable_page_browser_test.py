@@ -11,39 +11,16 @@ the tree and against the CLI's own CSV and JSON listings.
 usage: browsable_page_browser_test.py TALLYFOLD_CLI [SCREENSHOT_FOLDER]
 Exit 77 (skipped) when Chromium, its driver or Selenium is missing.
 """
-import csv
-import io
 import json
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import urllib.parse
 
-SKIP = 77
-CHROMEDRIVER = "/usr/bin/chromedriver"
-
-try:
-    from selenium import webdriver
-    from selenium.common.exceptions import NoAlertPresentException
-    from selenium.webdriver.chrome.service import Service
-    from selenium.webdriver.common.keys import Keys
-except ImportError:
-    print("SKIP: python3-selenium is not installed")
-    sys.exit(SKIP)
-
-if not os.path.exists(CHROMEDRIVER) or not (shutil.which("chromium") or os.path.exists("/usr/bin/chromium")):
-    print("SKIP: chromium or chromium-driver is not installed")
-    sys.exit(SKIP)
-
-FAILURES = []
-
-
-def check(condition, what):
-    if not condition:
-        FAILURES.append(what)
-        print("FAIL:", what)
+from page_browser import check, csv_rows, exported, finish, js, json_file_lines, result, run_cli, start_browser
+from selenium.common.exceptions import NoAlertPresentException
+from selenium.webdriver.common.keys import Keys
 
 
 def shown(name_bytes):
@@ -90,23 +67,6 @@ def make_tree(root):
     for i in range(50000):
         os.close(os.open(os.path.join(many, b"f%d" % i), os.O_CREAT | os.O_WRONLY, 0o644))
     return {b"odd": names, b"sizes": [b"file10", b"file2", b"file1", b"File3.txt"]}
-
-
-def run_cli(cli, *args):
-    result = subprocess.run([cli, "-q", *args], capture_output=True, env=dict(os.environ, LC_ALL="C.UTF-8"))
-    check(result.returncode == 0, "tallyfold-cli %s ended %d: %s" % (args, result.returncode, result.stderr))
-
-
-def start_browser():
-    options = webdriver.ChromeOptions()
-    for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=1280,900", "--lang=en-US"]:
-        options.add_argument(argument)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    return webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
-
-
-def js(driver, script, *args):
-    return driver.execute_script(script, *args)
 
 
 def status(driver):
@@ -163,27 +123,6 @@ def search(driver, text, what="name", where="all"):
     return status(driver)
 
 
-def exported(driver, button):
-    """Clicks an export button and answers the text of the file it made."""
-    js(driver, """
-      window.exportedBlob = null;
-      if (!window.keptCreateObjectURL) window.keptCreateObjectURL = URL.createObjectURL;
-      URL.createObjectURL = (blob) => { window.exportedBlob = blob; return window.keptCreateObjectURL(blob); };""")
-    driver.find_element("id", button).click()
-    return driver.execute_async_script("const done = arguments[0]; window.exportedBlob.text().then(done);")
-
-
-def json_file_lines(text):
-    start = text.index('"files":[') + len('"files":[')
-    lines = [line.rstrip(",") for line in text[start:].split("\n")]
-    return sorted(line for line in lines if line.startswith("{"))
-
-
-def csv_rows(text):
-    rows = list(csv.reader(io.StringIO(text, newline="")))
-    return rows[0], sorted(tuple(row) for row in rows[1:])
-
-
 def open_tree_path(driver, page_url, path_bytes):
     driver.get(page_url + "#" + urllib.parse.quote(path_bytes, safe="/"))
 
@@ -207,17 +146,10 @@ def main():
         try:
             drive(driver, "file://" + urllib.parse.quote(page), root, expected, work, shots)
         finally:
-            for entry in driver.get_log("browser"):
-                if entry["level"] == "SEVERE":
-                    check(False, "browser error: %s" % entry["message"])
-            driver.quit()
+            finish(driver)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    if FAILURES:
-        print("%d failures" % len(FAILURES))
-        return 1
-    print("all browsable page checks passed")
-    return 0
+    return result()
 
 
 def drive(driver, url, root, expected, work, shots):
@@ -251,7 +183,7 @@ def drive(driver, url, root, expected, work, shots):
     check(crumbs(driver) == [root_text, "sizes"], "Back returns to sizes: %s" % crumbs(driver))
 
     titles = js(driver, "return [...document.querySelectorAll('#heading .cell')].map(c => c.firstChild.textContent)")
-    check(titles == ["Name", "Size", "Modified", "Contents", "crc32"], "the columns: %s" % titles)
+    check(titles == ["Name", "Size", "Modified", "Contents", "CRC-32"], "the columns: %s" % titles)
     crcs = js(driver, "return [...document.querySelectorAll('#rows .row:not(.folder) .col-detail')].map(c => c.textContent)")
     check("3610A686" not in crcs and len(crcs) == 4 and all(len(c) == 8 for c in crcs), "the CRC-32 column: %s" % crcs)
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "page/browsable_page.h"
@@ -170,6 +171,30 @@ TEST(BrowsablePageTest, ThePageCarriesItsOwnScriptAndStyleUnderAPolicyOfTheirDig
             "default-src 'none'; script-src 'sha256-47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU='; "
             "style-src 'sha256-47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU='; img-src 'none'; "
             "base-uri 'none'; form-action 'none'");
+}
+
+TEST(BrowsablePageTest, TheHeaderGivesEachColumnItsListingNameItsHeadingAndWhetherItIsANumber) {
+  PageHeader header;
+  header.columns = {ListingColumn::Crc32, ListingColumn::Duration, ListingColumn::SampleRate,
+                    ListingColumn::Taken, ListingColumn::Width};
+  const std::string json = pageHeaderJson(header, makePageData(RecordStore(), {}));
+  EXPECT_NE(json.find("\"columns\":[\"crc32\",\"duration\",\"sample_rate\",\"taken\",\"width\"],"
+                      "\"titles\":[\"CRC-32\",\"Duration\",\"Sample rate\",\"Taken\",\"Width\"],"
+                      "\"numbers\":[1,2,4],"),
+            std::string::npos)
+      << json;
+  header.columns = {ListingColumn::Owner};
+  EXPECT_NE(pageHeaderJson(header, makePageData(RecordStore(), {})).find("\"numbers\":[],"),
+            std::string::npos);
+
+  // Every column has a heading of its own.
+  std::set<std::string_view> titles;
+  for (int c = 0; c <= static_cast<int>(ListingColumn::Codec); ++c) {
+    const std::string_view title = listingColumnTitle(static_cast<ListingColumn>(c));
+    EXPECT_FALSE(title.empty()) << listingColumnName(static_cast<ListingColumn>(c));
+    titles.insert(title);
+  }
+  EXPECT_EQ(titles.size(), static_cast<size_t>(ListingColumn::Codec) + 1);
 }
 
 }  // namespace
