@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "catalogue/scan_writer.h"
 #include "catalogue/schema.h"
 #include "catalogue/sqlite_database.h"
 #include "platform/app_folder.h"
@@ -16,38 +17,42 @@ CatalogueError errorOf(CatalogueFault fault, std::string message) {
   return CatalogueError{fault, std::move(message)};
 }
 
-// Brings the file up to the current schema, or refuses it untouched.
-bool prepareSchema(CatalogueDatabase& database, const std::string& path, bool writable,
-                   CatalogueError& error) {
+// Brings the file up to the current schema, or refuses it untouched. A file
+// opened read-only that is older but readable as it is stays as it is. The
+// answer is the version the file is at then, 0 when it is refused.
+int64_t prepareSchema(CatalogueDatabase& database, const std::string& path, bool writable,
+                      CatalogueError& error) {
   int code = SQLITE_OK;
-  SchemaState state = schemaStateOf(database, code);
+  int64_t version = 0;
+  const SchemaState state = schemaStateOf(database, code, version);
   const std::string named = "'" + path + "'";
   if (code != SQLITE_OK) {
     error = database.fault(code, "cannot open the catalogue " + named);
-    return false;
+    return 0;
   }
   if (state == SchemaState::Foreign) {
     error = errorOf(CatalogueFault::NotCatalogue, named + " is no catalogue; it was left as it is");
-    return false;
+    return 0;
   }
   if (state == SchemaState::Newer) {
     error = errorOf(CatalogueFault::NewerSchema,
                     named + " was made by a newer version of tallyfold; it was left as it is");
-    return false;
+    return 0;
   }
-  if (state == SchemaState::Current) return true;
+  if (state == SchemaState::Current) return version;
+  if (!writable && state == SchemaState::OlderReadable) return version;
   if (!writable) {
     error = errorOf(CatalogueFault::ReadOnly,
                     named + " needs an update that a read-only catalogue cannot take");
-    return false;
+    return 0;
   }
   if (state == SchemaState::Empty) code = createFirstSchema(database);
   if (code == SQLITE_OK) code = migrateSchema(database);
   if (code != SQLITE_OK) {
     error = database.fault(code, "cannot prepare the catalogue " + named);
-    return false;
+    return 0;
   }
-  return true;
+  return kCatalogueSchemaVersion;
 }
 
 std::string volumeText(const VolumeIdentity& volume) {
@@ -62,8 +67,8 @@ std::string Catalogue::defaultPath() {
   return applicationFile("catalogue.sqlite");
 }
 
-Catalogue::Catalogue(std::string path, std::unique_ptr<CatalogueDatabase> database)
-    : path_(std::move(path)), database_(std::move(database)) {}
+Catalogue::Catalogue(std::string path, std::unique_ptr<CatalogueDatabase> database, bool holdsMedia)
+    : path_(std::move(path)), database_(std::move(database)), holdsMedia_(holdsMedia) {}
 
 Catalogue::~Catalogue() = default;
 
@@ -86,7 +91,8 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& path, CatalogueAcc
     error = database->fault(code, "cannot open the catalogue '" + path + "'");
     return nullptr;
   }
-  if (!prepareSchema(*database, path, writable, error)) return nullptr;
+  const int64_t version = prepareSchema(*database, path, writable, error);
+  if (version == 0) return nullptr;
   // WAL: a reader and a writer work at once, and a killed writer leaves
   // nothing but its uncommitted pages behind. Changing the mode writes,
   // which a read-only file refuses; it then stays as it is.
@@ -99,7 +105,8 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& path, CatalogueAcc
   // Reads through a mapping skip a system call and a copy per page: the
   // search of millions of names is mostly page reads.
   database->execute("PRAGMA mmap_size = 17179869184");
-  return std::unique_ptr<Catalogue>(new Catalogue(path, std::move(database)));
+  return std::unique_ptr<Catalogue>(
+      new Catalogue(path, std::move(database), schemaHoldsMedia(version)));
 }
 
 bool Catalogue::listScans(std::vector<ScanSummary>& scans, CatalogueError& error) {
@@ -118,9 +125,7 @@ bool Catalogue::listScans(std::vector<ScanSummary>& scans, CatalogueError& error
     scan.files = static_cast<uint64_t>(query.integer(4));
     scan.folders = static_cast<uint64_t>(query.integer(5));
     scan.bytes = static_cast<uint64_t>(query.integer(6));
-    const int64_t columns = query.integer(7);
-    scan.columns = StoredColumns{(columns & 1) != 0, (columns & 2) != 0, (columns & 4) != 0,
-                                 (columns & 8) != 0, (columns & 16) != 0};
+    scan.columns = columnsOfBits(query.integer(7));
     VolumeIdentity volume{
         std::string(query.text(9)), std::string(query.text(8)), std::string(query.text(10)), {}};
     scan.volume = volumeText(volume);

@@ -99,10 +99,12 @@ class Catalogue {
                                        const CancelFlag* cancel, CatalogueError& error);
 
  private:
-  Catalogue(std::string path, std::unique_ptr<CatalogueDatabase> database);
+  Catalogue(std::string path, std::unique_ptr<CatalogueDatabase> database, bool holdsMedia);
 
   std::string path_;
   std::unique_ptr<CatalogueDatabase> database_;
+  // False for an older file read as it is: it has no media facts to read.
+  bool holdsMedia_;
 };
 
 }  // namespace tallyfold

@@ -78,6 +78,18 @@ namespace {
 // The second version keeps where an imported scan came from.
 constexpr const char* kToVersion2 = "ALTER TABLE scan ADD COLUMN source TEXT NOT NULL DEFAULT ''";
 
+// The third keeps the media facts of each file, NULL where the file has none.
+constexpr const char* kToVersion3 =
+    "ALTER TABLE file_detail ADD COLUMN duration_ms INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN bitrate INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN sample_rate INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN channels INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN width INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN height INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN taken TEXT;"
+    " ALTER TABLE file_detail ADD COLUMN camera TEXT;"
+    " ALTER TABLE file_detail ADD COLUMN codec TEXT";
+
 struct MigrationStep {
   int64_t toVersion;
   const char* sql;
@@ -85,11 +97,12 @@ struct MigrationStep {
 
 constexpr MigrationStep kSteps[] = {
     {2, kToVersion2},
+    {3, kToVersion3},
 };
 
 }  // namespace
 
-SchemaState schemaStateOf(CatalogueDatabase& database, int& code) {
+SchemaState schemaStateOf(CatalogueDatabase& database, int& code, int64_t& version) {
   Statement header = database.prepare(
       "SELECT (SELECT application_id FROM pragma_application_id),"
       " (SELECT user_version FROM pragma_user_version),"
@@ -98,12 +111,13 @@ SchemaState schemaStateOf(CatalogueDatabase& database, int& code) {
   if (code != SQLITE_ROW) return SchemaState::Foreign;
   code = SQLITE_OK;
   const int64_t applicationId = header.integer(0);
-  const int64_t version = header.integer(1);
+  version = header.integer(1);
   const int64_t objects = header.integer(2);
   if (applicationId == 0 && version == 0 && objects == 0) return SchemaState::Empty;
   if (applicationId != kCatalogueApplicationId) return SchemaState::Foreign;
   if (version > kCatalogueSchemaVersion) return SchemaState::Newer;
-  if (version < kCatalogueSchemaVersion) return SchemaState::Older;
+  if (version < kOldestSchemaReadAsIs) return SchemaState::Older;
+  if (version < kCatalogueSchemaVersion) return SchemaState::OlderReadable;
   return SchemaState::Current;
 }
 

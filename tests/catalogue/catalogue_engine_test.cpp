@@ -247,7 +247,8 @@ TEST_F(CatalogueEngineTest, NewerOrForeignFilesAreRefusedUntouched) {
   {
     sqlite3* fix = nullptr;
     sqlite3_open(path().c_str(), &fix);
-    sqlite3_exec(fix, "PRAGMA user_version = 2", nullptr, nullptr, nullptr);
+    const std::string current = "PRAGMA user_version = " + std::to_string(kCatalogueSchemaVersion);
+    sqlite3_exec(fix, current.c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(fix);
   }
   std::string bytes = readFile(path());
