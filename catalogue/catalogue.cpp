@@ -18,41 +18,39 @@ CatalogueError errorOf(CatalogueFault fault, std::string message) {
 }
 
 // Brings the file up to the current schema, or refuses it untouched. A file
-// opened read-only that is older but readable as it is stays as it is. The
-// answer is the version the file is at then, 0 when it is refused.
-int64_t prepareSchema(CatalogueDatabase& database, const std::string& path, bool writable,
-                      CatalogueError& error) {
+// opened read-only that is older but readable as it is stays as it is.
+bool prepareSchema(CatalogueDatabase& database, const std::string& path, bool writable,
+                   CatalogueError& error) {
   int code = SQLITE_OK;
-  int64_t version = 0;
-  const SchemaState state = schemaStateOf(database, code, version);
+  const SchemaState state = schemaStateOf(database, code);
   const std::string named = "'" + path + "'";
   if (code != SQLITE_OK) {
     error = database.fault(code, "cannot open the catalogue " + named);
-    return 0;
+    return false;
   }
   if (state == SchemaState::Foreign) {
     error = errorOf(CatalogueFault::NotCatalogue, named + " is no catalogue; it was left as it is");
-    return 0;
+    return false;
   }
   if (state == SchemaState::Newer) {
     error = errorOf(CatalogueFault::NewerSchema,
                     named + " was made by a newer version of tallyfold; it was left as it is");
-    return 0;
+    return false;
   }
-  if (state == SchemaState::Current) return version;
-  if (!writable && state == SchemaState::OlderReadable) return version;
+  if (state == SchemaState::Current) return true;
+  if (!writable && state == SchemaState::OlderReadable) return true;
   if (!writable) {
     error = errorOf(CatalogueFault::ReadOnly,
                     named + " needs an update that a read-only catalogue cannot take");
-    return 0;
+    return false;
   }
   if (state == SchemaState::Empty) code = createFirstSchema(database);
   if (code == SQLITE_OK) code = migrateSchema(database);
   if (code != SQLITE_OK) {
     error = database.fault(code, "cannot prepare the catalogue " + named);
-    return 0;
+    return false;
   }
-  return kCatalogueSchemaVersion;
+  return true;
 }
 
 std::string volumeText(const VolumeIdentity& volume) {
@@ -67,8 +65,8 @@ std::string Catalogue::defaultPath() {
   return applicationFile("catalogue.sqlite");
 }
 
-Catalogue::Catalogue(std::string path, std::unique_ptr<CatalogueDatabase> database, bool holdsMedia)
-    : path_(std::move(path)), database_(std::move(database)), holdsMedia_(holdsMedia) {}
+Catalogue::Catalogue(std::string path, std::unique_ptr<CatalogueDatabase> database)
+    : path_(std::move(path)), database_(std::move(database)) {}
 
 Catalogue::~Catalogue() = default;
 
@@ -91,8 +89,7 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& path, CatalogueAcc
     error = database->fault(code, "cannot open the catalogue '" + path + "'");
     return nullptr;
   }
-  const int64_t version = prepareSchema(*database, path, writable, error);
-  if (version == 0) return nullptr;
+  if (!prepareSchema(*database, path, writable, error)) return nullptr;
   // WAL: a reader and a writer work at once, and a killed writer leaves
   // nothing but its uncommitted pages behind. Changing the mode writes,
   // which a read-only file refuses; it then stays as it is.
@@ -105,8 +102,7 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& path, CatalogueAcc
   // Reads through a mapping skip a system call and a copy per page: the
   // search of millions of names is mostly page reads.
   database->execute("PRAGMA mmap_size = 17179869184");
-  return std::unique_ptr<Catalogue>(
-      new Catalogue(path, std::move(database), schemaHoldsMedia(version)));
+  return std::unique_ptr<Catalogue>(new Catalogue(path, std::move(database)));
 }
 
 bool Catalogue::listScans(std::vector<ScanSummary>& scans, CatalogueError& error) {

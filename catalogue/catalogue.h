@@ -99,12 +99,10 @@ class Catalogue {
                                        const CancelFlag* cancel, CatalogueError& error);
 
  private:
-  Catalogue(std::string path, std::unique_ptr<CatalogueDatabase> database, bool holdsMedia);
+  Catalogue(std::string path, std::unique_ptr<CatalogueDatabase> database);
 
   std::string path_;
   std::unique_ptr<CatalogueDatabase> database_;
-  // False for an older file read as it is: it has no media facts to read.
-  bool holdsMedia_;
 };
 
 }  // namespace tallyfold

@@ -2,6 +2,7 @@
 #include <unordered_map>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/schema.h"
 #include "catalogue/sqlite_database.h"
 #include "platform/path_text.h"
 
@@ -235,7 +236,10 @@ bool Catalogue::loadScan(int64_t scanId, int64_t folderId, StoredScan& stored,
   }
   Statement files = database_->prepare(
       "SELECT id, name, size, mtime, attributes, position FROM file WHERE id BETWEEN ? AND ?");
-  Statement details = database_->prepare(detailsQuery(holdsMedia_));
+  // Asked inside the read: another program may have migrated an older file
+  // read as it is since it was opened.
+  const bool holdsMedia = schemaHoldsMedia(database_->number("PRAGMA user_version"));
+  Statement details = database_->prepare(detailsQuery(holdsMedia));
   const bool withDetails = stored.info.summary.columns.any();
   RecordStore& store = stored.scan.store;
   struct Row {

@@ -102,7 +102,7 @@ constexpr MigrationStep kSteps[] = {
 
 }  // namespace
 
-SchemaState schemaStateOf(CatalogueDatabase& database, int& code, int64_t& version) {
+SchemaState schemaStateOf(CatalogueDatabase& database, int& code) {
   Statement header = database.prepare(
       "SELECT (SELECT application_id FROM pragma_application_id),"
       " (SELECT user_version FROM pragma_user_version),"
@@ -111,7 +111,7 @@ SchemaState schemaStateOf(CatalogueDatabase& database, int& code, int64_t& versi
   if (code != SQLITE_ROW) return SchemaState::Foreign;
   code = SQLITE_OK;
   const int64_t applicationId = header.integer(0);
-  version = header.integer(1);
+  const int64_t version = header.integer(1);
   const int64_t objects = header.integer(2);
   if (applicationId == 0 && version == 0 && objects == 0) return SchemaState::Empty;
   if (applicationId != kCatalogueApplicationId) return SchemaState::Foreign;

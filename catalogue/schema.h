@@ -20,9 +20,9 @@ inline constexpr int64_t kOldestSchemaReadAsIs = 2;
 // made by these and then migrated like any other file.
 extern const char* const kFirstSchema;
 
-// What the file's header says about it; version is its user_version.
+// What the file's header says about it.
 enum class SchemaState { Empty, Current, OlderReadable, Older, Newer, Foreign };
-SchemaState schemaStateOf(CatalogueDatabase& database, int& code, int64_t& version);
+SchemaState schemaStateOf(CatalogueDatabase& database, int& code);
 
 // Whether a file of this version holds the media facts.
 inline bool schemaHoldsMedia(int64_t version) {

@@ -263,22 +263,19 @@ TEST_F(CatalogueEngineTest, FileOfTheSecondVersionIsReadAsItIsAndMigratedForWrit
     EXPECT_FALSE(stored.info.summary.columns.media);
     stored.details.details({0, 0}, details);
   };
-  {
-    auto reader = open(CatalogueAccess::ReadOnly);
-    ASSERT_TRUE(reader);
-    FileDetails details;
-    storedFile(*reader, details);
-    EXPECT_EQ(details.crc32, "ABCDEF01");
-    EXPECT_EQ(details.media.durationMs, 0u);
-    EXPECT_EQ(details.media.codec, "");
-  }
+  auto reader = open(CatalogueAccess::ReadOnly);
+  ASSERT_TRUE(reader);
+  FileDetails details;
+  storedFile(*reader, details);
+  EXPECT_EQ(details.crc32, "ABCDEF01");
+  EXPECT_EQ(details.media.durationMs, 0u);
+  EXPECT_EQ(details.media.codec, "");
   EXPECT_EQ(readFile(path()), before);
   EXPECT_EQ(userVersionOf(path()), 2);
 
   {
     auto writer = open();
     ASSERT_TRUE(writer);
-    FileDetails details;
     storedFile(*writer, details);
     EXPECT_EQ(details.crc32, "ABCDEF01");
     tree.writeFile("b.txt", "bb");
@@ -297,6 +294,17 @@ TEST_F(CatalogueEngineTest, FileOfTheSecondVersionIsReadAsItIsAndMigratedForWrit
     EXPECT_FALSE(scans[1].columns.crc32);
   }
   EXPECT_EQ(userVersionOf(path()), kCatalogueSchemaVersion);
+  // The reader opened before the update reads the facts stored since.
+  {
+    sqlite3* db = nullptr;
+    sqlite3_open(path().c_str(), &db);
+    sqlite3_exec(db, "UPDATE file_detail SET width = 640, codec = 'MP3' WHERE file = 1", nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  storedFile(*reader, details);
+  EXPECT_EQ(details.media.width, 640u);
+  EXPECT_EQ(details.media.codec, "MP3");
 
   const std::string first = dir / "first.sqlite";
   {
