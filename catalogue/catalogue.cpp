@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "catalogue/scan_writer.h"
 #include "catalogue/schema.h"
 #include "catalogue/sqlite_database.h"
 #include "platform/app_folder.h"
@@ -16,11 +17,12 @@ CatalogueError errorOf(CatalogueFault fault, std::string message) {
   return CatalogueError{fault, std::move(message)};
 }
 
-// Brings the file up to the current schema, or refuses it untouched.
+// Brings the file up to the current schema, or refuses it untouched. A file
+// opened read-only that is older but readable as it is stays as it is.
 bool prepareSchema(CatalogueDatabase& database, const std::string& path, bool writable,
                    CatalogueError& error) {
   int code = SQLITE_OK;
-  SchemaState state = schemaStateOf(database, code);
+  const SchemaState state = schemaStateOf(database, code);
   const std::string named = "'" + path + "'";
   if (code != SQLITE_OK) {
     error = database.fault(code, "cannot open the catalogue " + named);
@@ -36,6 +38,7 @@ bool prepareSchema(CatalogueDatabase& database, const std::string& path, bool wr
     return false;
   }
   if (state == SchemaState::Current) return true;
+  if (!writable && state == SchemaState::OlderReadable) return true;
   if (!writable) {
     error = errorOf(CatalogueFault::ReadOnly,
                     named + " needs an update that a read-only catalogue cannot take");
@@ -118,9 +121,7 @@ bool Catalogue::listScans(std::vector<ScanSummary>& scans, CatalogueError& error
     scan.files = static_cast<uint64_t>(query.integer(4));
     scan.folders = static_cast<uint64_t>(query.integer(5));
     scan.bytes = static_cast<uint64_t>(query.integer(6));
-    const int64_t columns = query.integer(7);
-    scan.columns = StoredColumns{(columns & 1) != 0, (columns & 2) != 0, (columns & 4) != 0,
-                                 (columns & 8) != 0, (columns & 16) != 0};
+    scan.columns = columnsOfBits(query.integer(7));
     VolumeIdentity volume{
         std::string(query.text(9)), std::string(query.text(8)), std::string(query.text(10)), {}};
     scan.volume = volumeText(volume);

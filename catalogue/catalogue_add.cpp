@@ -17,32 +17,34 @@ StoredColumns storedColumnsOf(const ReportSettings& settings) {
   columns.crc32 = settings.crc32 != 0;
   columns.sha256 = settings.sha256 != 0;
   columns.tags = settings.anyTagColumn();
+  columns.media = settings.anyMediaColumn();
   return columns;
 }
 
 namespace {
 
 // Reads the stored columns from the files, a folder at a time, as the
-// reports would: every file's CRC-32, hidden and system files included.
+// reports would: every file's CRC-32, hidden and system files included, and
+// the tags and media facts read ahead by the reader processes, one open of a
+// file serving both.
 class DiskDetails : public DetailFeed {
  public:
   DiskDetails(const StoredColumns& columns, const CancelFlag* cancel)
-      : choice_(choiceOf(columns)), cancel_(cancel) {}
+      : choice_(choiceOf(columns)), reader_(choice_, cancel) {}
 
   void enterFolder(const RecordStore& store, uint32_t folder,
                    const std::vector<uint32_t>& files) override {
-    reader_ = std::make_unique<FileDetailReader>(choice_, cancel_);
-    reader_->enterFolder(store.folder(folder).path);
-    if (choice_.tags) {
+    reader_.enterFolder(store.folder(folder).path);
+    if (choice_.tags || choice_.media) {
       names_.clear();
       for (uint32_t file : files) names_.push_back(store.name({folder, file}));
-      reader_->expectFiles(names_);
+      reader_.expectFiles(names_);
     }
   }
 
   bool details(const RecordStore& store, uint32_t folder, uint32_t file,
                FileDetails& details) override {
-    reader_->read(store.name({folder, file}), store.folder(folder).file(file), details);
+    reader_.read(store.name({folder, file}), store.folder(folder).file(file), details);
     return true;
   }
 
@@ -54,13 +56,13 @@ class DiskDetails : public DetailFeed {
     choice.crc32 = columns.crc32;
     choice.sha256 = columns.sha256;
     choice.tags = columns.tags;
+    choice.media = columns.media;
     choice.crcOfHiddenAndSystem = true;
     return choice;
   }
 
   FileDetailChoice choice_;
-  const CancelFlag* cancel_;
-  std::unique_ptr<FileDetailReader> reader_;
+  FileDetailReader reader_;
   std::vector<std::string_view> names_;
 };
 

@@ -2,6 +2,7 @@
 #include <unordered_map>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/schema.h"
 #include "catalogue/sqlite_database.h"
 #include "platform/path_text.h"
 
@@ -132,6 +133,23 @@ class RecordOrder {
   int64_t base_ = 0;
 };
 
+// The details query: the media facts as NULLs from an older file read as it is.
+std::string detailsQuery(bool holdsMedia) {
+  const char* const media = holdsMedia
+                                ? "duration_ms, bitrate, sample_rate, channels, width, height,"
+                                  " taken, camera, codec"
+                                : "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL";
+  return std::string(
+             "SELECT file, owner, version, crc32, sha256, title, artist, album, year, genre,"
+             " comment, ") +
+         media + " FROM file_detail WHERE file BETWEEN ? AND ?";
+}
+
+uint32_t factOf(const Statement& row, int column) {
+  return static_cast<uint32_t>(row.integer(column));
+}
+
+// A NULL column reads as an empty text or a zero fact.
 FileDetails detailsOfRow(const Statement& row) {
   FileDetails details;
   std::string* texts[] = {&details.owner,       &details.version,    &details.crc32,
@@ -140,6 +158,13 @@ FileDetails detailsOfRow(const Statement& row) {
                           &details.tags.comment};
   int column = 1;
   for (std::string* text : texts) *text = row.text(column++);
+  MediaFacts& media = details.media;
+  uint32_t* numbers[] = {&media.durationMs, &media.bitrateKbps, &media.sampleRate,
+                         &media.channels,   &media.width,       &media.height};
+  for (uint32_t* number : numbers) *number = factOf(row, column++);
+  media.taken = row.text(column++);
+  media.camera = row.text(column++);
+  media.codec = row.text(column);
   return details;
 }
 
@@ -211,11 +236,10 @@ bool Catalogue::loadScan(int64_t scanId, int64_t folderId, StoredScan& stored,
   }
   Statement files = database_->prepare(
       "SELECT id, name, size, mtime, attributes, position FROM file WHERE id BETWEEN ? AND ?");
-  Statement details = database_->prepare(
-      "SELECT file, coalesce(owner, ''), coalesce(version, ''), coalesce(crc32, ''),"
-      " coalesce(sha256, ''), coalesce(title, ''), coalesce(artist, ''), coalesce(album, ''),"
-      " coalesce(year, ''), coalesce(genre, ''), coalesce(comment, '') FROM file_detail"
-      " WHERE file BETWEEN ? AND ?");
+  // Asked inside the read: another program may have migrated an older file
+  // read as it is since it was opened.
+  const bool holdsMedia = schemaHoldsMedia(database_->number("PRAGMA user_version"));
+  Statement details = database_->prepare(detailsQuery(holdsMedia));
   const bool withDetails = stored.info.summary.columns.any();
   RecordStore& store = stored.scan.store;
   struct Row {

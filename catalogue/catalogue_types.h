@@ -51,7 +51,8 @@ struct StoredColumns {
   bool crc32 = false;
   bool sha256 = false;
   bool tags = false;
-  bool any() const { return owner || version || crc32 || sha256 || tags; }
+  bool media = false;  // the facts behind every media column
+  bool any() const { return owner || version || crc32 || sha256 || tags || media; }
 };
 
 // The columns a scan made with these report settings reads, and so stores.

@@ -188,7 +188,8 @@ class ScanWrite {
         " VALUES(?,?,?,?,?,?,?)");
     detailInsert_ = db_.prepare(
         "INSERT INTO file_detail(file, owner, version, crc32, sha256, title, artist, album, year,"
-        " genre, comment) VALUES(?,?,?,?,?,?,?,?,?,?,?)");
+        " genre, comment, duration_ms, bitrate, sample_rate, channels, width, height, taken,"
+        " camera, codec) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     nextFile_ = firstFile;
     for (size_t rank = 0; rank < folders.size(); ++rank) {
       if (cancelled(cancel_)) return SQLITE_INTERRUPT;
@@ -248,26 +249,44 @@ class ScanWrite {
     return SQLITE_OK;
   }
 
+  // One row for a file with anything to keep; a detail the file lacks is
+  // NULL, so a scan of few media files stays small.
   int writeDetails(int64_t fileId) {
     const FileDetails& d = detailsRead_;
+    const MediaFacts& m = d.media;
     const std::string* texts[] = {&d.owner,      &d.version,     &d.crc32,      &d.sha256,
                                   &d.tags.title, &d.tags.artist, &d.tags.album, &d.tags.year,
                                   &d.tags.genre, &d.tags.comment};
+    const uint32_t numbers[] = {m.durationMs, m.bitrateKbps, m.sampleRate,
+                                m.channels,   m.width,       m.height};
+    const std::string* mediaTexts[] = {&m.taken, &m.camera, &m.codec};
     bool any = false;
     for (const std::string* text : texts) any = any || !text->empty();
+    for (uint32_t number : numbers) any = any || number != 0;
+    for (const std::string* text : mediaTexts) any = any || !text->empty();
     if (!any) return SQLITE_OK;
     detailInsert_.bind(1, fileId);
     int column = 2;
-    for (const std::string* text : texts) {
-      if (text->empty()) {
+    for (const std::string* text : texts) bindText(column++, *text);
+    for (uint32_t number : numbers) {
+      if (number == 0) {
         detailInsert_.bindNull(column++);
       } else {
-        detailInsert_.bind(column++, *text);
+        detailInsert_.bind(column++, int64_t{number});
       }
     }
+    for (const std::string* text : mediaTexts) bindText(column++, *text);
     const int code = detailInsert_.step();
     detailInsert_.reset();
     return code == SQLITE_DONE ? SQLITE_OK : code;
+  }
+
+  void bindText(int column, const std::string& text) {
+    if (text.empty()) {
+      detailInsert_.bindNull(column);
+    } else {
+      detailInsert_.bind(column, text);
+    }
   }
 
   CatalogueDatabase& db_;
@@ -287,12 +306,12 @@ class ScanWrite {
 
 int64_t columnBits(const StoredColumns& c) {
   return (c.owner ? 1 : 0) | (c.version ? 2 : 0) | (c.crc32 ? 4 : 0) | (c.sha256 ? 8 : 0) |
-         (c.tags ? 16 : 0);
+         (c.tags ? 16 : 0) | (c.media ? 32 : 0);
 }
 
 StoredColumns columnsOfBits(int64_t bits) {
-  return StoredColumns{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0, (bits & 8) != 0,
-                       (bits & 16) != 0};
+  return StoredColumns{(bits & 1) != 0, (bits & 2) != 0,  (bits & 4) != 0,
+                       (bits & 8) != 0, (bits & 16) != 0, (bits & 32) != 0};
 }
 
 std::optional<int64_t> writeScan(CatalogueDatabase& database, const NewScan& scan,

@@ -78,6 +78,18 @@ namespace {
 // The second version keeps where an imported scan came from.
 constexpr const char* kToVersion2 = "ALTER TABLE scan ADD COLUMN source TEXT NOT NULL DEFAULT ''";
 
+// The third keeps the media facts of each file, NULL where the file has none.
+constexpr const char* kToVersion3 =
+    "ALTER TABLE file_detail ADD COLUMN duration_ms INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN bitrate INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN sample_rate INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN channels INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN width INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN height INTEGER;"
+    " ALTER TABLE file_detail ADD COLUMN taken TEXT;"
+    " ALTER TABLE file_detail ADD COLUMN camera TEXT;"
+    " ALTER TABLE file_detail ADD COLUMN codec TEXT";
+
 struct MigrationStep {
   int64_t toVersion;
   const char* sql;
@@ -85,6 +97,7 @@ struct MigrationStep {
 
 constexpr MigrationStep kSteps[] = {
     {2, kToVersion2},
+    {3, kToVersion3},
 };
 
 }  // namespace
@@ -103,7 +116,8 @@ SchemaState schemaStateOf(CatalogueDatabase& database, int& code) {
   if (applicationId == 0 && version == 0 && objects == 0) return SchemaState::Empty;
   if (applicationId != kCatalogueApplicationId) return SchemaState::Foreign;
   if (version > kCatalogueSchemaVersion) return SchemaState::Newer;
-  if (version < kCatalogueSchemaVersion) return SchemaState::Older;
+  if (version < kOldestSchemaReadAsIs) return SchemaState::Older;
+  if (version < kCatalogueSchemaVersion) return SchemaState::OlderReadable;
   return SchemaState::Current;
 }
 

@@ -88,6 +88,26 @@ int runAdd(const CliOptions& options, RunSettings& run, RunControl& control) {
   return scan.failures.empty() ? kExitDone : kExitSomeUnreadable;
 }
 
+// The optional columns a scan stored, by their names in the listings.
+void appendColumnNames(std::string& json, const StoredColumns& columns) {
+  json += "[";
+  bool first = true;
+  auto name = [&](bool stored, const char* text) {
+    if (!stored) return;
+    json += first ? "\"" : ", \"";
+    json += text;
+    json += "\"";
+    first = false;
+  };
+  name(columns.owner, "owner");
+  name(columns.version, "version");
+  name(columns.crc32, "crc32");
+  name(columns.sha256, "sha256");
+  name(columns.tags, "tags");
+  name(columns.media, "media");
+  json += "]";
+}
+
 std::string scansAsJson(const std::vector<ScanSummary>& scans) {
   std::string json = "[";
   for (const ScanSummary& scan : scans) {
@@ -102,7 +122,9 @@ std::string scansAsJson(const std::vector<ScanSummary>& scans) {
     appendJsonString(json, scan.volume);
     json += ", \"files\": " + std::to_string(scan.files) +
             ", \"folders\": " + std::to_string(scan.folders) +
-            ", \"bytes\": " + std::to_string(scan.bytes) + "}";
+            ", \"bytes\": " + std::to_string(scan.bytes) + ", \"columns\": ";
+    appendColumnNames(json, scan.columns);
+    json += "}";
   }
   json += scans.empty() ? "]\n" : "\n]\n";
   return json;
@@ -187,6 +209,7 @@ void noteMissingColumns(const ReportSettings& settings, const StoredColumns& sto
   note(settings.crc32 != 0, stored.crc32, "CRC-32");
   note(settings.sha256 != 0, stored.sha256, "SHA-256");
   note(settings.anyTagColumn(), stored.tags, "tags");
+  note(settings.anyMediaColumn(), stored.media, "media");
   if (!missing.empty()) {
     say("scan " + std::to_string(scan.id) + " was added without these columns, which come out " +
         "empty: " + missing);

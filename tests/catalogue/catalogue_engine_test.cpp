@@ -1,6 +1,7 @@
 // The catalogue engine on real SQLite files: name patterns, the lazy tree with
 // folder totals, stored records rebuilt in walk order, a search cancelled from
-// another thread, the migration of a file made by the first schema, files of a
+// another thread, the migration of a file made by the first schema, a file of
+// the second read as it is and migrated for writing, files of a
 // newer version or of another program refused untouched, an add killed with
 // SIGKILL, and a reader searching while another process adds.
 
@@ -215,6 +216,111 @@ TEST_F(CatalogueEngineTest, FileOfTheFirstSchemaIsMigratedWithItsScans) {
   sqlite3_close(db);
 }
 
+// A file of the second version with one scan of one file and its CRC-32.
+void writeSecondVersionFile(const std::string& path) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, kFirstSchema, nullptr, nullptr, nullptr), SQLITE_OK);
+  const std::string rows =
+      "PRAGMA application_id = " + std::to_string(kCatalogueApplicationId) +
+      "; PRAGMA user_version = 2;"
+      "ALTER TABLE scan ADD COLUMN source TEXT NOT NULL DEFAULT '';"
+      "INSERT INTO scan VALUES(1, 'old', 1, 'h', 4, 1, 1, 3, 1, 1, '');"
+      "INSERT INTO location VALUES(1, 0, '/x', 1, '', 0, 1, '', '', '/', 'ext4');"
+      "INSERT INTO folder VALUES(1, 1, NULL, '/x/', 0, 0, 1, 1, 1, 3);"
+      "INSERT INTO file VALUES(1, 1, 'a.mp3', 3, 1, 0, 0);"
+      "INSERT INTO file_detail(file, crc32) VALUES(1, 'ABCDEF01');";
+  ASSERT_EQ(sqlite3_exec(db, rows.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
+int64_t userVersionOf(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* query = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &query, nullptr);
+  const int64_t version = sqlite3_step(query) == SQLITE_ROW ? sqlite3_column_int64(query, 0) : -1;
+  sqlite3_finalize(query);
+  sqlite3_close(db);
+  return version;
+}
+
+// The second version's file is read as it is by a reader, media facts
+// empty, and taken up to the third version, rows kept, by a writer; after
+// that its scans store media facts like any other's. A first version file
+// still needs the update before it can be read.
+TEST_F(CatalogueEngineTest, FileOfTheSecondVersionIsReadAsItIsAndMigratedForWriting) {
+  writeSecondVersionFile(path());
+  const std::string before = readFile(path());
+  auto storedFile = [](Catalogue& catalogue, FileDetails& details) {
+    StoredScan stored;
+    CatalogueError error;
+    ASSERT_TRUE(catalogue.loadScan(1, 0, stored, nullptr, error)) << error.message;
+    ASSERT_EQ(stored.scan.store.folderCount(), 1u);
+    ASSERT_EQ(stored.scan.store.folder(0).fileCount(), 1u);
+    EXPECT_EQ(stored.scan.store.name({0, 0}), "a.mp3");
+    EXPECT_TRUE(stored.info.summary.columns.crc32);
+    EXPECT_FALSE(stored.info.summary.columns.media);
+    stored.details.details({0, 0}, details);
+  };
+  auto reader = open(CatalogueAccess::ReadOnly);
+  ASSERT_TRUE(reader);
+  FileDetails details;
+  storedFile(*reader, details);
+  EXPECT_EQ(details.crc32, "ABCDEF01");
+  EXPECT_EQ(details.media.durationMs, 0u);
+  EXPECT_EQ(details.media.codec, "");
+  EXPECT_EQ(readFile(path()), before);
+  EXPECT_EQ(userVersionOf(path()), 2);
+
+  {
+    auto writer = open();
+    ASSERT_TRUE(writer);
+    storedFile(*writer, details);
+    EXPECT_EQ(details.crc32, "ABCDEF01");
+    tree.writeFile("b.txt", "bb");
+    ScanResult result = scan(tree.path());
+    NewScan added;
+    added.locations.push_back(StoredLocation{ScanLocation{}, {}});
+    added.locations.back().location.folder = tree.path();
+    added.columns.media = true;
+    CatalogueError error;
+    const auto id = writer->addScan(added, result, nullptr, error);
+    ASSERT_TRUE(id) << error.message;
+    std::vector<ScanSummary> scans;
+    ASSERT_TRUE(writer->listScans(scans, error));
+    ASSERT_EQ(scans.size(), 2u);
+    EXPECT_TRUE(scans[1].columns.media);
+    EXPECT_FALSE(scans[1].columns.crc32);
+  }
+  EXPECT_EQ(userVersionOf(path()), kCatalogueSchemaVersion);
+  // The reader opened before the update reads the facts stored since.
+  {
+    sqlite3* db = nullptr;
+    sqlite3_open(path().c_str(), &db);
+    sqlite3_exec(db, "UPDATE file_detail SET width = 640, codec = 'MP3' WHERE file = 1", nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  storedFile(*reader, details);
+  EXPECT_EQ(details.media.width, 640u);
+  EXPECT_EQ(details.media.codec, "MP3");
+
+  const std::string first = dir / "first.sqlite";
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(first.c_str(), &db), SQLITE_OK);
+    const std::string header = std::string(kFirstSchema) + "PRAGMA application_id = " +
+                               std::to_string(kCatalogueApplicationId) +
+                               "; PRAGMA user_version = 1;";
+    ASSERT_EQ(sqlite3_exec(db, header.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+  }
+  CatalogueError error;
+  EXPECT_FALSE(Catalogue::open(first, CatalogueAccess::ReadOnly, error));
+  EXPECT_EQ(error.fault, CatalogueFault::ReadOnly);
+}
+
 TEST_F(CatalogueEngineTest, NewerOrForeignFilesAreRefusedUntouched) {
   makeTree();
   add(*open(), "t");
@@ -247,7 +353,8 @@ TEST_F(CatalogueEngineTest, NewerOrForeignFilesAreRefusedUntouched) {
   {
     sqlite3* fix = nullptr;
     sqlite3_open(path().c_str(), &fix);
-    sqlite3_exec(fix, "PRAGMA user_version = 2", nullptr, nullptr, nullptr);
+    const std::string current = "PRAGMA user_version = " + std::to_string(kCatalogueSchemaVersion);
+    sqlite3_exec(fix, current.c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(fix);
   }
   std::string bytes = readFile(path());

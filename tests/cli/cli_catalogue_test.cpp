@@ -16,6 +16,7 @@
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/cli/test_media.h"
 
 namespace tallyfold::test {
 namespace {
@@ -203,6 +204,56 @@ TEST_F(CliCatalogueTest, ReportFromScanEqualsTheLiveReportInEveryTypeAndForm) {
   auto refused = cat({"-q", "--add", "--page", "-o", home / "x.html", tree.path()});
   EXPECT_EQ(refused.exitCode, 2);
   EXPECT_NE(refused.err.find("--page makes the page of a scan"), std::string::npos) << refused.err;
+}
+
+// The media facts are read once at the add; the stored scan then gives the
+// same media columns as the files, damaged ones blank, in the detailed list
+// and the machine listings, and --scans --json names the columns it kept.
+TEST_F(CliCatalogueTest, MediaColumnsFromScanEqualTheLiveOnes) {
+  const std::string missing = missingMediaTools();
+  if (!missing.empty()) GTEST_SKIP() << "missing tools to make media: " << missing;
+  ASSERT_EQ(makeTestMedia(tree.path()).exitCode, 0);
+  std::vector<std::string> columns = kMediaColumns;
+  columns.insert(columns.end(), {"--set", "Fields.CRC32=1", "--set", "Settings.ColSize=14"});
+  add(columns);
+  add({"--set", "Fields.CRC32=1"});
+  for (const char* form : {"txt", "csv", "json"}) {
+    const std::string live = home / (std::string("live.") + form);
+    const std::string stored = home / (std::string("stored.") + form);
+    std::vector<std::string> liveArgs = {"-q", "-s", "name", "-o", live};
+    liveArgs.insert(liveArgs.end(), columns.begin(), columns.end());
+    liveArgs.push_back(tree.path());
+    const ProcessResult liveRun = run(liveArgs);
+    ASSERT_EQ(liveRun.exitCode, 0) << liveRun.err;
+    std::vector<std::string> storedArgs = {"--from-scan", "1", "-s", "name", "-o", stored};
+    storedArgs.insert(storedArgs.end(), columns.begin(), columns.end());
+    const ProcessResult result = cat(storedArgs);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    // The damaged files were named when the scan was added, not again.
+    EXPECT_EQ(result.err, "");
+    std::string liveText = readFile(live), storedText = readFile(stored);
+    if (std::string(form) == "json") {
+      const std::regex scanned("\"scanned\":\"[^\"]*\"");
+      liveText = std::regex_replace(liveText, scanned, "");
+      storedText = std::regex_replace(storedText, scanned, "");
+    }
+    EXPECT_NE(storedText.find("Canon EOS R5"), std::string::npos) << form;
+    EXPECT_NE(storedText.find("H.264 / AAC"), std::string::npos) << form;
+    EXPECT_EQ(storedText, liveText) << form;
+  }
+
+  std::vector<std::string> withoutMedia = {"--from-scan", "2"};
+  withoutMedia.insert(withoutMedia.end(), columns.begin(), columns.end());
+  const ProcessResult blank = cat(withoutMedia);
+  ASSERT_EQ(blank.exitCode, 0) << blank.err;
+  EXPECT_NE(blank.err.find("scan 2 was added without these columns, which come out empty: media"),
+            std::string::npos)
+      << blank.err;
+  EXPECT_EQ(blank.out.find("Canon EOS R5"), std::string::npos);
+
+  const std::string json = cat({"--scans", "--json"}).out;
+  EXPECT_NE(json.find("\"columns\": [\"crc32\", \"media\"]}"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"columns\": [\"crc32\"]}"), std::string::npos) << json;
 }
 
 TEST_F(CliCatalogueTest, ColumnNotReadAtAddComesOutEmptyAndIsSaidOnce) {

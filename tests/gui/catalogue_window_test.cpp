@@ -1,7 +1,7 @@
 // The Catalogue window with real catalogue files: scans added from the main
 // window, the search as the user types, a stored folder listed into the pane,
-// rename and remove, the comparison of two scans, and the setting that adds
-// every scan.
+// the media facts a media column makes the add keep, rename and remove, the
+// comparison of two scans, and the setting that adds every scan.
 
 #include <gtest/gtest.h>
 
@@ -222,6 +222,47 @@ TEST_F(CatalogueWindowTest, AStoredFolderOpensLazilyAndListsInThePaneAsAScanOfIt
   EXPECT_EQ(readFile(appFile("tmpfile.dmp")), readFile(root / "cli.rtf"));
   // Records that came from the catalogue are not added to it again.
   EXPECT_FALSE(window.action("cmdAddToCatalogue")->isEnabled());
+}
+
+// A media column on in the settings makes the window's add keep the media
+// facts, read from the file as the reports read them.
+TEST_F(CatalogueWindowTest, AddWithAMediaColumnOnKeepsTheMediaFacts) {
+  makeTree();
+  const ProcessResult made =
+      runProgram("/bin/sh",
+                 {"-c",
+                  "command -v convert >/dev/null || exit 77; convert -size 64x48 "
+                  "xc:red tree/plain.png"},
+                 {}, root.path());
+  if (made.exitCode == 77) GTEST_SKIP() << "needs ImageMagick to make the image";
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  MainWindow window;
+  window.startUp();
+  auto* settings = child<gui::SettingsWindow>(&window, "SettingsFrm");
+  child<QCheckBox>(settings, "f_Dimensions")->setChecked(true);
+  settings->saveToStore();
+  window.applyJob(jobOf(ReportType::Details));
+  scanAndWait(window);
+  addAndWait(window);
+
+  CatalogueError error;
+  auto catalogue = Catalogue::open(appFile("catalogue.sqlite"), CatalogueAccess::ReadOnly, error);
+  ASSERT_TRUE(catalogue) << error.message;
+  StoredScan stored;
+  ASSERT_TRUE(catalogue->loadScan(1, 0, stored, nullptr, error)) << error.message;
+  EXPECT_TRUE(stored.info.summary.columns.media);
+  EXPECT_FALSE(stored.info.summary.columns.crc32);
+  const RecordStore& store = stored.scan.store;
+  bool seen = false;
+  for (RecordRef record : stored.scan.records) {
+    if (record.isFolderRecord() || store.name(record) != "plain.png") continue;
+    FileDetails details;
+    stored.details.details(record, details);
+    EXPECT_EQ(details.media.width, 64u);
+    EXPECT_EQ(details.media.height, 48u);
+    seen = true;
+  }
+  EXPECT_TRUE(seen);
 }
 
 TEST_F(CatalogueWindowTest, RenameAndRemoveAScanWithAConfirmation) {
