@@ -66,6 +66,13 @@ class CliCatalogueTest : public CliFixture {
   }
 };
 
+// A listing or page names when its scan ran: a live one made for comparison
+// ran later than the stored scan.
+std::string withoutScanTime(const std::string& text) {
+  static const std::regex scanned("\"scanned\":\"[^\"]*\"");
+  return std::regex_replace(text, scanned, "");
+}
+
 std::vector<std::string> lines(const std::string& text, char end = '\n') {
   std::vector<std::string> out;
   size_t start = 0;
@@ -168,10 +175,8 @@ TEST_F(CliCatalogueTest, ReportFromScanEqualsTheLiveReportInEveryTypeAndForm) {
       EXPECT_EQ(result.err, "");
       std::string liveText = readFile(live), storedText = readFile(stored);
       if (std::string(form) == "json") {
-        // The listing names when its scan ran: the live one ran later.
-        const std::regex scanned("\"scanned\":\"[^\"]*\"");
-        liveText = std::regex_replace(liveText, scanned, "");
-        storedText = std::regex_replace(storedText, scanned, "");
+        liveText = withoutScanTime(liveText);
+        storedText = withoutScanTime(storedText);
       }
       EXPECT_EQ(storedText, liveText) << type << " " << form;
     }
@@ -195,11 +200,9 @@ TEST_F(CliCatalogueTest, ReportFromScanEqualsTheLiveReportInEveryTypeAndForm) {
   std::filesystem::rename(moved, tree.path());
   ASSERT_EQ(paged.exitCode, 0) << paged.err;
   EXPECT_EQ(paged.err, "");
-  const std::regex scanned("\"scanned\":\"[^\"]*\"");
   const std::string storedText = readFile(home / "stored.html");
   EXPECT_NE(storedText.find("\"columns\":[\"attributes\",\"owner\""), std::string::npos);
-  EXPECT_EQ(std::regex_replace(storedText, scanned, ""),
-            std::regex_replace(readFile(home / "live.html"), scanned, ""));
+  EXPECT_EQ(withoutScanTime(storedText), withoutScanTime(readFile(home / "live.html")));
   // Only a stored scan makes a page among the catalogue's commands.
   auto refused = cat({"-q", "--add", "--page", "-o", home / "x.html", tree.path()});
   EXPECT_EQ(refused.exitCode, 2);
@@ -233,9 +236,8 @@ TEST_F(CliCatalogueTest, MediaColumnsFromScanEqualTheLiveOnes) {
     EXPECT_EQ(result.err, "");
     std::string liveText = readFile(live), storedText = readFile(stored);
     if (std::string(form) == "json") {
-      const std::regex scanned("\"scanned\":\"[^\"]*\"");
-      liveText = std::regex_replace(liveText, scanned, "");
-      storedText = std::regex_replace(storedText, scanned, "");
+      liveText = withoutScanTime(liveText);
+      storedText = withoutScanTime(storedText);
     }
     EXPECT_NE(storedText.find("Canon EOS R5"), std::string::npos) << form;
     EXPECT_NE(storedText.find("H.264 / AAC"), std::string::npos) << form;
@@ -314,9 +316,7 @@ TEST_F(CliCatalogueTest, ExportImportRemoveAndAmbiguousLabels) {
   // A second export of the imported scan gives the same listing again.
   const std::string again = home / "y.json";
   ASSERT_EQ(cat({"--from-scan", "moved", "-o", again, "--set", "Fields.CRC32=1"}).exitCode, 0);
-  const std::regex scanned("\"scanned\":\"[^\"]*\"");
-  EXPECT_EQ(std::regex_replace(readFile(again), scanned, ""),
-            std::regex_replace(readFile(exported), scanned, ""));
+  EXPECT_EQ(withoutScanTime(readFile(again)), withoutScanTime(readFile(exported)));
 
   ASSERT_EQ(cat({"--rename-scan", "moved", "--label", "disk"}).exitCode, 0);
   auto ambiguous = cat({"--from-scan", "disk"});
