@@ -1,3 +1,4 @@
+#include <array>
 #include <unordered_map>
 
 #include "catalogue/catalogue_types.h"
@@ -5,15 +6,74 @@
 namespace tallyfold {
 
 // Only the files that had something stored have an entry: a scan without
-// optional columns costs nothing here.
+// optional columns costs nothing here. A scan of a photo or music collection
+// keeps details for most of its files, so each is kept packed, its texts and
+// numbers back to back in one block, and unpacked when a row asks for it.
 struct StoredDetails::Table {
-  std::unordered_map<uint64_t, FileDetails> byRecord;
+  std::unordered_map<uint64_t, uint64_t> offsetByRecord;
+  std::string packed;
 };
 
 namespace {
 
 uint64_t keyOf(RecordRef file) {
   return (uint64_t{file.folder} << 32) | file.file;
+}
+
+// Every field is packed: a field added to the details must be added below.
+static_assert(sizeof(AudioTags) == 6 * sizeof(std::string));
+static_assert(sizeof(MediaFacts) == 6 * sizeof(uint32_t) + 3 * sizeof(std::string));
+static_assert(sizeof(FileDetails) ==
+              4 * sizeof(std::string) + sizeof(AudioTags) + sizeof(MediaFacts));
+
+// The texts of a file's details, in packing order.
+std::array<std::string*, 13> textsOf(FileDetails& details) {
+  AudioTags& tags = details.tags;
+  MediaFacts& media = details.media;
+  return {&details.owner, &details.version, &details.crc32, &details.sha256, &tags.title,
+          &tags.artist,   &tags.album,      &tags.year,     &tags.genre,     &tags.comment,
+          &media.taken,   &media.camera,    &media.codec};
+}
+
+std::array<uint32_t*, 6> numbersOf(FileDetails& details) {
+  MediaFacts& media = details.media;
+  return {&media.durationMs, &media.bitrateKbps, &media.sampleRate,
+          &media.channels,   &media.width,       &media.height};
+}
+
+// Seven bits a byte, the last byte's high bit clear.
+void appendNumber(std::string& out, uint64_t value) {
+  while (value >= 0x80) {
+    out.push_back(static_cast<char>((value & 0x7F) | 0x80));
+    value >>= 7;
+  }
+  out.push_back(static_cast<char>(value));
+}
+
+uint64_t takeNumber(const std::string& in, size_t& at) {
+  uint64_t value = 0;
+  for (unsigned shift = 0;; shift += 7) {
+    const auto byte = static_cast<unsigned char>(in[at++]);
+    value |= uint64_t{byte & 0x7Fu} << shift;
+    if ((byte & 0x80) == 0) return value;
+  }
+}
+
+void pack(std::string& out, FileDetails& details) {
+  for (std::string* text : textsOf(details)) {
+    appendNumber(out, text->size());
+    out += *text;
+  }
+  for (uint32_t* number : numbersOf(details)) appendNumber(out, *number);
+}
+
+void unpack(const std::string& in, size_t at, FileDetails& details) {
+  for (std::string* text : textsOf(details)) {
+    const size_t length = takeNumber(in, at);
+    text->assign(in, at, length);
+    at += length;
+  }
+  for (uint32_t* number : numbersOf(details)) *number = static_cast<uint32_t>(takeNumber(in, at));
 }
 
 }  // namespace
@@ -24,17 +84,20 @@ StoredDetails::StoredDetails(StoredDetails&&) noexcept = default;
 StoredDetails& StoredDetails::operator=(StoredDetails&&) noexcept = default;
 
 int StoredDetails::details(RecordRef file, FileDetails& details) const {
-  const auto found = table_->byRecord.find(keyOf(file));
-  details = found == table_->byRecord.end() ? FileDetails{} : found->second;
+  details = FileDetails{};
+  const auto found = table_->offsetByRecord.find(keyOf(file));
+  if (found != table_->offsetByRecord.end()) unpack(table_->packed, found->second, details);
   return 0;
 }
 
+// A file kept again is packed anew; its earlier packing stays unused.
 void StoredDetails::keep(RecordRef file, FileDetails details) {
-  table_->byRecord[keyOf(file)] = std::move(details);
+  table_->offsetByRecord[keyOf(file)] = table_->packed.size();
+  pack(table_->packed, details);
 }
 
 bool StoredDetails::empty() const {
-  return table_->byRecord.empty();
+  return table_->offsetByRecord.empty();
 }
 
 }  // namespace tallyfold
