@@ -575,18 +575,35 @@
       cells.push(cell);
     }
     heading.replaceChildren(...cells);
+    // The narrowest each column may be, in em, and its share of the room
+    // left; detail columns by their listing names.
     const widths = {
-      name: 'minmax(12em, 3fr)',
-      size: 'minmax(8em, 1fr)',
-      modified: 'minmax(13em, 1fr)',
-      items: 'minmax(17em, 1.2fr)',
-      folder: 'minmax(10em, 2fr)',
+      name: [12, 3],
+      size: [8, 1],
+      modified: [13, 1],
+      items: [17, 1.2],
+      folder: [10, 2],
+      sha256: [36, 2],
+      taken: [16, 1.2],
+      camera: [10, 1.2],
+      codec: [9, 1],
+      title: [10, 1.5],
+      artist: [10, 1.5],
+      album: [10, 1.5],
+      comment: [10, 1.5],
     };
-    const template = columnsShown()
-      .map((column) => widths[column.key] || 'minmax(7em, 1fr)')
-      .join(' ');
-    byId('heading').style.gridTemplateColumns = template;
+    const sizes = columnsShown().map(
+      (column) => widths[column.column !== undefined ? columnNames[column.column] : column.key] || [7, 1],
+    );
+    const template = sizes.map(([least, share]) => 'minmax(' + least + 'em, ' + share + 'fr)').join(' ');
+    // A row of many columns is wider than the listing: the rows scroll
+    // sideways and the heading follows them.
+    const least = sizes.reduce((sum, [columnLeast]) => sum + columnLeast + 1, 0) + 'em';
+    heading.style.gridTemplateColumns = template;
+    // The heading keeps room for the rows' scroll bar on its right.
+    heading.style.minWidth = 'calc(' + least + ' + 14px)';
     byId('rows').style.setProperty('--columns', template);
+    byId('rows').style.setProperty('--row-least', least);
   }
 
   function nameCell(row) {
@@ -1088,6 +1105,7 @@
     const rows = byId('rows');
     let scheduled = false;
     rows.addEventListener('scroll', () => {
+      byId('heading').style.transform = rows.scrollLeft ? 'translateX(' + -rows.scrollLeft + 'px)' : '';
       if (scheduled) return;
       scheduled = true;
       requestAnimationFrame(() => {

@@ -130,6 +130,18 @@ def drive(driver, url, media, work):
     order = sort_by(driver, "Sample rate")
     check(order[:4] == ["album", "long.flac", "tone.wav", "clip.mp4"], "ascending sample rates: %s" % order)
 
+    # Nine more columns are wider than the window: the rows scroll sideways
+    # to the last of them, and its heading stays above it.
+    edges = js(driver, """
+      const rows = document.getElementById('rows');
+      rows.scrollLeft = rows.scrollWidth;
+      rows.dispatchEvent(new Event('scroll'));
+      const heading = [...document.querySelectorAll('#heading .cell')].pop().getBoundingClientRect();
+      const cell = [...rows.querySelector('.row').querySelectorAll('.cell')].pop().getBoundingClientRect();
+      return [rows.scrollWidth > rows.clientWidth, Math.round(heading.left - cell.left),
+              Math.round(cell.right) <= Math.round(rows.getBoundingClientRect().right)];""")
+    check(edges == [True, 0, True], "the last column scrolled into view under its heading: %s" % edges)
+
     # The exports are the CLI's listings of the folder: numbers as numbers,
     # null where a file has none.
     cli_json = open(os.path.join(work, "listing.json"), encoding="utf-8").read()
