@@ -47,6 +47,7 @@ bool loadStoredFolder(const std::string& path, int64_t scanId, int64_t folderId,
     std::erase_if(stored.scan.records, [](RecordRef r) { return r.isFolderRecord(); });
   records.scan = std::move(stored.scan);
   records.details = std::make_shared<StoredDetails>(std::move(stored.details));
+  records.scanTime = stored.info.summary.time;
   return true;
 }
 

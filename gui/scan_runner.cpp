@@ -74,6 +74,7 @@ void ScanRunner::runFrom(const RunSettings& settings, const RecordSource& source
     RunSettings run = settings;
     if (source(*control_, records, run, report_.sourceError)) {
       report_.details = std::move(records.details);
+      if (records.scanTime != 0) report_.startTime = records.scanTime;
       run.storedDetails = report_.details.get();
       RunOutcome outcome;
       report_.written = reportRecordsIntoReportFile(std::move(records.scan), run, *control_,

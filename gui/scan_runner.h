@@ -46,6 +46,9 @@ struct KnownRecords {
   ScanResult scan;
   // The files' details kept with the records; the report reads no file then.
   std::shared_ptr<const DetailSource> details;
+  // When the kept scan was made (seconds since the epoch), for the listings
+  // and pages saved from it; 0 for records that are new.
+  int64_t scanTime = 0;
 };
 using RecordSource = std::function<bool(RunControl& control, KnownRecords& records,
                                         RunSettings& settings, std::string& error)>;

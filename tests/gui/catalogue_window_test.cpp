@@ -4,6 +4,7 @@
 // comparison of two scans, and the setting that adds every scan.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -182,6 +183,12 @@ TEST_F(CatalogueWindowTest, AStoredFolderOpensLazilyAndListsInThePaneAsAScanOfIt
   makeTree();
   MainWindow window;
   scanAndAdd(window);
+  // The scan was made long before it is listed again.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(appFile("catalogue.sqlite").c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, "UPDATE scan SET time = 1500000000", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
   CatalogueWindow* catalogue = openCatalogue(window);
   selectScan(catalogue, 0);
   child<QPushButton>(catalogue, "catalogueOpen")->click();
@@ -222,6 +229,14 @@ TEST_F(CatalogueWindowTest, AStoredFolderOpensLazilyAndListsInThePaneAsAScanOfIt
   EXPECT_EQ(readFile(appFile("tmpfile.dmp")), readFile(root / "cli.rtf"));
   // Records that came from the catalogue are not added to it again.
   EXPECT_FALSE(window.action("cmdAddToCatalogue")->isEnabled());
+  // A listing saved from them names when the scan was made, not when it was
+  // listed.
+  dialogs.saveFiles = {QString::fromStdString(root / "stored")};
+  dialogs.selectedFilter = "JSON listing(*.json)";
+  window.action("mnuSaveAs")->trigger();
+  const std::string listing = readFile(root / "stored.json");
+  EXPECT_NE(listing.find("\"scanned\":\"2017-07-1"), std::string::npos) << listing.substr(0, 300);
+  EXPECT_NE(listing.find("\"name\":\"c.txt\""), std::string::npos) << listing;
 }
 
 // A media column on in the settings makes the window's add keep the media
