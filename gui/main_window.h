@@ -176,6 +176,9 @@ class MainWindow : public QMainWindow {
     std::optional<int64_t> id;
     std::string error;
   } addOutcome_;
+  // Set when the window closes during an add: the add is rolled back rather
+  // than waited for, which with checksums on may take hours.
+  CancelFlag addCancel_{false};
   BackgroundTask catalogueTask_{100};
   bool cancelled_ = false;
 };

@@ -87,11 +87,12 @@ void MainWindow::addToCatalogue() {
   if (!canAddToCatalogue()) return;
   status_->setPanelText(1, "Adding the scan to the catalogue...");
   addOutcome_ = {};
+  addCancel_ = false;
   catalogueTask_.start([this, records = lastScan_.scan,
                         scan = newScanOf(lastScan_.settings, lastScan_.startTime),
                         path = cataloguePath()] {
     CatalogueSession session(path);
-    addOutcome_.id = session.add(scan, *records, nullptr);
+    addOutcome_.id = session.add(scan, *records, &addCancel_);
     if (!addOutcome_.id) addOutcome_.error = session.error().message;
   });
   updateCatalogueCommand();

@@ -214,6 +214,11 @@ void MainWindow::shutDown() {
     runner_.control().requestStop();
     runner_.finish();
   }
+  // An add still going is rolled back: the catalogue keeps the scans it had.
+  if (catalogueTask_.running()) {
+    addCancel_ = true;
+    catalogueTask_.wait();
+  }
   pane_->stopLoading();
   saveDefaultJob();
   exclusions_->saveLists();

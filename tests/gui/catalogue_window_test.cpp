@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "app/job.h"
 #include "catalogue/catalogue.h"
@@ -278,6 +279,27 @@ TEST_F(CatalogueWindowTest, AddWithAMediaColumnOnKeepsTheMediaFacts) {
     seen = true;
   }
   EXPECT_TRUE(seen);
+}
+
+// Closing the window does not wait for an add that reads every file's
+// bytes: the add is rolled back and the catalogue keeps what it had.
+TEST_F(CatalogueWindowTest, ClosingTheWindowDuringAnAddRollsItBack) {
+  makeTree();
+  // Hours of checksums on a real disk; the holes read fast, but still take
+  // far longer than a close.
+  std::filesystem::resize_file(root.writeFile("tree/huge.bin", ""), uint64_t{64} << 30);
+  MainWindow window;
+  window.startUp();
+  auto* settings = child<gui::SettingsWindow>(&window, "SettingsFrm");
+  child<QCheckBox>(settings, "f_CRC32")->setChecked(true);
+  settings->saveToStore();
+  // The folder list reads no checksum; the add does.
+  window.applyJob(jobOf(ReportType::FolderList));
+  scanAndWait(window);
+  ASSERT_TRUE(window.action("cmdAddToCatalogue")->isEnabled());
+  window.action("cmdAddToCatalogue")->trigger();
+  window.close();
+  EXPECT_TRUE(storedScans().empty());
 }
 
 TEST_F(CatalogueWindowTest, RenameAndRemoveAScanWithAConfirmation) {
