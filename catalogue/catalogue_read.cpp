@@ -2,6 +2,7 @@
 #include <unordered_map>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/detail_fields.h"
 #include "catalogue/schema.h"
 #include "catalogue/sqlite_database.h"
 #include "platform/path_text.h"
@@ -152,19 +153,10 @@ uint32_t factOf(const Statement& row, int column) {
 // A NULL column reads as an empty text or a zero fact.
 FileDetails detailsOfRow(const Statement& row) {
   FileDetails details;
-  std::string* texts[] = {&details.owner,       &details.version,    &details.crc32,
-                          &details.sha256,      &details.tags.title, &details.tags.artist,
-                          &details.tags.album,  &details.tags.year,  &details.tags.genre,
-                          &details.tags.comment};
   int column = 1;
-  for (std::string* text : texts) *text = row.text(column++);
-  MediaFacts& media = details.media;
-  uint32_t* numbers[] = {&media.durationMs, &media.bitrateKbps, &media.sampleRate,
-                         &media.channels,   &media.width,       &media.height};
-  for (uint32_t* number : numbers) *number = factOf(row, column++);
-  media.taken = row.text(column++);
-  media.camera = row.text(column++);
-  media.codec = row.text(column);
+  for (std::string* text : detailTextsOf(details)) *text = row.text(column++);
+  for (uint32_t* number : mediaNumbersOf(details)) *number = factOf(row, column++);
+  for (std::string* text : mediaTextsOf(details)) *text = row.text(column++);
   return details;
 }
 

@@ -1,4 +1,5 @@
 #include "catalogue/scan_writer.h"
+#include "catalogue/detail_fields.h"
 
 #include <algorithm>
 #include <numeric>
@@ -253,26 +254,22 @@ class ScanWrite {
   // NULL, so a scan of few media files stays small.
   int writeDetails(int64_t fileId) {
     const FileDetails& d = detailsRead_;
-    const MediaFacts& m = d.media;
-    const std::string* texts[] = {&d.owner,      &d.version,     &d.crc32,      &d.sha256,
-                                  &d.tags.title, &d.tags.artist, &d.tags.album, &d.tags.year,
-                                  &d.tags.genre, &d.tags.comment};
-    const uint32_t numbers[] = {m.durationMs, m.bitrateKbps, m.sampleRate,
-                                m.channels,   m.width,       m.height};
-    const std::string* mediaTexts[] = {&m.taken, &m.camera, &m.codec};
+    const auto texts = detailTextsOf(d);
+    const auto numbers = mediaNumbersOf(d);
+    const auto mediaTexts = mediaTextsOf(d);
     bool any = false;
     for (const std::string* text : texts) any = any || !text->empty();
-    for (uint32_t number : numbers) any = any || number != 0;
+    for (const uint32_t* number : numbers) any = any || *number != 0;
     for (const std::string* text : mediaTexts) any = any || !text->empty();
     if (!any) return SQLITE_OK;
     detailInsert_.bind(1, fileId);
     int column = 2;
     for (const std::string* text : texts) bindText(column++, *text);
-    for (uint32_t number : numbers) {
-      if (number == 0) {
+    for (const uint32_t* number : numbers) {
+      if (*number == 0) {
         detailInsert_.bindNull(column++);
       } else {
-        detailInsert_.bind(column++, int64_t{number});
+        detailInsert_.bind(column++, int64_t{*number});
       }
     }
     for (const std::string* text : mediaTexts) bindText(column++, *text);

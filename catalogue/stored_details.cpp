@@ -1,7 +1,7 @@
-#include <array>
 #include <unordered_map>
 
 #include "catalogue/catalogue_types.h"
+#include "catalogue/detail_fields.h"
 
 namespace tallyfold {
 
@@ -20,27 +20,6 @@ uint64_t keyOf(RecordRef file) {
   return (uint64_t{file.folder} << 32) | file.file;
 }
 
-// Every field is packed: a field added to the details must be added below.
-static_assert(sizeof(AudioTags) == 6 * sizeof(std::string));
-static_assert(sizeof(MediaFacts) == 6 * sizeof(uint32_t) + 3 * sizeof(std::string));
-static_assert(sizeof(FileDetails) ==
-              4 * sizeof(std::string) + sizeof(AudioTags) + sizeof(MediaFacts));
-
-// The texts of a file's details, in packing order.
-std::array<std::string*, 13> textsOf(FileDetails& details) {
-  AudioTags& tags = details.tags;
-  MediaFacts& media = details.media;
-  return {&details.owner, &details.version, &details.crc32, &details.sha256, &tags.title,
-          &tags.artist,   &tags.album,      &tags.year,     &tags.genre,     &tags.comment,
-          &media.taken,   &media.camera,    &media.codec};
-}
-
-std::array<uint32_t*, 6> numbersOf(FileDetails& details) {
-  MediaFacts& media = details.media;
-  return {&media.durationMs, &media.bitrateKbps, &media.sampleRate,
-          &media.channels,   &media.width,       &media.height};
-}
-
 // Seven bits a byte, the last byte's high bit clear.
 void appendNumber(std::string& out, uint64_t value) {
   while (value >= 0x80) {
@@ -48,6 +27,11 @@ void appendNumber(std::string& out, uint64_t value) {
     value >>= 7;
   }
   out.push_back(static_cast<char>(value));
+}
+
+void appendText(std::string& out, const std::string& text) {
+  appendNumber(out, text.size());
+  out += text;
 }
 
 uint64_t takeNumber(const std::string& in, size_t& at) {
@@ -59,21 +43,24 @@ uint64_t takeNumber(const std::string& in, size_t& at) {
   }
 }
 
-void pack(std::string& out, FileDetails& details) {
-  for (std::string* text : textsOf(details)) {
-    appendNumber(out, text->size());
-    out += *text;
-  }
-  for (uint32_t* number : numbersOf(details)) appendNumber(out, *number);
+void takeText(const std::string& in, size_t& at, std::string& text) {
+  const size_t length = takeNumber(in, at);
+  text.assign(in, at, length);
+  at += length;
+}
+
+void pack(std::string& out, const FileDetails& details) {
+  for (const std::string* text : detailTextsOf(details)) appendText(out, *text);
+  for (const uint32_t* number : mediaNumbersOf(details)) appendNumber(out, *number);
+  for (const std::string* text : mediaTextsOf(details)) appendText(out, *text);
 }
 
 void unpack(const std::string& in, size_t at, FileDetails& details) {
-  for (std::string* text : textsOf(details)) {
-    const size_t length = takeNumber(in, at);
-    text->assign(in, at, length);
-    at += length;
+  for (std::string* text : detailTextsOf(details)) takeText(in, at, *text);
+  for (uint32_t* number : mediaNumbersOf(details)) {
+    *number = static_cast<uint32_t>(takeNumber(in, at));
   }
-  for (uint32_t* number : numbersOf(details)) *number = static_cast<uint32_t>(takeNumber(in, at));
+  for (std::string* text : mediaTextsOf(details)) takeText(in, at, *text);
 }
 
 }  // namespace
