@@ -49,20 +49,17 @@ void writeBlock(const PageOutput& output, std::string_view id, std::string_view 
 // them hold numbers: the page sorts those as numbers and exports them as JSON
 // numbers, as the JSON listing writes them.
 void appendColumnFacts(std::string& json, const std::vector<ListingColumn>& columns) {
-  addKey(json, "columns");
-  json.push_back('[');
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) json.push_back(',');
-    appendJsonString(json, listingColumnName(columns[i]));
-  }
-  json += "],";
-  addKey(json, "titles");
-  json.push_back('[');
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) json.push_back(',');
-    appendJsonString(json, listingColumnTitle(columns[i]));
-  }
-  json += "],";
+  const auto appendTexts = [&](std::string_view key, std::string_view (*textOf)(ListingColumn)) {
+    addKey(json, key);
+    json.push_back('[');
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (i > 0) json.push_back(',');
+      appendJsonString(json, textOf(columns[i]));
+    }
+    json += "],";
+  };
+  appendTexts("columns", listingColumnName);
+  appendTexts("titles", listingColumnTitle);
   addKey(json, "numbers");
   json.push_back('[');
   bool firstNumber = true;
