@@ -31,6 +31,17 @@ class SaveAsTest : public GuiTest {
     dialogs.selectedFilter = filter;
     gui::runSaveAs(gui::SaveAsRequest{nullptr, &pane, appFile("tmpfile.dmp"), "courier new", "10"});
   }
+  static RunSettings settingsOf(const std::string& folder) {
+    RunSettings run;
+    ScanLocation location;
+    location.folder = folder;
+    run.job.locations = {location};
+    return run;
+  }
+  static ScanResult scanOf(const RunSettings& run) {
+    RunControl control;
+    return scanJob(run, control);
+  }
   QPlainTextEdit pane;
 };
 
@@ -105,12 +116,8 @@ TEST_F(SaveAsTest, CsvAndJsonComeFromTheLastScansRecords) {
   EXPECT_FALSE(std::filesystem::exists(root / "list.csv"));
 
   root.writeFile("music/a, b.mp3", "abc");
-  RunSettings run;
-  ScanLocation location;
-  location.folder = root / "music";
-  run.job.locations = {location};
-  RunControl control;
-  ScanResult scan = scanJob(run, control);
+  RunSettings run = settingsOf(root / "music");
+  ScanResult scan = scanOf(run);
   dialogs.saveFiles = {QString::fromStdString(root / "list")};
   dialogs.selectedFilter = "JSON listing(*.json)";
   gui::runSaveAs(gui::SaveAsRequest{nullptr, &pane, appFile("tmpfile.dmp"), "courier new", "10",
@@ -150,12 +157,8 @@ TEST_F(SaveAsTest, TheBrowsablePageComesFromTheLastScanAndCancelKeepsTheEarlierF
   EXPECT_EQ(gui::withFormExtension("/a/browse", gui::kBrowsablePageFilter), "/a/browse.html");
 
   root.writeFile("music/<b>&amp;.mp3", "abc");
-  RunSettings run;
-  ScanLocation location;
-  location.folder = root / "music";
-  run.job.locations = {location};
-  RunControl control;
-  ScanResult scan = scanJob(run, control);
+  RunSettings run = settingsOf(root / "music");
+  ScanResult scan = scanOf(run);
   dialogs.saveFiles = {QString::fromStdString(root / "browse")};
   dialogs.selectedFilter = gui::kBrowsablePageFilter;
   gui::runSaveAs(gui::SaveAsRequest{nullptr, &pane, appFile("tmpfile.dmp"), "courier new", "10",
