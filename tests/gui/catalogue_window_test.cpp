@@ -25,8 +25,8 @@
 #include "gui/catalogue_window.h"
 #include "gui/main_window.h"
 #include "gui/settings_window.h"
-#include "gui_fixture.h"
 #include "support/process.h"
+#include "tree_fixture.h"
 
 namespace tallyfold::test {
 namespace {
@@ -34,22 +34,8 @@ namespace {
 using gui::CatalogueWindow;
 using gui::MainWindow;
 
-class CatalogueWindowTest : public GuiTest {
+class CatalogueWindowTest : public TreeTest {
  protected:
-  void makeTree() {
-    root.writeFile("tree/a.txt", "alpha");
-    root.writeFile("tree/b.mp3", "bee");
-    root.writeFile("tree/sub/c.txt", "see");
-    root.writeFile("tree/sub/deeper/d.txt", "dee");
-  }
-  Job jobOf(ReportType type) const {
-    Job job;
-    job.reportType = type;
-    ScanLocation location;
-    location.folder = root / "tree";
-    job.locations.push_back(location);
-    return job;
-  }
   static void scanAndWait(MainWindow& window) {
     window.action("mnuScan")->trigger();
     ASSERT_TRUE(waitUntil([&] { return !window.scanning(); }));

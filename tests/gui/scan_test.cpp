@@ -15,28 +15,14 @@
 #include "app/job.h"
 #include "gui/main_window.h"
 #include "gui/status_panels.h"
-#include "gui_fixture.h"
 #include "support/process.h"
+#include "tree_fixture.h"
 
 namespace tallyfold::test {
 namespace {
 
-class ScanTest : public GuiTest {
+class ScanTest : public TreeTest {
  protected:
-  void makeTree() {
-    root.writeFile("tree/a.txt", "alpha");
-    root.writeFile("tree/b.mp3", "bee");
-    root.writeFile("tree/sub/c.txt", "see");
-    root.writeFile("tree/sub/deeper/d.txt", "dee");
-  }
-  Job jobOf(ReportType type) {
-    Job job;
-    job.reportType = type;
-    ScanLocation location;
-    location.folder = root / "tree";
-    job.locations.push_back(location);
-    return job;
-  }
   std::string panel(gui::MainWindow& window, const char* name) {
     return child<QLabel>(&window, name)->text().toStdString();
   }
